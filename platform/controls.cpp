@@ -1,0 +1,28 @@
+#include "platform/controls.h"
+
+#include "platform/dialog.h"
+
+TControl::TControl(TDialog* parent, int id) : Parent(parent), Id(id) {
+  if (Parent != nullptr) Parent->AddChild(this);
+}
+
+TWindowSystem& TControl::Ws() const {
+  return Parent->Ws();
+}
+
+void TEdit::Attach() {
+  if (TextLimit > 0) Ws().SetTextLimit(GetId(), TextLimit);
+  Ws().SetValidator(GetId(), Validator.get());
+}
+
+bool TEdit::IsValid(bool reportError) {
+  if (!Validator) return true;
+  // Long enough for any field of the dialog; a limited edit holds fewer bytes.
+  const std::string text = GetWindowText(TextLimit > 0 ? TextLimit : 4096);
+  if (Validator->IsValid(text)) return true;
+  if (reportError) {
+    Ws().MessageBox(true, Validator->ErrorText(), "Vellora", MB_OK | MB_ICONEXCLAMATION);
+    SetFocus();
+  }
+  return false;
+}

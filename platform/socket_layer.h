@@ -1,0 +1,184 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/window_messages.h"
+
+// The socket-layer operations the program relies on, in the shape of an asynchronous-select
+// socket API: every socket reports readiness to a window as WM_SOCKET_NOTIFY with the event in
+// the low word and a WinSock error number in the high word of lParam; a host look-up ends
+// with WM_HOST_LOOKUP_DONE, error in the high word of lParam.
+
+// WinSock error numbers that are part of the program's behaviour.
+namespace wsa {
+inline constexpr int EINTR_ = 10004;
+inline constexpr int EBADF_ = 10009;
+inline constexpr int EACCES_ = 10013;
+inline constexpr int EFAULT_ = 10014;
+inline constexpr int EINVAL_ = 10022;
+inline constexpr int EMFILE_ = 10024;
+inline constexpr int EWOULDBLOCK_ = 10035;
+inline constexpr int EINPROGRESS_ = 10036;
+inline constexpr int EALREADY_ = 10037;
+inline constexpr int ENOTSOCK_ = 10038;
+inline constexpr int EDESTADDRREQ_ = 10039;
+inline constexpr int EMSGSIZE_ = 10040;
+inline constexpr int EPROTOTYPE_ = 10041;
+inline constexpr int ENOPROTOOPT_ = 10042;
+inline constexpr int EPROTONOSUPPORT_ = 10043;
+inline constexpr int EOPNOTSUPP_ = 10045;
+inline constexpr int EAFNOSUPPORT_ = 10047;
+inline constexpr int EADDRINUSE_ = 10048;
+inline constexpr int EADDRNOTAVAIL_ = 10049;
+inline constexpr int ENETDOWN_ = 10050;
+inline constexpr int ENETUNREACH_ = 10051;
+inline constexpr int ENETRESET_ = 10052;
+inline constexpr int ECONNABORTED_ = 10053;
+inline constexpr int ECONNRESET_ = 10054;
+inline constexpr int ENOBUFS_ = 10055;
+inline constexpr int EISCONN_ = 10056;
+inline constexpr int ENOTCONN_ = 10057;
+inline constexpr int ESHUTDOWN_ = 10058;
+inline constexpr int ETIMEDOUT_ = 10060;
+inline constexpr int ECONNREFUSED_ = 10061;
+inline constexpr int EHOSTDOWN_ = 10064;
+inline constexpr int EHOSTUNREACH_ = 10065;
+inline constexpr int NOTINITIALISED_ = 10093;
+inline constexpr int HOST_NOT_FOUND_ = 11001;
+inline constexpr int TRY_AGAIN_ = 11002;
+inline constexpr int NO_RECOVERY_ = 11003;
+inline constexpr int NO_DATA_ = 11004;
+}  // namespace wsa
+
+struct TWinSockDll {
+  static std::uint16_t htons(std::uint16_t value) {
+    return static_cast<std::uint16_t>((value >> 8) | (value << 8));
+  }
+  static std::uint16_t ntohs(std::uint16_t value) { return htons(value); }
+};
+
+// An IPv4 socket address. Port and address are kept in network byte order, as the socket API
+// takes them.
+class TINetSocketAddress {
+ public:
+  static constexpr std::uint16_t AF_INET_ = 2;
+  TINetSocketAddress() = default;
+  TINetSocketAddress(std::uint16_t networkPort, std::uint32_t networkAddress,
+                     std::uint16_t family = AF_INET_)
+      : Family(family), Port(networkPort), Address(networkAddress) {}
+
+  void SetPortA(std::uint16_t networkPort) { Port = networkPort; }
+  std::uint16_t GetPort() const { return Port; }
+  void SetNetworkAddress(std::uint32_t networkAddress) { Address = networkAddress; }
+  std::uint32_t GetNetworkAddress() const { return Address; }
+  std::uint16_t GetFamily() const { return Family; }
+
+  // Dotted text to an address in network order; INADDR_NONE (0xFFFFFFFF) when not an address.
+  static std::uint32_t ConvertAddress(const char* dotted);
+  // Address in network order to dotted text.
+  static std::string ConvertAddress(std::uint32_t networkAddress);
+  // True for four decimal numbers of at most 255 separated by dots.
+  static bool IsAddressDottedDecimal(const char* text);
+
+  bool operator==(const TINetSocketAddress&) const = default;
+
+ private:
+  std::uint16_t Family = AF_INET_;
+  std::uint16_t Port = 0;
+  std::uint32_t Address = 0;
+};
+
+// Host-byte-order value of an address held in network order, and back.
+std::uint32_t NetworkToHostLong(std::uint32_t value);
+inline std::uint32_t HostToNetworkLong(std::uint32_t value) {
+  return NetworkToHostLong(value);
+}
+
+// The PC's own host entry: its IPv4 addresses in the order the system lists them.
+class THostEntry {
+ public:
+  int GetAddressCount() const { return static_cast<int>(Addresses.size()); }
+  // Address n in network byte order; 0 when n is out of range.
+  std::uint32_t GetNthINetAddress(int n) const {
+    return n >= 0 && n < GetAddressCount() ? Addresses[static_cast<std::size_t>(n)] : 0;
+  }
+  std::vector<std::uint32_t> Addresses;
+};
+
+class THostInfoManager {
+ public:
+  virtual ~THostInfoManager() = default;
+  // The PC's own name, cut to bufferSize - 1 bytes.
+  virtual std::string GetHostName(int bufferSize) = 0;
+  // Synchronous look-up into entry; yields 0, or -1 on failure.
+  virtual int GetHostInfo(THostEntry& entry, const std::string& name) = 0;
+  // Starts a look-up that ends with `message` to the window (error in the high word of
+  // lParam). Yields -1 when it cannot start; the error code then stands in GetLastError.
+  virtual int GetHostInfoAsync(TMessageTarget& window, const std::string& name,
+                               unsigned message) = 0;
+  virtual void CancelHostRequest() = 0;
+  virtual int GetLastError() const = 0;
+};
+
+class TSocket {
+ public:
+  virtual ~TSocket() = default;
+  // Readiness notifications of this socket go to the window.
+  virtual void SetNotificationWindow(TMessageTarget* window) = 0;
+  // 0 on success, -1 on failure with the error code in GetLastError (also below).
+  virtual int CreateSocket() = 0;
+  virtual int BindSocket() = 0;
+  virtual int StartRegularNotification() = 0;
+  virtual int CloseSocket() = 0;
+  virtual int SetBroadcastOption(bool on) = 0;
+  virtual int GetLastError() const = 0;
+  // The socket's own address (as given at construction, port as bound).
+  virtual TINetSocketAddress GetSocketAddress() const = 0;
+};
+
+class TDatagramSocket : public TSocket {
+ public:
+  // Sends one datagram; -1 on failure.
+  virtual int Write(const std::uint8_t* bytes, int count, const TINetSocketAddress& to) = 0;
+  // Reads one datagram: room in, count out; -1 on failure (none waiting included).
+  virtual int Read(std::uint8_t* buffer, int& roomAndCount, TINetSocketAddress& from) = 0;
+};
+
+class TStreamSocket : public TSocket {
+ public:
+  // Non-blocking: -1 with EWOULDBLOCK_ means the connect is under way and FD_CONNECT follows.
+  virtual int Connect(const TINetSocketAddress& peer) = 0;
+  virtual int Read(std::uint8_t* buffer, int& roomAndCount) = 0;
+  // how: 0 receive, 1 send, 2 both.
+  virtual int ShutDownSocket(int how) = 0;
+};
+
+// The socket layer: start-up check, socket and look-up objects, reason texts.
+class TSocketLayer {
+ public:
+  virtual ~TSocketLayer() = default;
+  virtual bool IsAvailable() = 0;
+  // Starts the layer for the whole run (version major.minor asked for).
+  virtual void Startup(int major, int minor) = 0;
+  virtual std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TINetSocketAddress& own) = 0;
+  virtual std::unique_ptr<TStreamSocket> NewStreamSocket(const TINetSocketAddress& own) = 0;
+  virtual std::unique_ptr<THostInfoManager> NewHostInfoManager() = 0;
+  // The platform's text for a WinSock error number.
+  virtual std::string GetReasonString(int error) const = 0;
+};
+
+// The reason text of an error, as the socket layer gives it.
+class TSocketError {
+ public:
+  TSocketError(const TSocketLayer& layer, int error, int maxLength = 128)
+      : Layer(layer), Error(error), MaxLength(maxLength) {}
+  std::string GetReasonString() const;
+
+ private:
+  const TSocketLayer& Layer;
+  int Error;
+  int MaxLength;
+};
