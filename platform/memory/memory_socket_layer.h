@@ -1,0 +1,109 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/socket_layer.h"
+
+// A socket layer in memory, for tests. Every socket the program makes leaves a state record
+// that outlives the socket object: a test reads what was sent, queues what is to be read,
+// injects failures and delivers notifications. Nothing touches a network.
+class MemorySocketLayer : public TSocketLayer {
+ public:
+  struct Datagram {
+    std::vector<std::uint8_t> Bytes;
+    TINetSocketAddress Peer;  // destination of a sent datagram, source of a received one
+  };
+
+  struct SocketState {
+    bool IsStream = false;
+    std::uintptr_t Handle = 0;
+    TINetSocketAddress Own;
+    TMessageTarget* Window = nullptr;
+    bool Open = false;  // a system socket exists
+    bool Bound = false;
+    bool Notifying = false;
+    bool Broadcast = false;
+    bool Released = false;  // the socket object was destroyed
+    int Creates = 0;
+    int Closes = 0;
+    int LastError = 0;
+
+    // Failure injection: the error number the next such call fails with (0: it succeeds).
+    int CreateError = 0;
+    int BindError = 0;
+    std::deque<int> WriteErrors;  // one per failing write, in order
+    // Outcome of Connect: 0 connects at once; EWOULDBLOCK_ leaves it in progress.
+    int ConnectError = wsa::EWOULDBLOCK_;
+
+    // Datagram sockets.
+    std::vector<Datagram> Sent;
+    std::deque<Datagram> Incoming;
+    // Stream sockets.
+    bool Connected = false;
+    TINetSocketAddress Peer;
+    std::deque<std::vector<std::uint8_t>> IncomingChunks;
+    std::vector<int> ShutDowns;
+  };
+
+  struct Lookup {
+    TMessageTarget* Window = nullptr;
+    std::string Name;
+    unsigned Message = 0;
+    bool Pending = false;
+  };
+
+  // --- TSocketLayer ---
+  bool IsAvailable() override { return Available; }
+  void Startup(int major, int minor) override;
+  std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TINetSocketAddress& own) override;
+  std::unique_ptr<TStreamSocket> NewStreamSocket(const TINetSocketAddress& own) override;
+  std::unique_ptr<THostInfoManager> NewHostInfoManager() override;
+  std::string GetReasonString(int error) const override;
+
+  // --- The machine ---
+  bool Available = true;
+  bool Started = false;
+  std::string HostName = "workstation";
+  THostEntry Host;  // the PC's own addresses, network order
+  bool HostLookupFails = false;
+  // Async look-ups: -1 from GetHostInfoAsync with this error when non-zero.
+  int AsyncStartError = 0;
+  std::vector<Lookup> Lookups;
+  int LookupCancels = 0;
+
+  // --- Inspection and events ---
+  std::vector<std::shared_ptr<SocketState>> Sockets;  // every socket made, in order
+  SocketState* LastDatagramSocket() const;
+  SocketState* LastStreamSocket() const;
+  int OpenSocketObjects() const;  // socket objects not yet released
+  // Every datagram sent through any socket, in order.
+  std::vector<Datagram> AllSent() const;
+
+  // Sends WM_SOCKET_NOTIFY for the socket, as the real layer posts it.
+  void Notify(const SocketState& socket, unsigned event, unsigned error = 0) const;
+  // Queues a datagram on the socket and raises FD_READ.
+  void Deliver(SocketState& socket, std::vector<std::uint8_t> bytes, std::uint32_t fromAddress,
+               std::uint16_t fromPort);
+  // A connect in progress succeeds: FD_CONNECT without error.
+  void AcceptConnect(SocketState& socket);
+  // Queues a chunk on a connected stream and raises FD_READ.
+  void DeliverStream(SocketState& socket, const std::string& bytes);
+  // Ends the pending look-up with the error (0: found).
+  void CompleteLookup(std::size_t index, unsigned error);
+
+  // Set by tests to see socket calls among the window-system calls.
+  std::vector<std::string>* Journal = nullptr;
+  void Record(const std::string& entry) const {
+    if (Journal != nullptr) Journal->push_back(entry);
+  }
+
+ private:
+  std::uintptr_t NextHandle = 100;
+};
+
+// An IPv4 address in network order from its four numbers.
+std::uint32_t NetworkAddress(unsigned a, unsigned b, unsigned c, unsigned d);
