@@ -53,11 +53,13 @@ inline constexpr int NO_RECOVERY_ = 11003;
 inline constexpr int NO_DATA_ = 11004;
 }  // namespace wsa
 
+// The names are in parentheses so that the C library's htons/ntohs macros (defined by
+// <netinet/in.h> when optimising) do not replace them where both headers are included.
 struct TWinSockDll {
-  static std::uint16_t htons(std::uint16_t value) {
+  static std::uint16_t(htons)(std::uint16_t value) {
     return static_cast<std::uint16_t>((value >> 8) | (value << 8));
   }
-  static std::uint16_t ntohs(std::uint16_t value) { return htons(value); }
+  static std::uint16_t(ntohs)(std::uint16_t value) { return (htons)(value); }
 };
 
 // An IPv4 socket address. Port and address are kept in network byte order, as the socket API

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,6 +95,10 @@ class MemorySocketLayer : public TSocketLayer {
   void DeliverStream(SocketState& socket, const std::string& bytes);
   // Ends the pending look-up with the error (0: found).
   void CompleteLookup(std::size_t index, unsigned error);
+
+  // Called with each new socket's state before the program uses the socket, so a test can
+  // make its first calls fail.
+  std::function<void(SocketState&)> OnNewSocket;
 
   // Set by tests to see socket calls among the window-system calls.
   std::vector<std::string>* Journal = nullptr;

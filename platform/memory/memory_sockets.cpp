@@ -144,6 +144,7 @@ std::unique_ptr<TDatagramSocket> MemorySocketLayer::NewDatagramSocket(
   state->Own = own;
   state->Handle = NextHandle++;
   Sockets.push_back(state);
+  if (OnNewSocket) OnNewSocket(*state);
   return std::make_unique<MemoryDatagramSocket>(*this, state);
 }
 
@@ -153,6 +154,7 @@ std::unique_ptr<TStreamSocket> MemorySocketLayer::NewStreamSocket(const TINetSoc
   state->Own = own;
   state->Handle = NextHandle++;
   Sockets.push_back(state);
+  if (OnNewSocket) OnNewSocket(*state);
   return std::make_unique<MemoryStreamSocket>(*this, state);
 }
 

@@ -1,0 +1,98 @@
+// The terminal's receive path: reads cut into CR-terminated lines in the debug list.
+#include "tests/support/vellora_fixture.h"
+
+namespace {
+
+class ReceivePathTest : public VelloraTest {
+ protected:
+  void SetUp() override {
+    Start();
+    GatewayRecord r = Gateway(0x01);
+    r.ActualIp = 0xC0A80132;
+    Reply(r);
+    ws.Click(IdExpandButton);
+    ws.Click(IdConnectButton);
+    sockets.AcceptConnect(Tcp());
+    ws.Click(IdClearListButton);
+    dlg->CmClearStats();
+  }
+  // Sends bytes as one read; the datagram read before it fails and logs its line, which
+  // this drops so that only what the terminal listed remains.
+  std::vector<std::string> Receive(const std::string& bytes) {
+    sockets.DeliverStream(Tcp(), bytes);
+    std::vector<std::string> lines;
+    for (const auto& l : DebugLines()) {
+      if (l != sockets.GetReasonString(wsa::EWOULDBLOCK_)) lines.push_back(l);
+    }
+    ws.Click(IdClearListButton);
+    return lines;
+  }
+};
+
+TEST_F(ReceivePathTest, CrEndsALineAndLfIsDropped) {
+  EXPECT_EQ(Receive("abc\r\ndef\r\n"), (std::vector<std::string>{"abc", "def"}));
+  EXPECT_EQ(dlg->BytesReceived, 10u);
+  EXPECT_EQ(Receive("abc\r\r"), (std::vector<std::string>{"abc", ""}));
+  EXPECT_TRUE(Receive("one\ntwo\n").empty());
+  EXPECT_EQ(Receive("\r"), std::vector<std::string>{"onetwo"});
+}
+
+TEST_F(ReceivePathTest, APartialLineContinuesInTheNextRead) {
+  EXPECT_TRUE(Receive("ab").empty());
+  EXPECT_EQ(Receive("c\rd"), std::vector<std::string>{"abc"});
+  EXPECT_EQ(Receive("\r"), std::vector<std::string>{"d"});
+}
+
+TEST_F(ReceivePathTest, OverLongLinesKeepTheir298FirstCharacters) {
+  std::string line;
+  for (int i = 0; i < 400; ++i)
+    line += static_cast<char>('a' + i % 26);
+  const auto lines = Receive(line + "\r");
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], line.substr(0, 298));
+  EXPECT_EQ(Receive("next\r"), std::vector<std::string>{"next"});
+}
+
+TEST_F(ReceivePathTest, LinesAreListedByteForByte) {
+  EXPECT_EQ(Receive(std::string("ab\0cd\r", 6)), std::vector<std::string>{"ab"});
+  EXPECT_EQ(Receive("\x01\xE4\xFF<b>\t\r"), std::vector<std::string>{"\x01\xE4\xFF<b>\t"});
+}
+
+TEST_F(ReceivePathTest, OneReadTakesAtMost2047Bytes) {
+  sockets.DeliverStream(Tcp(), std::string(5000, 'x') + "\r");
+  EXPECT_EQ(dlg->BytesReceived, 2047u);
+  sockets.Notify(Tcp(), FD_READ);
+  sockets.Notify(Tcp(), FD_READ);
+  EXPECT_EQ(dlg->BytesReceived, 5001u);
+  EXPECT_EQ(DebugLines().back(), std::string(298, 'x'));
+}
+
+TEST_F(ReceivePathTest, TheDatagramReadComesFirstAndItsFailureIsLogged) {
+  sockets.DeliverStream(Tcp(), "hello\r");
+  EXPECT_EQ(DebugLines(),
+            (std::vector<std::string>{sockets.GetReasonString(wsa::EWOULDBLOCK_), "hello"}));
+}
+
+TEST_F(ReceivePathTest, ClearKeepsThePartialLineButAnyReturnToIdleDropsIt) {
+  Receive("abc");
+  ws.Click(IdClearListButton);
+  EXPECT_EQ(Receive("\r"), std::vector<std::string>{"abc"});
+
+  Receive("lost");
+  ws.Click(IdConnectButton);  // disconnect
+  ws.Click(IdConnectButton);
+  sockets.AcceptConnect(Tcp());
+  ws.Click(IdClearListButton);
+  EXPECT_EQ(Receive("\r"), std::vector<std::string>{""});
+  Receive("gone");
+  sockets.Notify(Tcp(), FD_CLOSE);
+  EXPECT_EQ(dlg->ReceiveLineLength, 0);
+}
+
+TEST_F(ReceivePathTest, AFailedOrEmptyReadProducesNothing) {
+  sockets.Notify(Tcp(), FD_READ);  // nothing waiting on either socket
+  EXPECT_EQ(DebugLines(), std::vector<std::string>{sockets.GetReasonString(wsa::EWOULDBLOCK_)});
+  EXPECT_EQ(dlg->BytesReceived, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,168 @@
+// PC address choice, the UDP endpoint, sending and reading datagrams.
+#include "tests/support/vellora_fixture.h"
+
+namespace {
+
+using UdpEndpointTest = VelloraTest;
+
+TEST_F(UdpEndpointTest, EveryChoiceOfPcAddressOpensAFreshSocketAndSearchesAgain) {
+  sockets.Host.Addresses.clear();
+  for (unsigned i = 1; i <= 10; ++i)
+    sockets.Host.Addresses.push_back(NetworkAddress(10, 0, 0, i));
+  sockets.Host.Addresses[9] = NetworkAddress(10, 0, 0, 7);
+  Start();
+  Reply(Gateway(1));
+  auto* first = sockets.LastDatagramSocket();
+
+  ws.PickComboEntry(IdPcIpCombo, 9);
+  EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 10: 10.0.0.7 )");
+  EXPECT_EQ(dlg->PcAddressIndex, 9);
+  EXPECT_NE(&Udp(), first);
+  EXPECT_TRUE(first->Released);  // the replaced socket object is gone
+  EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_EQ(Tcp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_TRUE(Combo(IdGatewayCombo).empty());
+  EXPECT_EQ(Text(IdGatewayCount), "0");
+  ASSERT_EQ(Udp().Sent.size(), 1u);
+  EXPECT_EQ(Udp().Sent[0].Bytes, AsVector(BuildSearchRequest()));
+  EXPECT_EQ(Udp().Sent[0].Peer.GetNetworkAddress(), NetworkAddress(255, 255, 255, 255));
+  EXPECT_EQ(TWinSockDll::ntohs(Udp().Sent[0].Peer.GetPort()), 8003);
+
+  // Choosing the same address again still renews everything.
+  auto* second = &Udp();
+  ws.PickComboEntry(IdPcIpCombo, 9);
+  EXPECT_NE(&Udp(), second);
+  EXPECT_EQ(Udp().Sent.size(), 1u);
+}
+
+TEST_F(UdpEndpointTest, ReplacedSocketsAreReleased) {
+  Start();
+  for (int i = 0; i < 1000; ++i)
+    ws.PickComboEntry(IdPcIpCombo, i % 2);
+  EXPECT_EQ(sockets.OpenSocketObjects(), 2);  // one UDP, one TCP
+}
+
+TEST_F(UdpEndpointTest, CreateOrBindFailureClosesTheEndpointUntilTheNextChoice) {
+  Start();
+  for (bool create : {true, false}) {
+    ws.Click(IdClearListButton);
+    sockets.OnNewSocket = [create](MemorySocketLayer::SocketState& s) {
+      if (s.IsStream) return;
+      (create ? s.CreateError : s.BindError) = wsa::EADDRNOTAVAIL_;
+    };
+    ws.PickComboEntry(IdPcIpCombo, 1);
+    EXPECT_EQ(dlg->UdpState, UdpClosed);
+    ASSERT_GE(DebugLines().size(), 2u);
+    EXPECT_EQ(DebugLines()[0], create ? "Vellora: UDP Error on CreateSocket()"
+                                      : "Vellora: UDP Error on BindSocket()");
+    // The search then fails on the closed socket and says why.
+    EXPECT_EQ(DebugLines()[1], sockets.GetReasonString(wsa::ENOTSOCK_));
+    EXPECT_TRUE(Udp().Sent.empty());
+  }
+  sockets.OnNewSocket = nullptr;
+  ws.PickComboEntry(IdPcIpCombo, 1);
+  EXPECT_EQ(dlg->UdpState, UdpReady);
+  EXPECT_EQ(Udp().Sent.size(), 1u);
+}
+
+TEST_F(UdpEndpointTest, WouldBlockDropsTheDatagramSilently) {
+  Start();
+  Reply(Gateway(1));
+  ws.Click(IdClearListButton);
+  Udp().WriteErrors = {wsa::EWOULDBLOCK_};
+  ws.Click(IdRebootButton);
+  EXPECT_TRUE(DebugLines().empty());
+  EXPECT_EQ(dlg->UdpState, UdpReady);
+  ws.Click(IdRebootButton);
+  EXPECT_EQ(LastSent()[1], 0x05);
+  EXPECT_EQ(Udp().Sent.size(), 2u);  // the search and the second reboot
+}
+
+TEST_F(UdpEndpointTest, OtherSendErrorsAreLoggedAndCloseTheEndpointUntilTheNextChoice) {
+  Start();
+  Reply(Gateway(1));
+  ws.Click(IdClearListButton);
+  Udp().WriteErrors = {wsa::ENETUNREACH_};
+  ws.Click(IdRebootButton);
+  EXPECT_EQ(DebugLines(), std::vector<std::string>{sockets.GetReasonString(wsa::ENETUNREACH_)});
+  EXPECT_EQ(dlg->UdpState, UdpClosed);
+  EXPECT_FALSE(Udp().Open);
+  ws.Click(IdRebootButton);
+  ws.Click(IdSearchButton);
+  EXPECT_EQ(DebugLines().size(), 3u);
+  EXPECT_EQ(DebugLines()[2], sockets.GetReasonString(wsa::ENOTSOCK_));
+  EXPECT_EQ(Udp().Sent.size(), 1u);  // only the first search ever left
+
+  ws.PickComboEntry(IdPcIpCombo, 0);
+  EXPECT_EQ(Udp().Sent.size(), 1u);
+  EXPECT_EQ(dlg->UdpState, UdpReady);
+}
+
+TEST_F(UdpEndpointTest, ReadFailureIsLoggedAndLeavesTheEndpointOpen) {
+  Start();
+  // A read notification with nothing waiting, as when only the terminal has data.
+  sockets.Notify(Udp(), FD_READ);
+  EXPECT_EQ(DebugLines(), std::vector<std::string>{sockets.GetReasonString(wsa::EWOULDBLOCK_)});
+  EXPECT_EQ(dlg->UdpState, UdpReady);
+  EXPECT_TRUE(Udp().Open);
+
+  // A datagram longer than the 255 bytes read fails as too long and is discarded.
+  sockets.Deliver(Udp(), std::vector<std::uint8_t>(300, 0), NetworkAddress(192, 168, 1, 5), 8003);
+  EXPECT_EQ(DebugLines().back(), sockets.GetReasonString(wsa::EMSGSIZE_));
+  EXPECT_TRUE(Udp().Incoming.empty());
+}
+
+TEST_F(UdpEndpointTest, ReadNotificationWithAnErrorRunsNeitherReader) {
+  Start();
+  Udp().Incoming.push_back({AsVector(BuildGatewayInfoReply(Gateway(1))),
+                            TINetSocketAddress(TWinSockDll::htons(8003), 0)});
+  sockets.Notify(Udp(), FD_READ, 10050);
+  EXPECT_EQ(DebugLines(),
+            std::vector<std::string>{"Vellora: TCP/IP Error while reading (Winsock:10050)"});
+  EXPECT_EQ(Udp().Incoming.size(), 1u);
+  sockets.Notify(Udp(), FD_READ, 9999);
+  EXPECT_EQ(DebugLines().back(), "Vellora: TCP/IP Error while reading (Winsock: 9999)");
+  sockets.Notify(Udp(), FD_READ);
+  EXPECT_EQ(Combo(IdGatewayCombo), std::vector<std::string>{"02 00 00 00 00 01"});
+}
+
+TEST_F(UdpEndpointTest, AnAddressNameIsLookedUpAndItsEndDecidesTheState) {
+  Start();
+  ws.Click(IdClearListButton);
+  EXPECT_TRUE(dlg->OpenUdpEndpoint("gateway-host", "8003"));
+  EXPECT_EQ(DebugLines(),
+            std::vector<std::string>{"Vellora: Can not convert IP string to dotted decimal"});
+  EXPECT_EQ(dlg->UdpState, UdpBound);
+  ASSERT_EQ(sockets.Lookups.size(), 1u);
+  EXPECT_EQ(sockets.Lookups[0].Name, "gateway-host");
+  // The destination is not changed by the look-up path.
+  EXPECT_EQ(dlg->BroadcastAddress.GetNetworkAddress(), NetworkAddress(255, 255, 255, 255));
+
+  sockets.AsyncStartError = 10093;
+  EXPECT_TRUE(dlg->OpenUdpEndpoint("gateway-host", "8003"));
+  EXPECT_EQ(DebugLines().back(),
+            "Vellora: UDP Error, Unable to convert the host name to an address");
+  EXPECT_EQ(dlg->UdpState, UdpClosed);
+}
+
+TEST_F(UdpEndpointTest, AnAddressThatWentAwayLeavesNoSocketRatherThanAWrongOne) {
+  Start();
+  sockets.Host.Addresses.pop_back();
+  ws.PickComboEntry(IdPcIpCombo, 1);
+  EXPECT_EQ(DebugLines().back(), "Vellora: The chosen PC address is no longer available");
+  EXPECT_EQ(sockets.OpenSocketObjects(), 0);
+  EXPECT_EQ(dlg->UdpState, UdpClosed);
+  EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008");
+  const std::size_t sent = sockets.AllSent().size();
+  ws.Click(IdSearchButton);
+  EXPECT_EQ(DebugLines().back(), "Vellora: No PC address chosen, nothing sent");
+  EXPECT_EQ(sockets.AllSent().size(), sent);
+  // The terminal has no socket either; starting and cancelling it is harmless.
+  dlg->DispatchButton(IdConnectButton);
+  EXPECT_EQ(dlg->TcpState, TcpLookingUp);
+  dlg->DispatchButton(IdConnectButton);
+  EXPECT_EQ(dlg->TcpState, TcpIdle);
+  EXPECT_EQ(DebugLines().back(), "Vellora: Socket disconnected");
+}
+
+}  // namespace
