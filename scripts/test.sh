@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: unit, widgets (offscreen), net (loopback), e2e
+# (network namespaces, needs root), the unit and net tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and a short run of each fuzzer.
+#
+#   VELLORA_FUZZ_SECONDS   seconds per fuzzer (default 60, 0 skips fuzzing)
+#   VELLORA_BUILD_ROOT     where the build trees go (default ./build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+
+root=${VELLORA_BUILD_ROOT:-build}
+fuzz_seconds=${VELLORA_FUZZ_SECONDS:-60}
+jobs=$(nproc)
+
+step() { printf '\n=== %s ===\n' "$*"; }
+
+step "Formatting"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+step "Build (warnings are errors)"
+cmake -S . -B "$root/ci" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLORA_WERROR=ON
+cmake --build "$root/ci" -j "$jobs"
+
+step "Unit, widget and loopback tests"
+ctest --test-dir "$root/ci" -L 'unit|widgets|net' -j "$jobs" --output-on-failure
+
+step "End-to-end tests in network namespaces"
+ctest --test-dir "$root/ci" -L e2e --output-on-failure
+
+step "Unit and loopback tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B "$root/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELLORA_WERROR=ON \
+  -DVELLORA_SANITIZE=ON -DVELLORA_GUI=OFF -DVELLORA_BENCH=OFF
+cmake --build "$root/asan" -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir "$root/asan" -L 'unit|net' -j "$jobs" --output-on-failure
+
+if [[ $fuzz_seconds -gt 0 ]]; then
+  step "Fuzzing, ${fuzz_seconds} s per target"
+  cmake -S . -B "$root/fuzz" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVELLORA_WERROR=ON -DVELLORA_FUZZ=ON -DVELLORA_GUI=OFF -DVELLORA_TESTS=OFF
+  cmake --build "$root/fuzz" -j "$jobs"
+  for fuzzer in "$root"/fuzz/fuzz/*_fuzz; do
+    name=$(basename "$fuzzer" _fuzz)
+    corpus="$root/fuzz/corpus-$name"
+    mkdir -p "$corpus"
+    [[ -d fuzz/corpus/$name ]] && cp -n fuzz/corpus/"$name"/* "$corpus"/ 2>/dev/null || true
+    "$fuzzer" -max_total_time="$fuzz_seconds" -max_len=4096 -print_final_stats=1 \
+      -artifact_prefix="$root/fuzz/crash-$name-" "$corpus" 2>&1 | tail -n 12
+  done
+fi
+
+step "All tests passed"
