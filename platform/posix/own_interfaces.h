@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The machine's own IPv4 addresses and the interfaces that carry them, as the system lists
+// them (getifaddrs). Addresses are in network byte order, as TINetSocketAddress holds them.
+struct OwnAddress {
+  std::uint32_t Address = 0;
+  // Directed broadcast of the address's subnet; 0 when the interface has none.
+  std::uint32_t Broadcast = 0;
+  unsigned InterfaceIndex = 0;
+  // The device name (an address label such as "eth0:1" is resolved to "eth0").
+  std::string InterfaceName;
+  bool Up = false;
+  bool Loopback = false;
+};
+
+// Every IPv4 address of the machine, in the order the system lists them.
+// Empty with errnoValue set when the list cannot be read.
+std::vector<OwnAddress> ListOwnAddresses(int* errnoValue = nullptr);
+
+// The addresses that make the PC's host entry: on interfaces that are up, loopback left out,
+// in the system's order.
+std::vector<std::uint32_t> HostEntryAddresses(int* errnoValue = nullptr);
+
+// The interface that owns an address (any state, loopback included); nothing when the address
+// is not one of the machine's.
+std::optional<OwnAddress> FindInterfaceOfAddress(std::uint32_t networkAddress);

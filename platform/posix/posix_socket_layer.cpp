@@ -1,0 +1,33 @@
+#include "platform/posix/posix_socket_layer.h"
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "platform/posix/posix_datagram_socket.h"
+#include "platform/posix/posix_host_info.h"
+#include "platform/posix/posix_stream_socket.h"
+#include "platform/posix/winsock_errors.h"
+
+bool PosixSocketLayer::IsAvailable() {
+  const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
+
+std::unique_ptr<TDatagramSocket> PosixSocketLayer::NewDatagramSocket(
+    const TINetSocketAddress& own) {
+  return std::make_unique<PosixDatagramSocket>(Loop, own);
+}
+
+std::unique_ptr<TStreamSocket> PosixSocketLayer::NewStreamSocket(const TINetSocketAddress& own) {
+  return std::make_unique<PosixStreamSocket>(Loop, own);
+}
+
+std::unique_ptr<THostInfoManager> PosixSocketLayer::NewHostInfoManager() {
+  return std::make_unique<PosixHostInfoManager>(Loop);
+}
+
+std::string PosixSocketLayer::GetReasonString(int error) const {
+  return WinSockReasonText(error);
+}
