@@ -33,10 +33,7 @@
 #include "platform/posix/posix_datagram_socket.h"
 #include "platform/posix/posix_host_info.h"
 #include "platform/posix/posix_socket_layer.h"
-
-#ifndef SO_NETNS_COOKIE
-#define SO_NETNS_COOKIE 71
-#endif
+#include "tests/support/netns.h"
 
 namespace {
 
@@ -51,65 +48,6 @@ std::uint32_t Ip(const char* dotted) {
 }
 std::uint16_t Port(std::uint16_t host) {
   return htons(host);
-}
-
-bool Shell(const std::string& command) {
-  return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// Removes test namespaces whose process is gone (a run that was killed).
-void RemoveStaleNamespaces() {
-  DIR* dir = opendir("/var/run/netns");
-  if (dir == nullptr) return;
-  std::vector<std::string> stale;
-  while (dirent* entry = readdir(dir)) {
-    const std::string name = entry->d_name;
-    for (const char* prefix : {kPcPrefix, kGwPrefix}) {
-      if (name.rfind(prefix, 0) != 0) continue;
-      const long pid = std::strtol(name.c_str() + std::strlen(prefix), nullptr, 10);
-      if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
-        stale.push_back(name);
-      }
-    }
-  }
-  closedir(dir);
-  for (const std::string& name : stale)
-    Shell("ip netns del " + name);
-}
-
-// Runs the calling thread inside a named network namespace for the scope's life.
-class InNamespace {
- public:
-  explicit InNamespace(const std::string& name) {
-    Original = open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
-    const int target = open(("/var/run/netns/" + name).c_str(), O_RDONLY | O_CLOEXEC);
-    Entered = Original >= 0 && target >= 0 && setns(target, CLONE_NEWNET) == 0;
-    if (target >= 0) close(target);
-  }
-  ~InNamespace() {
-    if (Entered && setns(Original, CLONE_NEWNET) != 0) std::abort();  // never go on elsewhere
-    if (Original >= 0) close(Original);
-  }
-  bool Entered = false;
-
- private:
-  int Original = -1;
-};
-
-std::uint64_t NamespaceCookie(int fd) {
-  std::uint64_t cookie = 0;
-  socklen_t length = sizeof cookie;
-  if (getsockopt(fd, SOL_SOCKET, SO_NETNS_COOKIE, &cookie, &length) != 0) return 0;
-  return cookie;
-}
-
-std::uint64_t CookieOfNamespace(const std::string& name) {
-  InNamespace inside(name);
-  if (!inside.Entered) return 0;
-  const int probe = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-  const std::uint64_t cookie = NamespaceCookie(probe);
-  close(probe);
-  return cookie;
 }
 
 // A plain UDP socket in the gateway namespace, tied to one of its interfaces.
@@ -188,9 +126,9 @@ class UdpEndpointInNamespaces : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (geteuid() != 0 || !Shell("ip -V")) return;
-    RemoveStaleNamespaces();
-    Pc = kPcPrefix + std::to_string(getpid());
-    Gw = kGwPrefix + std::to_string(getpid());
+    RemoveStaleNamespaces({kPcPrefix, kGwPrefix});
+    Pc = TestNamespaceName(kPcPrefix);
+    Gw = TestNamespaceName(kGwPrefix);
     const std::string pc = " -n " + Pc + " ";
     const std::string gw = " -n " + Gw + " ";
     Ready = Shell("ip netns add " + Pc) && Shell("ip netns add " + Gw) &&

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/net/gateway_sim_harness.h"
+#include "tests/support/sim_process.h"
 
 namespace {
 

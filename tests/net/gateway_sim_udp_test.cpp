@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "tests/net/gateway_sim_harness.h"
+#include "tests/support/sim_process.h"
 
 namespace {
 

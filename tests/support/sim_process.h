@@ -1,8 +1,8 @@
 #pragma once
 
-// Runs the gateway simulator as a child process on loopback and talks to it: reads its
-// stdout lines, sends requests from a UDP socket on 127.0.0.1 and receives the answers. Every
-// wait is a poll() with a deadline on the thing expected.
+// Runs the gateway simulator as a child process, on loopback or inside a network namespace,
+// and talks to it: reads its stdout lines, sends requests from a UDP socket on 127.0.0.1 and
+// receives the answers. Every wait is a poll() with a deadline on the thing expected.
 
 #include <netinet/in.h>
 #include <sys/types.h>
@@ -22,6 +22,9 @@ class SimProcess {
   // Starts the simulator with --bind 127.0.0.1 --udp-port 0 --tcp-port 0 and `extra`, and
   // waits for its "ready" line.
   explicit SimProcess(const std::vector<std::string>& extra);
+  // Starts the simulator inside the network namespace with exactly `args`, and waits for its
+  // "ready" line.
+  SimProcess(const std::string& netns, const std::vector<std::string>& args);
   ~SimProcess();
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;
@@ -42,6 +45,8 @@ class SimProcess {
   int Stop(int signal);
 
  private:
+  void Launch(std::vector<std::string> args);
+
   pid_t pid_ = -1;
   int out_ = -1;
   std::string partial_;

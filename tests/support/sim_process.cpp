@@ -1,4 +1,4 @@
-#include "tests/net/gateway_sim_harness.h"
+#include "tests/support/sim_process.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -50,11 +50,22 @@ bool HasEvent(const std::string& line, std::string_view event) {
 }  // namespace
 
 SimProcess::SimProcess(const std::vector<std::string>& extra) {
-  int pipeFds[2];
-  if (pipe2(pipeFds, O_CLOEXEC) != 0) return;
   std::vector<std::string> args = {GATEWAY_SIM_PATH, "--bind", "127.0.0.1", "--udp-port", "0",
                                    "--tcp-port",     "0"};
   args.insert(args.end(), extra.begin(), extra.end());
+  Launch(std::move(args));
+}
+
+SimProcess::SimProcess(const std::string& netns, const std::vector<std::string>& args) {
+  std::vector<std::string> command = {"/usr/bin/env", "ip",  "netns",
+                                      "exec",         netns, GATEWAY_SIM_PATH};
+  command.insert(command.end(), args.begin(), args.end());
+  Launch(std::move(command));
+}
+
+void SimProcess::Launch(std::vector<std::string> args) {
+  int pipeFds[2];
+  if (pipe2(pipeFds, O_CLOEXEC) != 0) return;
   std::vector<char*> argv;
   for (std::string& a : args)
     argv.push_back(a.data());
