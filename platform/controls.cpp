@@ -10,6 +10,10 @@ TWindowSystem& TControl::Ws() const {
   return Parent->Ws();
 }
 
+TEdit::~TEdit() {
+  if (Validator) Ws().SetValidator(GetId(), nullptr);
+}
+
 void TEdit::Attach() {
   if (TextLimit > 0) Ws().SetTextLimit(GetId(), TextLimit);
   Ws().SetValidator(GetId(), Validator.get());

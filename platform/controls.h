@@ -39,6 +39,8 @@ class TEdit : public TControl {
  public:
   // textLimit counts the terminating NUL; 0 for no limit.
   TEdit(TDialog* parent, int id, int textLimit = 0) : TControl(parent, id), TextLimit(textLimit) {}
+  // Detaches the validator from the control before it goes.
+  ~TEdit() override;
   // The edit owns its validator.
   void SetValidator(std::unique_ptr<TValidator> validator) { Validator = std::move(validator); }
   const TValidator* GetValidator() const { return Validator.get(); }

@@ -1,0 +1,31 @@
+#include "platform/qt/edit_field.h"
+
+#include "platform/qt/windows1252.h"
+
+EditField::EditField(QWidget* parent) : QLineEdit(parent) {
+  connect(this, &QLineEdit::textChanged,
+          [this](const QString& text) { Filter.SetAcceptedLength(Windows1252Length(text)); });
+}
+
+void EditField::SetMaxBytes(qsizetype maxBytes) {
+  Filter.SetMaxBytes(maxBytes);
+  InstallFilter();
+}
+
+void EditField::SetRule(const TValidator* rule) {
+  Filter.SetRule(rule);
+  InstallFilter();
+}
+
+void EditField::SetProgramText(const QString& text) {
+  // Without the filter while the text is set: a line edit that holds text its validator
+  // refuses would stop undoing refused keystrokes.
+  setValidator(nullptr);
+  setText(text);
+  setCursorPosition(0);
+  InstallFilter();
+}
+
+void EditField::InstallFilter() {
+  setValidator(Filter.HasWork() ? &Filter : nullptr);
+}

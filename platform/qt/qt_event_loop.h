@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <unordered_map>
+
+#include "platform/event_loop.h"
+
+class QSocketNotifier;
+
+// The socket layer's event loop on Qt's: descriptor watches are socket notifiers, posted calls
+// are queued calls. Runs whenever the Qt event loop runs, nested loops of message boxes
+// included. Needs a QCoreApplication (or QApplication) for its whole life.
+class QtEventLoop final : public TEventLoop {
+ public:
+  QtEventLoop();
+  ~QtEventLoop() override;
+  QtEventLoop(const QtEventLoop&) = delete;
+  QtEventLoop& operator=(const QtEventLoop&) = delete;
+
+  int AddWatch(int fd, WatchKind kind, Callback callback) override;
+  void EnableWatch(int watchId, bool enabled) override;
+  void RemoveWatch(int watchId) override;
+  void Post(Callback call) override;
+
+ private:
+  struct Watch {
+    QSocketNotifier* Notifier;
+    std::shared_ptr<Callback> Call;
+  };
+  void Fire(int watchId);
+
+  QObject Context;  // parent of the notifiers; posted calls die with it
+  std::unordered_map<int, Watch> Watches;
+  int NextId = 1;
+};
