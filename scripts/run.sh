@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Builds Vellora and starts it without hardware, on this machine's display.
+#
+# The program searches as soon as it starts, so it never runs on the machine's own network:
+# it gets a network namespace of its own with two interfaces, each joined by a veth pair to a
+# namespace where the gateway simulator plays modules:
+#
+#   vellora-pc  vpc0 192.168.100.1/24  <->  vgw0 in vellora-gwa: three modules
+#                                           (192.168.100.50..52, TCP port 80)
+#               vpc1 10.20.0.1/24      <->  vgw1 in vellora-gwb: one module (10.20.0.50)
+#
+# Everything is removed again when the program closes. Needs root for the namespaces (the
+# script asks sudo for it); the window itself runs as the calling user.
+#
+#   scripts/run.sh [simulator options for the three modules...]
+#   e.g. scripts/run.sh --reply unicast --tcp-mode flood --rate 200
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [[ $(id -u) -ne 0 ]]; then
+  exec sudo --preserve-env=DISPLAY,WAYLAND_DISPLAY,XDG_RUNTIME_DIR \
+    XAUTHORITY="${XAUTHORITY:-$HOME/.Xauthority}" "$0" "$@"
+fi
+
+scripts/install-deps.sh
+build=build/run
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVELLORA_TESTS=OFF -DVELLORA_BENCH=OFF >/dev/null
+cmake --build "$build" --target vellora gateway_sim
+
+pc=vellora-pc gwa=vellora-gwa gwb=vellora-gwb
+sim_pids=()
+cleanup() {
+  for pid in "${sim_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  for ns in "$pc" "$gwa" "$gwb"; do ip netns del "$ns" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+cleanup  # what an interrupted earlier run may have left
+
+for ns in "$pc" "$gwa" "$gwb"; do
+  ip netns add "$ns"
+  ip -n "$ns" link set lo up
+done
+ip link add vpc0 netns "$pc" type veth peer name vgw0 netns "$gwa"
+ip link add vpc1 netns "$pc" type veth peer name vgw1 netns "$gwb"
+ip -n "$pc" addr add 192.168.100.1/24 dev vpc0
+ip -n "$pc" addr add 10.20.0.1/24 dev vpc1
+ip -n "$gwa" addr add 192.168.100.2/24 dev vgw0
+for host in 50 51 52; do ip -n "$gwa" addr add "192.168.100.$host/24" dev vgw0; done
+ip -n "$gwb" addr add 10.20.0.50/24 dev vgw1
+ip -n "$pc" link set vpc0 up
+ip -n "$pc" link set vpc1 up
+ip -n "$gwa" link set vgw0 up
+ip -n "$gwb" link set vgw1 up
+
+sim="$build/tools/gateway_sim/gateway_sim"
+ip netns exec "$gwa" "$sim" --interface vgw0 --gateways 3 --ip-base 192.168.100.50 \
+  --reply broadcast "${@}" >"$build/simulator-a.log" 2>&1 &
+sim_pids+=($!)
+ip netns exec "$gwb" "$sim" --interface vgw1 --gateways 1 --ip-base 10.20.0.50 \
+  --mac-base 02:00:00:00:20:01 >"$build/simulator-b.log" 2>&1 &
+sim_pids+=($!)
+echo "Simulated modules: $build/simulator-a.log and $build/simulator-b.log show what they receive."
+
+if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
+  echo "No display found: the window runs offscreen. Stop it with Ctrl+C."
+  export QT_QPA_PLATFORM=offscreen
+fi
+as_user=()
+if [[ -n ${SUDO_USER:-} && $SUDO_USER != root ]]; then
+  as_user=(runuser -u "$SUDO_USER" --)
+fi
+ip netns exec "$pc" "${as_user[@]}" env XAUTHORITY="${XAUTHORITY:-}" "$build/app/vellora" || true
