@@ -1,0 +1,102 @@
+#include "tests/support/qt_program.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QPixmap>
+#include <QtTest/QTest>
+#include <algorithm>
+
+#include "resources/control_ids.h"
+
+QtProgram::QtProgram(TSocketLayer& sockets) : WindowSystem(std::make_unique<QtWindowSystem>()) {
+  WindowSystem->SetMessageBoxObserver([this](QMessageBox& box) {
+    Boxes.push_back({box.text().toStdString(), box.windowTitle().toStdString(), box.icon(),
+                     box.textFormat() == Qt::PlainText});
+    if (OnBox) {
+      OnBox(box);
+    } else {
+      box.accept();
+    }
+  });
+  App = std::make_unique<TSocketViewApp>("Vellora", *WindowSystem, sockets);
+  App->InitMainWindow();
+  Frame()->activateWindow();
+  if (!QTest::qWaitForWindowExposed(Frame())) qWarning("the main window was not exposed");
+}
+
+QtProgram::~QtProgram() {
+  App.reset();
+  WindowSystem.reset();
+}
+
+void QtProgram::Click(int id) {
+  QWidget* widget = Widget(id);
+  if (widget != nullptr) QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+}
+
+void QtProgram::Type(int id, const QString& keys) {
+  QWidget* widget = Widget(id);
+  if (widget == nullptr) return;
+  widget->setFocus(Qt::OtherFocusReason);
+  QTest::keyClicks(widget, keys);
+}
+
+void QtProgram::Key(int id, Qt::Key key) {
+  QWidget* widget = Widget(id);
+  if (widget != nullptr) QTest::keyClick(widget, key);
+}
+
+void QtProgram::Pick(int comboId, int index) {
+  auto* combo = qobject_cast<QComboBox*>(Widget(comboId));
+  if (combo == nullptr || index < 0 || index >= combo->count()) return;
+  combo->showPopup();
+  QAbstractItemView* view = combo->view();
+  view->setCurrentIndex(combo->model()->index(index, 0));
+  QTest::keyClick(view, Qt::Key_Return);
+}
+
+std::string QtProgram::Text(int id) const {
+  return WindowSystem->GetDlgItemText(id, 4096);
+}
+
+std::vector<std::string> QtProgram::Combo(int id) const {
+  auto* combo = qobject_cast<QComboBox*>(Widget(id));
+  std::vector<std::string> entries;
+  if (combo == nullptr) return entries;
+  for (int i = 0; i < combo->count(); ++i)
+    entries.push_back(combo->itemText(i).toStdString());
+  return entries;
+}
+
+std::vector<std::string> QtProgram::DebugLines() const {
+  std::vector<std::string> lines;
+  const int count = WindowSystem->ListGetCount(IdDebugList);
+  for (int i = 0; i < count; ++i)
+    lines.push_back(WindowSystem->ListGetString(IdDebugList, i));
+  return lines;
+}
+
+bool QtProgram::Contains(const std::string& line) const {
+  const auto lines = DebugLines();
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+bool QtProgram::PumpUntil(const std::function<bool()>& done, int boundMs,
+                          const std::function<void()>& eachPass) {
+  QDeadlineTimer deadline(boundMs);
+  for (;;) {
+    if (eachPass) eachPass();
+    if (done()) return true;
+    if (deadline.hasExpired()) return false;
+    QTest::qWait(1);  // runs the event loop for a moment
+  }
+}
+
+bool QtProgram::Screenshot(const std::string& path) const {
+  const QString file = QString::fromStdString(path);
+  QDir().mkpath(QFileInfo(file).absolutePath());
+  return Frame()->grab().save(file, "PNG");
+}
