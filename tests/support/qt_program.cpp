@@ -44,6 +44,15 @@ void QtProgram::Type(int id, const QString& keys) {
   QTest::keyClicks(widget, keys);
 }
 
+void QtProgram::Replace(int id, const QString& keys) {
+  QWidget* widget = Widget(id);
+  if (widget == nullptr) return;
+  widget->setFocus(Qt::OtherFocusReason);
+  QTest::keyClick(widget, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(widget, Qt::Key_Delete);
+  QTest::keyClicks(widget, keys);
+}
+
 void QtProgram::Key(int id, Qt::Key key) {
   QWidget* widget = Widget(id);
   if (widget != nullptr) QTest::keyClick(widget, key);

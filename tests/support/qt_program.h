@@ -38,6 +38,8 @@ class QtProgram {
   void Click(int id);
   // Focuses the control and types the keys.
   void Type(int id, const QString& keys);
+  // Selects everything in an edit and types the keys over it.
+  void Replace(int id, const QString& keys);
   void Key(int id, Qt::Key key);
   // Picks an entry of a drop-down list the way a user does: opens it, chooses, confirms.
   void Pick(int comboId, int index);

@@ -1,0 +1,109 @@
+#include "tests/e2e/program_lab.h"
+
+#include <unistd.h>
+
+std::string ProgramLab::Pc, ProgramLab::GwA, ProgramLab::GwB;
+bool ProgramLab::Ready = false;
+
+namespace {
+
+constexpr const char* kPcPrefix = "vepc-";
+constexpr const char* kGwAPrefix = "vega-";
+constexpr const char* kGwBPrefix = "vegb-";
+
+}  // namespace
+
+void ProgramLab::SetUpTestSuite() {
+  if (!CanMakeNamespaces()) return;
+  RemoveStaleNamespaces({kPcPrefix, kGwAPrefix, kGwBPrefix});
+  Pc = TestNamespaceName(kPcPrefix);
+  GwA = TestNamespaceName(kGwAPrefix);
+  GwB = TestNamespaceName(kGwBPrefix);
+  const std::string pc = "ip -n " + Pc + " ", a = "ip -n " + GwA + " ", b = "ip -n " + GwB + " ";
+  Ready =
+      Shell("ip netns add " + Pc) && Shell("ip netns add " + GwA) && Shell("ip netns add " + GwB) &&
+      Shell("ip link add pa netns " + Pc + " type veth peer name ga netns " + GwA) &&
+      Shell("ip link add pb netns " + Pc + " type veth peer name gb netns " + GwB) &&
+      Shell(pc + "addr add 10.88.1.1/24 brd + dev pa") &&
+      Shell(pc + "addr add 10.88.1.2/24 brd + dev pa label pa:2") &&
+      Shell(pc + "addr add 10.88.2.1/24 brd + dev pb") &&
+      Shell(a + "addr add 10.88.1.100/24 brd + dev ga") &&
+      Shell(a + "addr add 10.88.1.50/24 dev ga") && Shell(a + "addr add 10.88.1.51/24 dev ga") &&
+      Shell(a + "addr add 10.88.1.52/24 dev ga") &&
+      Shell(b + "addr add 10.88.2.100/24 brd + dev gb") &&
+      Shell(b + "addr add 10.88.2.50/24 dev gb") && Shell(pc + "link set lo up") &&
+      Shell(pc + "link set pa up") && Shell(pc + "link set pb up") && Shell(a + "link set lo up") &&
+      Shell(a + "link set ga up") && Shell(b + "link set lo up") && Shell(b + "link set gb up");
+}
+
+void ProgramLab::TearDownTestSuite() {
+  for (const std::string& ns : {Pc, GwA, GwB}) {
+    if (!ns.empty()) Shell("ip netns del " + ns);
+  }
+}
+
+void ProgramLab::SetUp() {
+  if (!CanMakeNamespaces()) GTEST_SKIP() << "needs root and iproute2 for network namespaces";
+  ASSERT_TRUE(Ready) << "could not set up the namespaces";
+}
+
+void ProgramLab::TearDown() {
+  Program.reset();
+  Sockets.reset();
+  Loop.reset();
+  Inside.reset();
+  SimA.reset();
+  SimB.reset();
+}
+
+void ProgramLab::StartSimulatorA(const std::vector<std::string>& extra) {
+  std::vector<std::string> args = {"--interface", "ga",        "--gateways",
+                                   "3",           "--ip-base", "10.88.1.50"};
+  args.insert(args.end(), extra.begin(), extra.end());
+  SimA = std::make_unique<SimProcess>(GwA, args);
+  ASSERT_TRUE(SimA->Ready()) << "simulator A did not start";
+}
+
+void ProgramLab::StartSimulatorB(const std::vector<std::string>& extra) {
+  std::vector<std::string> args = {"--interface", "gb",         "--gateways", "1",
+                                   "--ip-base",   "10.88.2.50", "--mac-base", "02:00:00:00:20:01"};
+  args.insert(args.end(), extra.begin(), extra.end());
+  SimB = std::make_unique<SimProcess>(GwB, args);
+  ASSERT_TRUE(SimB->Ready()) << "simulator B did not start";
+}
+
+void ProgramLab::StartProgram() {
+  Inside = std::make_unique<InNamespace>(Pc);
+  ASSERT_TRUE(Inside->Entered);
+  Loop = std::make_unique<QtEventLoop>();
+  Sockets = std::make_unique<PosixSocketLayer>(*Loop);
+  Program = std::make_unique<QtProgram>(*Sockets);
+}
+
+bool ProgramLab::Until(const std::function<bool()>& condition, int boundMs) {
+  return Program->PumpUntil(condition, boundMs, [this] {
+    if (SimA) SimA->Pump(0);
+    if (SimB) SimB->Pump(0);
+  });
+}
+
+std::string ProgramLab::Received(SimProcess& sim, const std::string& command, int boundMs) {
+  std::string line;
+  Until(
+      [&] {
+        line = sim.TakeLine("rx", {"cmd=" + command}, 0);
+        return !line.empty();
+      },
+      boundMs);
+  return line;
+}
+
+std::string ProgramLab::Field(const std::string& line, const std::string& key) {
+  const std::size_t at = line.find(" " + key + "=");
+  if (at == std::string::npos) return {};
+  const std::size_t start = at + key.size() + 2;
+  if (start < line.size() && line[start] == '"') {
+    return line.substr(start + 1, line.find('"', start + 1) - start - 1);
+  }
+  return line.substr(start, line.find(' ', start) - start);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+// The program in network namespaces, against the gateway simulator:
+//
+//   PC namespace                                 gateway namespaces
+//   pa 10.88.1.1/24, 10.88.1.2/24 (secondary) <--> ga 10.88.1.100/24 in A: three modules,
+//                                                  addresses in use 10.88.1.50..52
+//   pb 10.88.2.1/24                           <--> gb 10.88.2.100/24 in B: one module,
+//                                                  address in use 10.88.2.50
+//
+// The namespaces live for the test suite; each test starts its simulators and the program
+// (real Qt window offscreen, real sockets) and ends them. The test thread runs inside the PC
+// namespace while the program lives, so every socket and address list of the program is the
+// PC namespace's.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/posix/posix_socket_layer.h"
+#include "platform/qt/qt_event_loop.h"
+#include "tests/support/netns.h"
+#include "tests/support/qt_program.h"
+#include "tests/support/sim_process.h"
+
+class ProgramLab : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite();
+  static void TearDownTestSuite();
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts the simulators with their interface, modules and addresses, plus `extra`.
+  void StartSimulatorA(const std::vector<std::string>& extra = {});
+  void StartSimulatorB(const std::vector<std::string>& extra = {});
+  // Starts the program inside the PC namespace; its first search leaves at once.
+  void StartProgram();
+
+  // Runs the program's event loop (and reads the simulators' output) until the condition
+  // holds; false when it never did within the bound.
+  bool Until(const std::function<bool()>& condition, int boundMs = 10000);
+  // The simulator's next line of a received request of this command, while the program runs.
+  std::string Received(SimProcess& sim, const std::string& command, int boundMs = 5000);
+  // The value of key=... in a simulator line.
+  static std::string Field(const std::string& line, const std::string& key);
+
+  static std::string Pc, GwA, GwB;
+  static bool Ready;
+
+  std::unique_ptr<SimProcess> SimA, SimB;
+  std::unique_ptr<InNamespace> Inside;
+  std::unique_ptr<QtEventLoop> Loop;
+  std::unique_ptr<PosixSocketLayer> Sockets;
+  std::unique_ptr<QtProgram> Program;
+};
+
+// Lower-case hexadecimal of bytes, as the simulator prints them.
+template <class Bytes>
+std::string Hex(const Bytes& bytes) {
+  static const char* digits = "0123456789abcdef";
+  std::string text;
+  for (auto b : bytes) {
+    text += digits[(b >> 4) & 0xF];
+    text += digits[b & 0xF];
+  }
+  return text;
+}
