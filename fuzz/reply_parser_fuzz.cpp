@@ -11,7 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   // The first byte chooses the source port, the rest is the datagram.
-  const std::uint16_t port = (data[0] & 1) != 0 ? kGatewayPort : static_cast<std::uint16_t>(data[0]);
+  const std::uint16_t port =
+      (data[0] & 1) != 0 ? kGatewayPort : static_cast<std::uint16_t>(data[0]);
   const std::size_t count = size - 1;
   std::unique_ptr<std::uint8_t[]> datagram(new std::uint8_t[count == 0 ? 1 : count]);
   if (count > 0) std::memcpy(datagram.get(), data + 1, count);
