@@ -26,7 +26,8 @@ void BM_ParseGatewayInfoReply(benchmark::State& state) {
   const auto bytes = BuildGatewayInfoReply(SampleRecord());
   ParsedReply reply;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(ParseGatewayInfoReply(bytes.data(), bytes.size(), kGatewayPort, reply));
+    benchmark::DoNotOptimize(
+        ParseGatewayInfoReply(bytes.data(), bytes.size(), kGatewayPort, reply));
     benchmark::DoNotOptimize(reply);
   }
   state.SetItemsProcessed(state.iterations());
@@ -39,7 +40,8 @@ void BM_RejectForeignDatagram(benchmark::State& state) {
   bytes[9] = 0xBB;  // wrong length field
   ParsedReply reply;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(ParseGatewayInfoReply(bytes.data(), bytes.size(), kGatewayPort, reply));
+    benchmark::DoNotOptimize(
+        ParseGatewayInfoReply(bytes.data(), bytes.size(), kGatewayPort, reply));
   }
   state.SetItemsProcessed(state.iterations());
 }
@@ -47,13 +49,15 @@ BENCHMARK(BM_RejectForeignDatagram);
 
 void BM_BuildSetConfigRequest(benchmark::State& state) {
   const GatewayRecord record = SampleRecord();
-  for (auto _ : state) benchmark::DoNotOptimize(BuildSetConfigRequest(record));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(BuildSetConfigRequest(record));
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_BuildSetConfigRequest);
 
 void BM_BuildSearchRequest(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(BuildSearchRequest());
+  for (auto _ : state)
+    benchmark::DoNotOptimize(BuildSearchRequest());
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_BuildSearchRequest);
