@@ -1,68 +1,98 @@
+// What a user's keys do in the real program's window: what the edits take, and where Tab goes.
+#include <gtest/gtest.h>
+
 #include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
 #include <QtTest/QTest>
 #include <algorithm>
 
-#include "main_window_fixture.h"
+#include "platform/memory/memory_socket_layer.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_11000.h"
-
-using KeyboardTest = MainWindowTest;
+#include "tests/support/qt_program.h"
 
 namespace {
 
-void Press(Qt::Key key) {
-  QTest::keyClick(QApplication::focusWidget(), key);
+constexpr int kIpOctet1 = kOctetEditIds[4];
+
+class KeyboardTest : public ::testing::Test {
+ protected:
+  void SetUp() override { program.Click(IdExpandButton); }  // every edit enabled and shown
+
+  // Empties the edit with Ctrl+A and Delete, then types one key per character (a character
+  // outside the BMP is one key); yields what the program reads.
+  std::string Type(int id, const QString& keys) {
+    program.Replace(id, "");
+    for (char32_t c : keys.toUcs4())
+      QTest::sendKeyEvent(QTest::Click, program.Widget(id), Qt::Key_unknown,
+                          QString::fromUcs4(&c, 1), Qt::NoModifier);
+    return program.Text(id);
+  }
+  std::string Paste(int id, const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keyClick(program.Widget(id), Qt::Key_V, Qt::ControlModifier);
+    return program.Text(id);
+  }
+
+  MemorySocketLayer sockets;
+  QtProgram program{sockets};
+};
+
+TEST_F(KeyboardTest, ValidatorsRefuseKeysAndPastesLeavingTextAndSelectionAsTheyWere) {
+  EXPECT_EQ(Type(kIpOctet1, "1a"), "1");
+  EXPECT_EQ(Type(kIpOctet1, "2555"), "255");
+  EXPECT_EQ(Type(IdPortEdit, "65536-1"), "65536");
+  EXPECT_EQ(Type(IdMacEdit1, "fF"), "fF");
+  EXPECT_EQ(Type(IdMacEdit1, "0A1"), "0A");
+  EXPECT_EQ(Type(IdMacEdit1, "g-"), "");
+  EXPECT_EQ(Type(IdEepromAddressEdit, "FFFF"), "FFF");
+  EXPECT_EQ(Type(kSerialEditIds[0], "a1b23"), "12");
+  EXPECT_EQ(Paste(IdMacEdit1, "1g"), "");
+
+  auto* edit = qobject_cast<QLineEdit*>(program.Widget(kIpOctet1));
+  Type(kIpOctet1, "255");
+  edit->setSelection(1, 1);
+  QTest::keyClicks(edit, "x");
+  EXPECT_EQ(edit->text(), QStringLiteral("255"));
+  EXPECT_EQ(edit->selectedText(), QStringLiteral("5"));
+
+  // The range is checked only on the whole field, when the window is to close.
+  EXPECT_EQ(Type(kIpOctet1, "300"), "300");
+  EXPECT_FALSE(program.Frame()->close());
+  ASSERT_EQ(program.Boxes.size(), 1u);
+  EXPECT_EQ(program.Boxes[0].Text, "Value is not in the range 0 to 255.");
 }
 
-}  // namespace
+TEST_F(KeyboardTest, TextLimitsCountWindows1252Bytes) {
+  EXPECT_EQ(Type(IdNameEdit, QString(25, u'x')), std::string(20, 'x'));
+  EXPECT_EQ(Type(IdServerEdit, QString(70, u's')), std::string(64, 's'));
+  EXPECT_EQ(Type(IdLabelMacEdit, QString(20, u'0')), std::string(16, '0'));
+  // The euro sign is byte 0x80; a CJK character and one outside the BMP are one '?' each.
+  const QString wide = QString(17, u'a') + QStringLiteral("\u20AC\u4E2D") +
+                       QString::fromUcs4(U"\U0001F600\U0001F600");
+  EXPECT_EQ(Type(IdNameEdit, wide), std::string(17, 'a') + "\x80??");
+  // A paste that would pass the limit is refused whole.
+  EXPECT_EQ(Type(IdNameEdit, QString(15, u'n')), std::string(15, 'n'));
+  EXPECT_EQ(Paste(IdNameEdit, "0123456789"), std::string(15, 'n'));
+}
 
-// Tab walks the controls in template order, skipping what takes no focus and what is disabled
-// or hidden, wherever the control lies.
+// Tab walks the controls in template order, skipping what takes no focus and the edits the
+// template disables.
 TEST_F(KeyboardTest, TabFollowsTheTemplateOrder) {
-  Windows.ShowWindow(IdSetMacButton, SW_HIDE);
-  std::vector<const DialogControl*> stops;
+  std::vector<DialogControl> stops;
   for (const DialogControl& c : MainDialogTemplate().Controls) {
     const bool focusable = c.Kind != ControlKind::Label && c.Kind != ControlKind::GroupBox &&
                            c.Kind != ControlKind::Picture && c.Kind != ControlKind::EtchedLine;
-    if (focusable && (c.Style & control_style::Disabled) == 0 && c.Id != IdSetMacButton)
-      stops.push_back(&c);
+    if (focusable && (c.Style & control_style::Disabled) == 0) stops.push_back(c);
   }
-  std::sort(stops.begin(), stops.end(),
-            [](const DialogControl* a, const DialogControl* b) { return a->Order < b->Order; });
-  ASSERT_EQ(stops.size(), 48u);
-
-  Windows.SetFocus(stops.front()->Id);
+  std::ranges::sort(stops, {}, &DialogControl::Order);
+  ASSERT_EQ(stops.size(), 49u);
+  program.Widget(stops.front().Id)->setFocus(Qt::TabFocusReason);
   for (std::size_t i = 1; i <= stops.size(); ++i) {
-    Press(Qt::Key_Tab);
-    const int expected = stops[i % stops.size()]->Id;
-    ASSERT_EQ(QApplication::focusWidget(), Control(expected)) << "stop " << i;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), program.Widget(stops[i % stops.size()].Id)) << i;
   }
 }
 
-// Collapsed, the window ends above ">>"; the button still takes the focus by Tab and is
-// pressed by the space bar.
-TEST_F(KeyboardTest, ExpandButtonOutsideTheCollapsedWindowIsReachable) {
-  Windows.SetDialogSize(459, 470);
-  ASSERT_FALSE(DialogWidget()->rect().intersects(Control(IdExpandButton)->geometry()));
-  Windows.SetFocus(IdSetButton);  // the tab stop before ">>"
-  Press(Qt::Key_Tab);
-  ASSERT_EQ(QApplication::focusWidget(), Control(IdExpandButton));
-  Press(Qt::Key_Space);
-  EXPECT_EQ(Dialog.Commands(),
-            (std::vector<std::pair<unsigned, unsigned>>{{IdExpandButton, BN_CLICKED}}));
-}
-
-// A barcode scanner ends every label with Enter: neither Enter nor Esc does anything,
-// whichever control has the focus.
-TEST_F(KeyboardTest, EnterAndEscapeDoNothing) {
-  for (int id : {IdSearchButton, IdSetButton, IdLabelMacEdit, IdUseDhcpCheck, IdGatewayCombo,
-                 IdDebugList, IdSetEepromButton}) {
-    Windows.SetFocus(id);
-    ASSERT_EQ(QApplication::focusWidget(), Control(id));
-    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
-      Press(key);
-  }
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(Dialog.Commands().empty());
-  EXPECT_TRUE(Frame()->isVisible());
-}
+}  // namespace

@@ -1,80 +1,60 @@
-#include <QAbstractButton>
-#include <QAbstractItemView>
-#include <QComboBox>
-#include <QCoreApplication>
-#include <QMessageBox>
+// Texts cross into the window as Windows-1252 bytes and are shown as plain text.
+#include <gtest/gtest.h>
 
-#include "main_window_fixture.h"
-#include "platform/qt/group_box_widget.h"
+#include <QAbstractItemView>
+#include <QCoreApplication>
+
+#include "platform/memory/memory_socket_layer.h"
 #include "platform/qt/label_widget.h"
+#include "platform/qt/windows1252.h"
 #include "resources/control_ids.h"
+#include "tests/support/qt_program.h"
 
 namespace {
 
-// Every byte but NUL, which ends a text as it ends a C string.
-std::string AllBytes() {
-  std::string bytes;
+class PlainTextTest : public ::testing::Test {
+ protected:
+  MemorySocketLayer sockets;
+  QtProgram program{sockets};
+  QtWindowSystem& windows = program.Windows();
+};
+
+// Every byte but NUL (which ends a text, as it ends a C string) comes back from every kind of
+// control as it was given.
+TEST_F(PlainTextTest, EveryByteComesBackThroughItsCharacter) {
+  std::string all;
   for (int b = 1; b < 256; ++b)
-    bytes.push_back(static_cast<char>(b));
-  return bytes;
+    all.push_back(static_cast<char>(b));
+  const QString text = FromWindows1252(all);
+  EXPECT_EQ(text[0x80 - 1], QChar(0x20AC));
+  EXPECT_EQ(text[0x9F - 1], QChar(0x0178));
+  EXPECT_EQ(text[0x81 - 1], QChar(0x81));  // no character in Windows-1252: kept as it is
+  EXPECT_EQ(ToWindows1252(QStringLiteral("\u0080\u0100") + QString::fromUcs4(U"\U0001F600")),
+            "???");
+
+  for (int id : {IdNameEdit, IdStateText, IdSetButton, IdUseDhcpCheck, 11091 /* group box */}) {
+    windows.SetDlgItemText(id, all);
+    EXPECT_EQ(windows.GetDlgItemText(id, 1000), all) << id;
+  }
+  windows.SetFrameCaption(all);
+  EXPECT_EQ(windows.GetFrameCaption(), all);
+  windows.ComboAddString(IdGatewayCombo, all);
+  EXPECT_EQ(windows.ComboFindStringExact(IdGatewayCombo, all), 0);
+  windows.ListAddString(IdDebugList, all);
+  EXPECT_EQ(windows.ListGetString(IdDebugList, windows.ListGetCount(IdDebugList) - 1), all);
 }
 
-constexpr const char* kMarkup = "<b>x</b> <i>y</i><br>";
+TEST_F(PlainTextTest, MarkupIsShownAsWritten) {
+  const char* markup = "<b>x</b> <i>y</i><br>";
+  const QString literal = QString::fromLatin1(markup);
+  windows.SetDlgItemText(IdStateText, markup);
+  EXPECT_EQ(dynamic_cast<LabelWidget*>(program.Widget(IdStateText))->ShownText(), literal);
+  windows.ComboAddString(IdGatewayCombo, markup);
+  EXPECT_EQ(program.Combo(IdGatewayCombo), std::vector<std::string>{markup});
+  windows.ListAddString(IdDebugList, markup);
+  QCoreApplication::processEvents();
+  const auto* list = qobject_cast<QAbstractItemView*>(program.Widget(IdDebugList));
+  EXPECT_EQ(list->model()->index(list->model()->rowCount() - 1, 0).data().toString(), literal);
+}
 
 }  // namespace
-
-using PlainTextTest = MainWindowTest;
-
-// Each kind of control gives back exactly the bytes it was given, whatever they are.
-TEST_F(PlainTextTest, EveryByteComesBackFromEveryKindOfControl) {
-  const std::string all = AllBytes();
-  for (int id :
-       {IdNameEdit, IdStateText, IdSetButton, IdUseDhcpCheck, 11091 /* group box */, IdDebugList}) {
-    Windows.SetDlgItemText(id, all);
-    EXPECT_EQ(Windows.GetDlgItemText(id, 1000), all) << id;
-    EXPECT_EQ(Windows.GetDlgItemText(id, 11), all.substr(0, 10)) << id;
-    Windows.SetDlgItemText(id, std::string("ab\0cd", 5));
-    EXPECT_EQ(Windows.GetDlgItemText(id, 1000), "ab") << id;
-  }
-  Windows.SetFrameCaption(all);
-  EXPECT_EQ(Windows.GetFrameCaption(), all);
-  Windows.ComboAddString(IdPcIpCombo, all);
-  Windows.ComboSetSelIndex(IdPcIpCombo, 0);
-  EXPECT_EQ(Windows.GetDlgItemText(IdPcIpCombo, 1000), all);
-  EXPECT_EQ(Windows.ComboFindStringExact(IdPcIpCombo, all), 0);
-  Windows.ListAddString(IdDebugList, all);
-  EXPECT_EQ(Windows.ListGetString(IdDebugList, 0), all);
-}
-
-TEST_F(PlainTextTest, MarkupIsShownLiterally) {
-  const QString literal = QString::fromLatin1(kMarkup);
-  Windows.SetDlgItemText(IdStateText, kMarkup);
-  EXPECT_EQ(ControlAs<LabelWidget>(IdStateText)->ShownText(), literal);
-  Windows.SetDlgItemText(IdSetButton, kMarkup);
-  EXPECT_EQ(ControlAs<QAbstractButton>(IdSetButton)->text(), literal);
-  Windows.ComboAddString(IdGatewayCombo, kMarkup);
-  EXPECT_EQ(ControlAs<QComboBox>(IdGatewayCombo)->itemText(0), literal);
-  Windows.ListAddString(IdDebugList, kMarkup);
-  QCoreApplication::processEvents();
-  const auto* list = ControlAs<QAbstractItemView>(IdDebugList);
-  EXPECT_EQ(list->model()->index(0, 0).data().toString(), literal);
-
-  QString boxText;
-  Qt::TextFormat boxFormat = Qt::RichText;
-  Windows.SetMessageBoxObserver([&](QMessageBox& box) {
-    boxText = box.text();
-    boxFormat = box.textFormat();
-    box.accept();
-  });
-  Windows.MessageBox(true, kMarkup, "Vellora", MB_OK);
-  EXPECT_EQ(boxText, literal);
-  EXPECT_EQ(boxFormat, Qt::PlainText);
-}
-
-// Template texts with a doubled ampersand show one.
-TEST_F(PlainTextTest, DoubledAmpersandsShowAsOne) {
-  Windows.SetDlgItemText(IdStateText, "Set && Incr.");
-  EXPECT_EQ(ControlAs<LabelWidget>(IdStateText)->ShownText(), QStringLiteral("Set & Incr."));
-  EXPECT_EQ(Windows.GetDlgItemText(IdStateText, 100), "Set && Incr.");
-  EXPECT_EQ(Windows.GetDlgItemText(IdSetIncrButton, 100), "Set && Incr.");
-}
