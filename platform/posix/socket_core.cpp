@@ -39,6 +39,8 @@ int SocketCore::Create() {
   Notifying = false;
   ReadWanted = false;
   WriteWanted = false;
+  InWatchCall = false;
+  OffPending = false;
   return 0;
 }
 
@@ -47,6 +49,8 @@ int SocketCore::Close() {
   RemoveWatches();
   Current.reset();
   Notifying = false;
+  InWatchCall = false;
+  OffPending = false;
   const int fd = Descriptor;
   Descriptor = -1;
   if (close(fd) != 0 && errno != EINTR) return FailWithErrno(errno);
@@ -72,12 +76,20 @@ int SocketCore::SetBroadcast(bool on) {
 void SocketCore::WantRead(bool wanted) {
   if (ReadWanted == wanted) return;
   ReadWanted = wanted;
-  UpdateWatches();
+  FollowWants(wanted);
 }
 
 void SocketCore::WantWrite(bool wanted) {
   if (WriteWanted == wanted) return;
   WriteWanted = wanted;
+  FollowWants(wanted);
+}
+
+void SocketCore::FollowWants(bool wantedMore) {
+  if (!wantedMore && InWatchCall) {
+    OffPending = true;  // see the class comment
+    return;
+  }
   UpdateWatches();
 }
 
@@ -105,29 +117,57 @@ void SocketCore::Notify(unsigned event, int error) {
 
 int SocketCore::AddWatch(TEventLoop::WatchKind kind) {
   std::weak_ptr<Token> token = Current;
-  return Loop.AddWatch(Descriptor, kind, [token, kind] {
-    SocketCore* core = nullptr;
-    {
-      // Not held during the handler, so that Liveness() expires if the window closes or
-      // destroys the socket inside it.
-      const std::shared_ptr<Token> live = token.lock();
-      if (!live) return;  // the descriptor this watch was made for is gone
-      core = live->Core;
-    }
-    if (kind == TEventLoop::WatchKind::Read) {
-      if (core->ReadWanted) core->Events.OnReadable();
-    } else {
-      if (core->WriteWanted) core->Events.OnWritable();
-    }
-  });
+  return Loop.AddWatch(Descriptor, kind, [token, kind] { RunWatch(token, kind); });
+}
+
+void SocketCore::RunWatch(const std::weak_ptr<Token>& token, TEventLoop::WatchKind kind) {
+  SocketCore* core = nullptr;
+  {
+    // Not held during the handler, so that Liveness() expires if the window closes or
+    // destroys the socket inside it.
+    const std::shared_ptr<Token> live = token.lock();
+    if (!live) return;  // the descriptor this watch was made for is gone
+    core = live->Core;
+  }
+  const bool read = kind == TEventLoop::WatchKind::Read;
+  if (!(read ? core->ReadWanted : core->WriteWanted)) {
+    core->UpdateWatches();  // a switch-off put off by a handler that ran a nested loop
+    return;
+  }
+  const bool outermost = !core->InWatchCall;
+  core->InWatchCall = true;
+  if (read) {
+    core->Events.OnReadable();
+  } else {
+    core->Events.OnWritable();
+  }
+  // A closed, replaced or destroyed descriptor has expired the token: nothing to do then.
+  if (!outermost || token.expired()) return;
+  core->InWatchCall = false;
+  if (core->OffPending) {
+    core->OffPending = false;
+    core->UpdateWatches();
+  }
 }
 
 void SocketCore::UpdateWatches() {
   if (!IsOpen() || !Notifying) return;
-  if (ReadWatch == 0 && ReadWanted) ReadWatch = AddWatch(TEventLoop::WatchKind::Read);
-  if (WriteWatch == 0 && WriteWanted) WriteWatch = AddWatch(TEventLoop::WatchKind::Write);
-  if (ReadWatch != 0) Loop.EnableWatch(ReadWatch, ReadWanted);
-  if (WriteWatch != 0) Loop.EnableWatch(WriteWatch, WriteWanted);
+  if (ReadWatch == 0 && ReadWanted) {
+    ReadWatch = AddWatch(TEventLoop::WatchKind::Read);
+    ReadWatchOn = true;
+  }
+  if (WriteWatch == 0 && WriteWanted) {
+    WriteWatch = AddWatch(TEventLoop::WatchKind::Write);
+    WriteWatchOn = true;
+  }
+  if (ReadWatch != 0 && ReadWatchOn != ReadWanted) {
+    Loop.EnableWatch(ReadWatch, ReadWanted);
+    ReadWatchOn = ReadWanted;
+  }
+  if (WriteWatch != 0 && WriteWatchOn != WriteWanted) {
+    Loop.EnableWatch(WriteWatch, WriteWanted);
+    WriteWatchOn = WriteWanted;
+  }
 }
 
 void SocketCore::RemoveWatches() {
@@ -135,4 +175,6 @@ void SocketCore::RemoveWatches() {
   if (WriteWatch != 0) Loop.RemoveWatch(WriteWatch);
   ReadWatch = 0;
   WriteWatch = 0;
+  ReadWatchOn = false;
+  WriteWatchOn = false;
 }

@@ -29,6 +29,12 @@ class SocketEvents {
 // removed before the descriptor is closed. Their callbacks reach the socket through a token
 // that is replaced at every create and close, so a callback that an event loop still delivers
 // for an old descriptor (or for a new socket that got the same number) does nothing.
+//
+// Inside the socket's own watch callback a watch is not switched off at once when its readiness
+// stops being wanted: the window's handler usually reads, which wants it again, and switching
+// an event loop's watch off and on costs far more than the read. It goes off when the callback
+// returns, or, should the handler run a nested loop without reading, the first time it fires
+// unwanted. Switching a watch on is never put off.
 class SocketCore {
  public:
   SocketCore(TEventLoop& loop, int type, SocketEvents& events);
@@ -73,9 +79,11 @@ class SocketCore {
     SocketCore* Core;
   };
 
+  void FollowWants(bool wantedMore);
   void UpdateWatches();
   void RemoveWatches();
   int AddWatch(TEventLoop::WatchKind kind);
+  static void RunWatch(const std::weak_ptr<Token>& token, TEventLoop::WatchKind kind);
 
   TEventLoop& Loop;
   int Type;
@@ -88,5 +96,9 @@ class SocketCore {
   bool WriteWanted = false;
   int ReadWatch = 0;
   int WriteWatch = 0;
+  bool ReadWatchOn = false;  // as the event loop has it
+  bool WriteWatchOn = false;
+  bool InWatchCall = false;  // a callback of this descriptor's watches is running
+  bool OffPending = false;   // a watch to switch off when it returns
   std::shared_ptr<Token> Current;
 };

@@ -18,6 +18,12 @@ void EditField::SetRule(const TValidator* rule) {
 }
 
 void EditField::SetProgramText(const QString& text) {
+  // The program rewrites every field of a record whenever a reply shows it again: an edit that
+  // already stands exactly as setText would leave it is not touched, which spares a repaint.
+  if (text == this->text() && cursorPosition() == 0 && !hasSelectedText() && !isModified() &&
+      !isUndoAvailable() && !isRedoAvailable()) {
+    return;
+  }
   // Without the filter while the text is set: a line edit that holds text its validator
   // refuses would stop undoing refused keystrokes.
   setValidator(nullptr);

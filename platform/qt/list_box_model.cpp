@@ -33,13 +33,15 @@ void ListBoxModel::Publish(bool rowsFollowLines) {
   if (!Unpublished) return;
   const auto shownCount = static_cast<qsizetype>(Shown.size());
   const auto appended = static_cast<qsizetype>(Lines.size()) - (shownCount - RemovedFromShown);
-  if (NeedsReset || RemovedFromShown >= shownCount) {
+  // Also when every shown line has left: a full log that takes more lines between two
+  // refreshes than it holds must not cost the view a reset, a layout and a repaint each time.
+  if (!NeedsReset && !rowsFollowLines && RemovedFromShown > 0 && appended == RemovedFromShown) {
+    Shown.assign(Lines.begin(), Lines.end());
+    emit dataChanged(index(0), index(Count() - 1), {Qt::DisplayRole});
+  } else if (NeedsReset || RemovedFromShown >= shownCount) {
     beginResetModel();
     Shown.assign(Lines.begin(), Lines.end());
     endResetModel();
-  } else if (!rowsFollowLines && RemovedFromShown > 0 && appended == RemovedFromShown) {
-    Shown.assign(Lines.begin(), Lines.end());
-    emit dataChanged(index(0), index(Count() - 1), {Qt::DisplayRole});
   } else {
     if (RemovedFromShown > 0) {
       beginRemoveRows(QModelIndex(), 0, static_cast<int>(RemovedFromShown - 1));
