@@ -1,8 +1,4 @@
 # The POSIX socket layer and its poll(2) event loop, on loopback only.
 vellora_add_test(posix_socket_layer_test LABEL net
-  SOURCES
-    posix_event_loop_test.cpp
-    posix_winsock_errors_test.cpp
-    posix_sockets_test.cpp
-    posix_host_info_test.cpp
+  SOURCES posix_sockets_test.cpp
   LIBS platform_posix)
