@@ -73,8 +73,9 @@ TEST_F(ProgramGatewayTest, SearchesAndHearsOnlyTheChosenInterface) {
   const auto port = static_cast<std::uint16_t>(std::stoi(from.substr(from.find(':') + 1)));
   GatewayRecord stranger = ModuleOne();
   stranger.Mac[5] = 0x77;
-  const auto reply = BuildGatewayInfoReply(stranger);
-  auto broadcastFrom = [&](const std::string& ns, const char* device, const char* address) {
+  auto reply = BuildGatewayInfoReply(stranger);
+  auto broadcastFrom = [&](const std::string& ns, const char* device, const char* address,
+                           std::uint32_t destination = INADDR_BROADCAST) {
     InNamespace there(ns);
     ASSERT_TRUE(there.Entered);
     const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -90,7 +91,7 @@ TEST_F(ProgramGatewayTest, SearchesAndHearsOnlyTheChosenInterface) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(port);
-    to.sin_addr.s_addr = htonl(INADDR_BROADCAST);
+    to.sin_addr.s_addr = htonl(destination);
     ASSERT_EQ(
         sendto(fd, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
         static_cast<ssize_t>(reply.size()));
@@ -104,6 +105,11 @@ TEST_F(ProgramGatewayTest, SearchesAndHearsOnlyTheChosenInterface) {
   broadcastFrom(GwB, "gb", "10.88.2.100");
   ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 2; }));
   EXPECT_EQ(Program->Combo(IdGatewayCombo)[1], "02 00 00 00 00 77");
+  // The subnet's own broadcast address reaches it too.
+  stranger.Mac[5] = 0x78;
+  reply = BuildGatewayInfoReply(stranger);
+  broadcastFrom(GwB, "gb", "10.88.2.100", 0x0A5802FF);  // 10.88.2.255
+  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
 }
 
 TEST_F(ProgramGatewayTest, ASecondaryAddressIsTheSourceWhenChosen) {
