@@ -26,6 +26,22 @@ inline constexpr std::uint32_t Disabled = 1u << 1;      // created disabled
 inline constexpr std::uint32_t AutoHScroll = 1u << 2;   // edit: text scrolls horizontally
 }  // namespace control_style
 
+// Edits, buttons, check boxes, drop-down lists and list boxes are tab stops and take the
+// keyboard focus; labels, group boxes, pictures and etched lines never do.
+inline bool TakesFocus(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::Edit:
+    case ControlKind::DropDownList:
+    case ControlKind::CheckBox:
+    case ControlKind::PushButton:
+    case ControlKind::DefaultPushButton:
+    case ControlKind::ListBox:
+      return true;
+    default:
+      return false;
+  }
+}
+
 struct DialogControl {
   int Id;  // -1: never addressed
   ControlKind Kind;

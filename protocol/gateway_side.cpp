@@ -4,8 +4,6 @@
 #include "protocol/messages.h"
 #include "protocol/settings_block.h"
 
-namespace {
-
 std::size_t RequestLength(std::uint8_t command) {
   switch (command) {
     case CmdSearchRequest:
@@ -22,8 +20,6 @@ std::size_t RequestLength(std::uint8_t command) {
       return 0;
   }
 }
-
-}  // namespace
 
 bool DecodeGatewayRequest(const std::uint8_t* bytes, std::size_t count, GatewayRequest& out) {
   if (bytes == nullptr || count < kHeaderLength) return false;

@@ -92,6 +92,9 @@ struct GatewayRequest {
   std::uint8_t EepromValue;
 };
 
+// The length a request of this command has; 0 for a code that is no request.
+std::size_t RequestLength(std::uint8_t command);
+
 // Accepts a request whose byte 0 is 0, whose command is a request code, whose length field
 // matches that command and whose received count holds the whole message.
 bool DecodeGatewayRequest(const std::uint8_t* bytes, std::size_t count, GatewayRequest& out);

@@ -14,20 +14,6 @@ bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
          });
 }
 
-bool TakesFocus(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::Edit:
-    case ControlKind::DropDownList:
-    case ControlKind::CheckBox:
-    case ControlKind::PushButton:
-    case ControlKind::DefaultPushButton:
-    case ControlKind::ListBox:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 void MemoryWindowSystem::CreateMainWindow(const TFrameSpec& frame, TDialog& dialog) {

@@ -18,20 +18,6 @@
 
 namespace {
 
-bool TakesFocus(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::Edit:
-    case ControlKind::DropDownList:
-    case ControlKind::CheckBox:
-    case ControlKind::PushButton:
-    case ControlKind::DefaultPushButton:
-    case ControlKind::ListBox:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // The height of a closed drop-down list: the style's own, at most that of a push button. The
 // template's height includes the opened list.
 int ClosedComboHeight(const QWidget& combo, DialogBaseUnits units) {

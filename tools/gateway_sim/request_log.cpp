@@ -44,27 +44,6 @@ void AddSettings(LogLine& line, const GatewayRecord& r) {
       .Number("port", r.Port);
 }
 
-bool IsRequestCode(std::uint8_t command) {
-  return command == CmdSearchRequest || command == CmdSetConfigRequest ||
-         command == CmdRebootRequest || command == CmdSetMacRequest ||
-         command == CmdSetEepromRequest;
-}
-
-std::size_t RequestLength(std::uint8_t command) {
-  switch (command) {
-    case CmdSearchRequest:
-      return kSearchRequestLength;
-    case CmdSetConfigRequest:
-      return kSetConfigRequestLength;
-    case CmdRebootRequest:
-      return kRebootRequestLength;
-    case CmdSetMacRequest:
-      return kSetMacRequestLength;
-    default:
-      return kSetEepromRequestLength;
-  }
-}
-
 }  // namespace
 
 LogLine RequestLine(const sockaddr_in& from, const GatewayRequest& request,
@@ -116,7 +95,7 @@ LogLine MalformedLine(const sockaddr_in& from, std::size_t length, const std::ui
     const char* reason = "truncated";
     if (bytes[0] != 0x00)
       reason = "first-byte";
-    else if (!IsRequestCode(command))
+    else if (RequestLength(command) == 0)
       reason = "command";
     else if (lengthField != RequestLength(command))
       reason = "length-field";
