@@ -48,13 +48,6 @@ TEST_F(ProgramGatewayTest, FindsTheModulesOnTheFirstInterfaceAtStart) {
   EXPECT_TRUE(SimB->TakeLine("rx", {}, 300).empty());
 }
 
-TEST_F(ProgramGatewayTest, TakesRepliesSentByBroadcast) {
-  StartSimulatorA({"--reply", "broadcast"});
-  StartProgram();
-  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
-  EXPECT_EQ(Program->Combo(IdGatewayCombo), kThreeModules);
-}
-
 TEST_F(ProgramGatewayTest, SearchesAndHearsOnlyTheChosenInterface) {
   StartSimulatorA({"--reply", "broadcast"});
   StartSimulatorB({"--reply", "broadcast"});

@@ -32,11 +32,6 @@ TEST_F(DebugListTest, KeepsAtMost501LinesDroppingTheOldest) {
   EXPECT_EQ(DebugLines().back(), "line 1501");
 }
 
-TEST_F(DebugListTest, NewestLineIsTheCaretLine) {
-  Add(3);
-  EXPECT_EQ(ws.Get(IdDebugList).Caret, 2);
-}
-
 TEST_F(DebugListTest, TextIsCopiedAsGivenEvenWhenEmpty) {
   char buffer[8] = "abc";
   dlg->AddDebugLine(buffer);

@@ -110,13 +110,4 @@ TEST_F(DiscoveryTest, ATwentyFirstGatewayIsIgnoredWithListComboAndCountInStep) {
   EXPECT_EQ(Combo(IdGatewayCombo), std::vector<std::string>{"02 00 00 00 00 19"});
 }
 
-TEST_F(DiscoveryTest, RepliesAreStillAddedWhileTheSelectionIsLocked) {
-  dlg->LockGatewaySelection(true);
-  Reply(Gateway(0x01));
-  EXPECT_EQ(Combo(IdGatewayCombo).size(), 1u);
-  // The search of a PC address choice runs even though the button is disabled.
-  ws.PickComboEntry(IdPcIpCombo, 0);
-  EXPECT_TRUE(Combo(IdGatewayCombo).empty());
-}
-
 }  // namespace

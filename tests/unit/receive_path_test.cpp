@@ -89,10 +89,4 @@ TEST_F(ReceivePathTest, ClearKeepsThePartialLineButAnyReturnToIdleDropsIt) {
   EXPECT_EQ(dlg->ReceiveLineLength, 0);
 }
 
-TEST_F(ReceivePathTest, AFailedOrEmptyReadProducesNothing) {
-  sockets.Notify(Tcp(), FD_READ);  // nothing waiting on either socket
-  EXPECT_EQ(DebugLines(), std::vector<std::string>{sockets.GetReasonString(wsa::EWOULDBLOCK_)});
-  EXPECT_EQ(dlg->BytesReceived, 0u);
-}
-
 }  // namespace

@@ -162,11 +162,6 @@ TEST_F(ProgramWindowTest, TheDebugListShowsTheNewest501Lines) {
   EXPECT_TRUE(view->viewport()->rect().intersects(view->visualRect(last)));
 }
 
-TEST_F(ProgramWindowTest, TheRealTimerShowsTheStatistics) {
-  ASSERT_TRUE(program->PumpUntil([&] { return program->Text(IdReceiveRate) == "      0"; }, 5000));
-  EXPECT_EQ(program->Text(IdSendTotal), "0");
-}
-
 TEST_F(ProgramWindowTest, Screenshots) {
   GatewayRecord r = Module(0x5E, "press-line-3");
   r.Ip = r.ActualIp;
