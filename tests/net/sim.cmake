@@ -1,4 +1,4 @@
 # The gateway simulator on loopback: started as a child process, spoken to over 127.0.0.1.
 vellora_add_test(gateway_sim_net_test LABEL net
-  SOURCES gateway_sim_udp_test.cpp gateway_sim_tcp_test.cpp
+  SOURCES gateway_sim_test.cpp
   LIBS sim_process protocol)

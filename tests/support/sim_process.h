@@ -1,11 +1,11 @@
 #pragma once
 
-// Runs the gateway simulator as a child process, on loopback or inside a network namespace,
-// and reads its stdout lines. Every wait is a poll() with a deadline on the thing expected.
+// Runs the gateway simulator as a child process and reads its stdout lines. Every wait is a
+// poll() with a deadline on the thing expected.
 
-#include <netinet/in.h>
 #include <sys/types.h>
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -13,20 +13,16 @@
 
 class SimProcess {
  public:
-  // Starts the simulator with --bind 127.0.0.1 --udp-port 0 --tcp-port 0 and `extra`, and
-  // waits for its "ready" line.
-  explicit SimProcess(const std::vector<std::string>& extra);
-  // Starts the simulator inside the network namespace with exactly `args`, and waits for its
-  // "ready" line.
-  SimProcess(const std::string& netns, const std::vector<std::string>& args);
+  // Starts the simulator with `args` inside the network namespace or, when `netns` is empty,
+  // on 127.0.0.1 with ports the system picks; waits for its "ready" line.
+  SimProcess(const std::string& netns, std::vector<std::string> args);
   ~SimProcess();
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;
 
-  bool Ready() const { return udp_.sin_port != 0; }
-  // The UDP and TCP endpoints of the "ready" line.
-  const sockaddr_in& Udp() const { return udp_; }
-  const sockaddr_in& Tcp() const { return tcp_; }
+  bool Ready() const { return !ready_.empty(); }
+  // The port, in network order, of "`key`=ADDRESS:PORT" in the "ready" line ("udp", "tcp").
+  std::uint16_t Port(std::string_view key) const;
 
   // The first line not yet taken that holds `event` as its second word and every one of
   // `parts`; it is taken. Empty when none came within `timeoutMs`.
@@ -38,13 +34,8 @@ class SimProcess {
   int Stop(int signal);
 
  private:
-  void Launch(std::vector<std::string> args);
-
   pid_t pid_ = -1;
   int out_ = -1;
-  std::string partial_;
-  std::vector<std::string> lines_;
-  std::vector<bool> taken_;
-  sockaddr_in udp_{};
-  sockaddr_in tcp_{};
+  std::string partial_, ready_;
+  std::vector<std::string> lines_;  // not yet taken
 };
