@@ -120,36 +120,6 @@ TEST_F(ProgramWindowTest, ALabelScannedWithEnterIsCheckedOnTheTicks) {
   EXPECT_TRUE(program->Boxes[1].PlainText);
 }
 
-TEST_F(ProgramWindowTest, PickingEntriesReachesTheirHandlers) {
-  Reply(Module(0x01, "first"));
-  Reply(Module(0x02, "second"));
-  EXPECT_EQ(program->Text(IdNameEdit), "first");
-  program->Pick(IdGatewayCombo, 1);
-  EXPECT_EQ(program->Text(IdNameEdit), "second");
-  program->Pick(IdPcIpCombo, 1);
-  EXPECT_EQ(program->Frame()->windowTitle().toStdString(),
-            "Quenlan V1.11 18.07.2008 (IP 2: 10.0.0.7 )");
-  EXPECT_TRUE(program->Combo(IdGatewayCombo).empty());
-}
-
-TEST_F(ProgramWindowTest, ClicksReachTheirCommands) {
-  Reply(Module(0x01, "m"));
-  program->Click(IdSearchButton);
-  EXPECT_EQ(Sent(), 2u);
-  EXPECT_TRUE(program->Combo(IdGatewayCombo).empty());
-  Reply(Module(0x01, "m"));
-  program->Click(IdRebootButton);
-  EXPECT_EQ(sockets.AllSent().back().Bytes[1], 0x05);
-  program->Click(IdUseDhcpCheck);  // a check box only changes its mark
-  EXPECT_EQ(Sent(), 3u);
-  program->Click(IdExpandButton);
-  program->Click(IdConnectButton);
-  EXPECT_EQ(program->Text(IdStateText), "State: connecting...");
-  EXPECT_EQ(program->Text(IdConnectButton), "Cancel");
-  program->Click(IdClearListButton);
-  EXPECT_TRUE(program->DebugLines().empty());
-}
-
 TEST_F(ProgramWindowTest, TheDebugListShowsTheNewest501Lines) {
   for (int i = 0; i < 600; ++i)
     program->Dialog().AddDebugLine(("line " + std::to_string(i)).c_str());
