@@ -4,18 +4,18 @@
 
 namespace {
 
-Qt::WindowFlags FrameFlags(const TFrameSpec& spec) {
+Qt::WindowFlags FrameFlags(const TFrameSpec& frame) {
   Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint;
-  if (spec.CanMaximize) flags |= Qt::WindowMaximizeButtonHint;
+  if (frame.CanMaximize) flags |= Qt::WindowMaximizeButtonHint;
   return flags;
 }
 
 }  // namespace
 
-FrameWindow::FrameWindow(const TFrameSpec& spec)
-    : QWidget(nullptr, FrameFlags(spec)), Resizable(spec.CanResize) {}
+FrameWindow::FrameWindow(const TFrameSpec& frame)
+    : QWidget(nullptr, FrameFlags(frame)), Resizable(frame.CanResize) {}
 
 void FrameWindow::SetClient(QWidget* client) {
   Client = client;

@@ -9,7 +9,7 @@
 // client area is always the size of its one client widget.
 class FrameWindow : public QWidget {
  public:
-  explicit FrameWindow(const TFrameSpec& spec);
+  explicit FrameWindow(const TFrameSpec& frame);
 
   // Places the client at the frame's origin and fits the frame to it.
   void SetClient(QWidget* client);

@@ -158,7 +158,7 @@ bool CopyText(std::string_view text, std::size_t maxChars, char* field, std::siz
   return true;
 }
 
-// Applies one key=value of a --gateway spec.
+// Applies one key=value of a --gateway option.
 bool ApplyGatewayKey(std::string_view key, std::string_view value, GatewaySetup& gateway,
                      bool& actualGiven, std::string& error) {
   GatewayRecord& r = gateway.Record;
@@ -200,11 +200,11 @@ bool ApplyGatewayKey(std::string_view key, std::string_view value, GatewaySetup&
   return ok;
 }
 
-bool ApplyGatewaySpec(std::string_view spec, GatewaySetup& gateway, std::string& error) {
+bool ApplyGatewaySpec(std::string_view settings, GatewaySetup& gateway, std::string& error) {
   bool actualGiven = false;
-  while (!spec.empty()) {
-    const std::size_t comma = spec.find(',');
-    const std::string_view item = spec.substr(0, comma);
+  while (!settings.empty()) {
+    const std::size_t comma = settings.find(',');
+    const std::string_view item = settings.substr(0, comma);
     const std::size_t equals = item.find('=');
     if (equals == std::string_view::npos) {
       error = "gateway setting '" + std::string(item) + "' is not key=value";
@@ -214,7 +214,7 @@ bool ApplyGatewaySpec(std::string_view spec, GatewaySetup& gateway, std::string&
                          error))
       return false;
     if (comma == std::string_view::npos) break;
-    spec.remove_prefix(comma + 1);
+    settings.remove_prefix(comma + 1);
   }
   return true;
 }
