@@ -4,9 +4,10 @@ namespace {
 
 // Everything but the reads goes straight to the wrapped socket; notifications go from the
 // wrapped socket to the window directly.
-class CountingDatagramSocket final : public TDatagramSocket {
+template <class Base>
+class Forwarding : public Base {
  public:
-  CountingDatagramSocket(std::unique_ptr<TDatagramSocket> inner, SocketReadCounts& counts)
+  Forwarding(std::unique_ptr<Base> inner, SocketReadCounts& counts)
       : Inner(std::move(inner)), Totals(counts) {}
 
   void SetNotificationWindow(TMessageTarget* window) override {
@@ -19,6 +20,16 @@ class CountingDatagramSocket final : public TDatagramSocket {
   int SetBroadcastOption(bool on) override { return Inner->SetBroadcastOption(on); }
   int GetLastError() const override { return Inner->GetLastError(); }
   TINetSocketAddress GetSocketAddress() const override { return Inner->GetSocketAddress(); }
+
+ protected:
+  std::unique_ptr<Base> Inner;
+  SocketReadCounts& Totals;
+};
+
+class CountingDatagramSocket final : public Forwarding<TDatagramSocket> {
+ public:
+  using Forwarding::Forwarding;
+
   int Write(const std::uint8_t* bytes, int count, const TINetSocketAddress& to) override {
     return Inner->Write(bytes, count, to);
   }
@@ -31,27 +42,12 @@ class CountingDatagramSocket final : public TDatagramSocket {
     }
     return result;
   }
-
- private:
-  std::unique_ptr<TDatagramSocket> Inner;
-  SocketReadCounts& Totals;
 };
 
-class CountingStreamSocket final : public TStreamSocket {
+class CountingStreamSocket final : public Forwarding<TStreamSocket> {
  public:
-  CountingStreamSocket(std::unique_ptr<TStreamSocket> inner, SocketReadCounts& counts)
-      : Inner(std::move(inner)), Totals(counts) {}
+  using Forwarding::Forwarding;
 
-  void SetNotificationWindow(TMessageTarget* window) override {
-    Inner->SetNotificationWindow(window);
-  }
-  int CreateSocket() override { return Inner->CreateSocket(); }
-  int BindSocket() override { return Inner->BindSocket(); }
-  int StartRegularNotification() override { return Inner->StartRegularNotification(); }
-  int CloseSocket() override { return Inner->CloseSocket(); }
-  int SetBroadcastOption(bool on) override { return Inner->SetBroadcastOption(on); }
-  int GetLastError() const override { return Inner->GetLastError(); }
-  TINetSocketAddress GetSocketAddress() const override { return Inner->GetSocketAddress(); }
   int Connect(const TINetSocketAddress& peer) override { return Inner->Connect(peer); }
   int Read(std::uint8_t* buffer, int& roomAndCount) override {
     const int result = Inner->Read(buffer, roomAndCount);
@@ -64,10 +60,6 @@ class CountingStreamSocket final : public TStreamSocket {
     return result;
   }
   int ShutDownSocket(int how) override { return Inner->ShutDownSocket(how); }
-
- private:
-  std::unique_ptr<TStreamSocket> Inner;
-  SocketReadCounts& Totals;
 };
 
 }  // namespace
