@@ -77,6 +77,9 @@ class TComboBox : public TControl {
   int GetCount() const { return Ws().ComboGetCount(GetId()); }
   int GetSelIndex() const { return Ws().ComboGetSelIndex(GetId()); }
   void SetSelIndex(int index) { Ws().ComboSetSelIndex(GetId(), index); }
+  void SetItemToolTip(int index, const std::string& text) {
+    Ws().ComboSetItemToolTip(GetId(), index, text);
+  }
 };
 
 class TListBox : public TControl {

@@ -1,7 +1,7 @@
-#include <cstdio>
 #include <cstring>
 
 #include "platform/socket_layer.h"
+#include "protocol/dotted_quad.h"
 
 std::uint32_t NetworkToHostLong(std::uint32_t value) {
   std::uint8_t bytes[4];
@@ -47,11 +47,7 @@ std::uint32_t TINetSocketAddress::ConvertAddress(const char* dotted) {
 }
 
 std::string TINetSocketAddress::ConvertAddress(std::uint32_t networkAddress) {
-  const std::uint32_t v = NetworkToHostLong(networkAddress);
-  char text[16];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u", v >> 24, (v >> 16) & 0xFF, (v >> 8) & 0xFF,
-                v & 0xFF);
-  return text;
+  return DottedQuad(NetworkToHostLong(networkAddress));
 }
 
 bool TINetSocketAddress::IsAddressDottedDecimal(const char* text) {

@@ -99,7 +99,8 @@ inline std::uint32_t HostToNetworkLong(std::uint32_t value) {
   return NetworkToHostLong(value);
 }
 
-// The PC's own host entry: its IPv4 addresses in the order the system lists them.
+// The PC's own host entry: its IPv4 addresses in the order the system lists them, each with
+// the name of the interface that carries it (empty where the system names none).
 class THostEntry {
  public:
   int GetAddressCount() const { return static_cast<int>(Addresses.size()); }
@@ -107,7 +108,20 @@ class THostEntry {
   std::uint32_t GetNthINetAddress(int n) const {
     return n >= 0 && n < GetAddressCount() ? Addresses[static_cast<std::size_t>(n)] : 0;
   }
+  std::string GetNthInterfaceName(int n) const {
+    return n >= 0 && n < static_cast<int>(InterfaceNames.size())
+               ? InterfaceNames[static_cast<std::size_t>(n)]
+               : std::string();
+  }
   std::vector<std::uint32_t> Addresses;
+  std::vector<std::string> InterfaceNames;
+};
+
+// While it lives, the window gets `message` (wParam and lParam 0) soon after the PC's own
+// addresses change. Changes that come close together may be told once.
+class TAddressWatch {
+ public:
+  virtual ~TAddressWatch() = default;
 };
 
 class THostInfoManager {
@@ -168,6 +182,9 @@ class TSocketLayer {
   virtual std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TINetSocketAddress& own) = 0;
   virtual std::unique_ptr<TStreamSocket> NewStreamSocket(const TINetSocketAddress& own) = 0;
   virtual std::unique_ptr<THostInfoManager> NewHostInfoManager() = 0;
+  // Watches the PC's own addresses for the window; nullptr where the system cannot tell.
+  virtual std::unique_ptr<TAddressWatch> WatchAddresses(TMessageTarget& window,
+                                                        unsigned message) = 0;
   // The platform's text for a WinSock error number.
   virtual std::string GetReasonString(int error) const = 0;
 };

@@ -12,9 +12,13 @@ inline constexpr unsigned WM_TIMER = 0x0113;
 inline constexpr unsigned WM_USER = 0x0400;
 inline constexpr unsigned WM_SOCKET_NOTIFY = WM_USER + 301;     // 1325
 inline constexpr unsigned WM_HOST_LOOKUP_DONE = WM_USER + 303;  // 1327
+// The PC's own addresses changed (an address came or went, an interface went up or down).
+inline constexpr unsigned WM_ADDRESS_CHANGE = WM_USER + 305;  // 1329
 
 inline constexpr unsigned BN_CLICKED = 0;
 inline constexpr unsigned CBN_SELCHANGE = 1;
+// A drop-down list is about to open its list.
+inline constexpr unsigned CBN_DROPDOWN = 7;
 
 inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOWNORMAL = 1;

@@ -66,8 +66,10 @@ class TWindowSystem {
   virtual int ComboFindStringExact(int id, const std::string& text) const = 0;
   virtual int ComboGetCount(int id) const = 0;
   virtual int ComboGetSelIndex(int id) const = 0;  // negative when nothing is selected
-  // Selects without a selection-change notification.
+  // Selects without a selection-change notification; a negative index selects nothing.
   virtual void ComboSetSelIndex(int id, int index) = 0;
+  // The text shown when the pointer rests on the entry in the opened list.
+  virtual void ComboSetItemToolTip(int id, int index, const std::string& text) = 0;
 
   // --- List box ---
   virtual int ListGetCount(int id) const = 0;

@@ -8,7 +8,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   qt6-base-dev libgl-dev libxkbcommon-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  iproute2 procps
+  iproute2 procps nftables
 )
 
 missing=()

@@ -29,6 +29,9 @@ class CountingSocketLayer final : public TSocketLayer {
   std::unique_ptr<THostInfoManager> NewHostInfoManager() override {
     return Inner.NewHostInfoManager();
   }
+  std::unique_ptr<TAddressWatch> WatchAddresses(TMessageTarget& window, unsigned message) override {
+    return Inner.WatchAddresses(window, message);
+  }
   std::string GetReasonString(int error) const override { return Inner.GetReasonString(error); }
 
   // Totals over every socket made so far.

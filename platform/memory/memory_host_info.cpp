@@ -63,3 +63,31 @@ void MemorySocketLayer::CompleteLookup(std::size_t index, unsigned error) {
   lookup.Window->WindowProc(lookup.Message, index + 1,
                             static_cast<std::intptr_t>(MakeLong(0, error)));
 }
+
+class MemorySocketLayer::MemoryAddressWatch : public TAddressWatch {
+ public:
+  MemoryAddressWatch(MemorySocketLayer& layer, std::shared_ptr<AddressWatcher> watcher)
+      : Layer(layer), Watcher(std::move(watcher)) {}
+  ~MemoryAddressWatch() override { std::erase(Layer.AddressWatchers, Watcher); }
+
+ private:
+  MemorySocketLayer& Layer;
+  std::shared_ptr<AddressWatcher> Watcher;
+};
+
+std::unique_ptr<TAddressWatch> MemorySocketLayer::WatchAddresses(TMessageTarget& window,
+                                                                 unsigned message) {
+  if (!CanWatchAddresses) return nullptr;
+  auto watcher = std::make_shared<AddressWatcher>(AddressWatcher{&window, message});
+  AddressWatchers.push_back(watcher);
+  return std::make_unique<MemoryAddressWatch>(*this, watcher);
+}
+
+void MemorySocketLayer::ChangeAddresses(std::vector<std::uint32_t> addresses,
+                                        std::vector<std::string> interfaceNames) {
+  Host.Addresses = std::move(addresses);
+  Host.InterfaceNames = std::move(interfaceNames);
+  const auto watchers = AddressWatchers;  // a window may stop watching while it is told
+  for (const auto& watcher : watchers)
+    watcher->Window->WindowProc(watcher->Message, 0, 0);
+}

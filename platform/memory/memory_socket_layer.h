@@ -63,6 +63,7 @@ class MemorySocketLayer : public TSocketLayer {
   std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TINetSocketAddress& own) override;
   std::unique_ptr<TStreamSocket> NewStreamSocket(const TINetSocketAddress& own) override;
   std::unique_ptr<THostInfoManager> NewHostInfoManager() override;
+  std::unique_ptr<TAddressWatch> WatchAddresses(TMessageTarget& window, unsigned message) override;
   std::string GetReasonString(int error) const override;
 
   // --- The machine ---
@@ -75,6 +76,9 @@ class MemorySocketLayer : public TSocketLayer {
   int AsyncStartError = 0;
   std::vector<Lookup> Lookups;
   int LookupCancels = 0;
+
+  // False: the machine cannot watch its addresses (WatchAddresses yields nullptr).
+  bool CanWatchAddresses = true;
 
   // --- Inspection and events ---
   std::vector<std::shared_ptr<SocketState>> Sockets;  // every socket made, in order
@@ -95,6 +99,10 @@ class MemorySocketLayer : public TSocketLayer {
   void DeliverStream(SocketState& socket, const std::string& bytes);
   // Ends the pending look-up with the error (0: found).
   void CompleteLookup(std::size_t index, unsigned error);
+  // The PC's addresses become these (interface names by index, may be fewer); every live
+  // address watch tells its window.
+  void ChangeAddresses(std::vector<std::uint32_t> addresses,
+                       std::vector<std::string> interfaceNames = {});
 
   // Called with each new socket's state before the program uses the socket, so a test can
   // make its first calls fail.
@@ -107,7 +115,13 @@ class MemorySocketLayer : public TSocketLayer {
   }
 
  private:
+  struct AddressWatcher {
+    TMessageTarget* Window;
+    unsigned Message;
+  };
+  class MemoryAddressWatch;
   std::uintptr_t NextHandle = 100;
+  std::vector<std::shared_ptr<AddressWatcher>> AddressWatchers;
 };
 
 // An IPv4 address in network order from its four numbers.

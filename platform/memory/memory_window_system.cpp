@@ -127,6 +127,7 @@ void MemoryWindowSystem::SetValidator(int id, const TValidator* validator) {
 void MemoryWindowSystem::ComboResetContent(int id) {
   Control& c = At(id);
   c.Items.clear();
+  c.ToolTips.clear();
   c.Selected = -1;
 }
 
@@ -155,6 +156,13 @@ int MemoryWindowSystem::ComboGetSelIndex(int id) const {
 void MemoryWindowSystem::ComboSetSelIndex(int id, int index) {
   Control& c = At(id);
   c.Selected = index >= 0 && index < static_cast<int>(c.Items.size()) ? index : -1;
+}
+
+void MemoryWindowSystem::ComboSetItemToolTip(int id, int index, const std::string& text) {
+  Control& c = At(id);
+  if (index < 0 || index >= static_cast<int>(c.Items.size())) return;
+  c.ToolTips.resize(c.Items.size());
+  c.ToolTips[static_cast<std::size_t>(index)] = text;
 }
 
 int MemoryWindowSystem::ListGetCount(int id) const {
@@ -217,6 +225,12 @@ void MemoryWindowSystem::Click(int id) {
   if (!c.Enabled || !c.Visible) return;
   if (c.Def.Kind == ControlKind::CheckBox) c.Checked = !c.Checked;
   Send(WM_COMMAND, MakeLong(static_cast<unsigned>(id), BN_CLICKED), id);
+}
+
+void MemoryWindowSystem::OpenComboList(int id) {
+  const Control& c = Get(id);
+  if (!c.Enabled || !c.Visible) return;
+  Send(WM_COMMAND, MakeLong(static_cast<unsigned>(id), CBN_DROPDOWN), id);
 }
 
 void MemoryWindowSystem::PickComboEntry(int id, int index) {

@@ -22,7 +22,8 @@ class MemoryWindowSystem : public TWindowSystem {
     bool Visible = true;
     int TextLimit = 0;
     const TValidator* Validator = nullptr;
-    std::vector<std::string> Items;  // drop-down list entries or list box lines
+    std::vector<std::string> Items;     // drop-down list entries or list box lines
+    std::vector<std::string> ToolTips;  // of drop-down list entries, by index
     int Selected = -1;
     int Caret = -1;
     int HorizontalExtent = 0;
@@ -63,6 +64,7 @@ class MemoryWindowSystem : public TWindowSystem {
   int ComboGetCount(int id) const override;
   int ComboGetSelIndex(int id) const override;
   void ComboSetSelIndex(int id, int index) override;
+  void ComboSetItemToolTip(int id, int index, const std::string& text) override;
   int ListGetCount(int id) const override;
   int ListAddString(int id, const std::string& text) override;
   void ListDeleteString(int id, int index) override;
@@ -100,6 +102,8 @@ class MemoryWindowSystem : public TWindowSystem {
   // --- User actions ---
   // A click on a button or check box (a check box toggles itself first).
   void Click(int id);
+  // Opening a drop-down list: its notification, before the entries are shown.
+  void OpenComboList(int id);
   // Picking entry `index` of a drop-down list, with its selection-change notification.
   void PickComboEntry(int id, int index);
   // Types the text key by key into an edit, as a person would at the end of the field: each

@@ -1,5 +1,6 @@
 #include "platform/posix/own_interfaces.h"
 
+#include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
@@ -16,6 +17,12 @@ std::uint32_t AddressOf(const sockaddr* address) {
 
 }  // namespace
 
+std::uint32_t SubnetBroadcast(std::uint32_t networkAddress, std::uint32_t networkMask) {
+  // /31 and /32 have no broadcast address.
+  if ((ntohl(networkMask) & 0x2u) != 0) return 0;
+  return networkAddress | ~networkMask;
+}
+
 std::vector<OwnAddress> ListOwnAddresses(int* errnoValue) {
   std::vector<OwnAddress> result;
   ifaddrs* list = nullptr;
@@ -27,7 +34,13 @@ std::vector<OwnAddress> ListOwnAddresses(int* errnoValue) {
     if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) continue;
     OwnAddress own;
     own.Address = AddressOf(entry->ifa_addr);
-    if ((entry->ifa_flags & IFF_BROADCAST) != 0) own.Broadcast = AddressOf(entry->ifa_broadaddr);
+    if ((entry->ifa_flags & IFF_BROADCAST) != 0) {
+      own.Broadcast = AddressOf(entry->ifa_broadaddr);
+      // An address added without a broadcast attribute still has its subnet's broadcast, and
+      // the system delivers datagrams sent to it; the list then gives 0 or the address itself.
+      if (own.Broadcast == 0 || own.Broadcast == own.Address)
+        own.Broadcast = SubnetBroadcast(own.Address, AddressOf(entry->ifa_netmask));
+    }
     own.Up = (entry->ifa_flags & IFF_UP) != 0;
     own.Loopback = (entry->ifa_flags & IFF_LOOPBACK) != 0;
     // The name may be an address label ("eth0:1"); the index leads to the device itself.
@@ -45,10 +58,10 @@ std::vector<OwnAddress> ListOwnAddresses(int* errnoValue) {
   return result;
 }
 
-std::vector<std::uint32_t> HostEntryAddresses(int* errnoValue) {
-  std::vector<std::uint32_t> addresses;
-  for (const OwnAddress& own : ListOwnAddresses(errnoValue)) {
-    if (own.Up && !own.Loopback) addresses.push_back(own.Address);
+std::vector<OwnAddress> HostEntryAddresses(int* errnoValue) {
+  std::vector<OwnAddress> addresses;
+  for (OwnAddress& own : ListOwnAddresses(errnoValue)) {
+    if (own.Up && !own.Loopback) addresses.push_back(std::move(own));
   }
   return addresses;
 }

@@ -9,7 +9,8 @@
 // them (getifaddrs). Addresses are in network byte order, as TINetSocketAddress holds them.
 struct OwnAddress {
   std::uint32_t Address = 0;
-  // Directed broadcast of the address's subnet; 0 when the interface has none.
+  // Directed broadcast of the address's subnet, derived from the netmask when the address has
+  // no broadcast attribute; 0 when the interface has none.
   std::uint32_t Broadcast = 0;
   unsigned InterfaceIndex = 0;
   // The device name (an address label such as "eth0:1" is resolved to "eth0").
@@ -24,7 +25,10 @@ std::vector<OwnAddress> ListOwnAddresses(int* errnoValue = nullptr);
 
 // The addresses that make the PC's host entry: on interfaces that are up, loopback left out,
 // in the system's order.
-std::vector<std::uint32_t> HostEntryAddresses(int* errnoValue = nullptr);
+std::vector<OwnAddress> HostEntryAddresses(int* errnoValue = nullptr);
+
+// The directed broadcast address of the subnet (both in network order); 0 for /31 and /32.
+std::uint32_t SubnetBroadcast(std::uint32_t networkAddress, std::uint32_t networkMask);
 
 // The interface that owns an address (any state, loopback included); nothing when the address
 // is not one of the machine's.

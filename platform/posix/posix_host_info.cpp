@@ -61,6 +61,7 @@ bool PosixHostInfoManager::IsOwnName(const std::string& name) const {
 
 int PosixHostInfoManager::GetHostInfo(THostEntry& entry, const std::string& name) {
   entry.Addresses.clear();
+  entry.InterfaceNames.clear();
   if (TINetSocketAddress::IsAddressDottedDecimal(name.c_str())) {
     entry.Addresses.push_back(TINetSocketAddress::ConvertAddress(name.c_str()));
     return 0;
@@ -70,7 +71,11 @@ int PosixHostInfoManager::GetHostInfo(THostEntry& entry, const std::string& name
     return -1;
   }
   int errnoValue = 0;
-  entry.Addresses = HostEntryAddresses(&errnoValue);
+  entry.InterfaceNames.clear();
+  for (OwnAddress& own : HostEntryAddresses(&errnoValue)) {
+    entry.Addresses.push_back(own.Address);
+    entry.InterfaceNames.push_back(std::move(own.InterfaceName));
+  }
   if (errnoValue != 0) {
     Error = WinSockErrorFromErrno(errnoValue);
     return -1;

@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/posix/address_watch.h"
 #include "platform/posix/posix_datagram_socket.h"
 #include "platform/posix/posix_host_info.h"
 #include "platform/posix/posix_stream_socket.h"
@@ -26,6 +27,11 @@ std::unique_ptr<TStreamSocket> PosixSocketLayer::NewStreamSocket(const TINetSock
 
 std::unique_ptr<THostInfoManager> PosixSocketLayer::NewHostInfoManager() {
   return std::make_unique<PosixHostInfoManager>(Loop);
+}
+
+std::unique_ptr<TAddressWatch> PosixSocketLayer::WatchAddresses(TMessageTarget& window,
+                                                                unsigned message) {
+  return NetlinkAddressWatch::Open(Loop, window, message);
 }
 
 std::string PosixSocketLayer::GetReasonString(int error) const {

@@ -19,6 +19,7 @@ class PosixSocketLayer final : public TSocketLayer {
   std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TINetSocketAddress& own) override;
   std::unique_ptr<TStreamSocket> NewStreamSocket(const TINetSocketAddress& own) override;
   std::unique_ptr<THostInfoManager> NewHostInfoManager() override;
+  std::unique_ptr<TAddressWatch> WatchAddresses(TMessageTarget& window, unsigned message) override;
   std::string GetReasonString(int error) const override;
 
  private:

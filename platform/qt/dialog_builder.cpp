@@ -25,10 +25,9 @@ int ClosedComboHeight(const QWidget& combo, DialogBaseUnits units) {
 }
 
 QWidget* MakeDropDownList(QWidget& dialog, const QRect& rect, DialogBaseUnits units) {
-  const int lineHeight = dialog.fontMetrics().height();
   auto* combo = new DropDownList(&dialog);
   const int closed = ClosedComboHeight(*combo, units);
-  combo->setMaxVisibleItems(std::max(1, (rect.height() - closed) / lineHeight));
+  combo->SetListHeight(rect.height() - closed);
   combo->setGeometry(rect.x(), rect.y(), rect.width(), closed);
   return combo;
 }
@@ -89,9 +88,10 @@ void Connect(QWidget* widget, ControlKind kind, int id, const CommandSink& notif
       break;
     }
     case ControlKind::DropDownList: {
-      auto* combo = static_cast<QComboBox*>(widget);
+      auto* combo = static_cast<DropDownList*>(widget);
       QObject::connect(combo, &QComboBox::activated, combo,
                        [notify, id, combo] { notify(id, CBN_SELCHANGE, combo); });
+      combo->AboutToOpen = [notify, id, combo] { notify(id, CBN_DROPDOWN, combo); };
       break;
     }
     default:

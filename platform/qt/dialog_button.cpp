@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QPainter>
+#include <QStyleOptionButton>
 
 DialogButton::DialogButton(const QString& text, bool isDefault, QWidget* parent)
     : QPushButton(text, parent) {
@@ -19,9 +20,22 @@ void DialogButton::keyPressEvent(QKeyEvent* event) {
 
 void DialogButton::paintEvent(QPaintEvent* event) {
   QPushButton::paintEvent(event);
-  if (!isDefault()) return;
   QPainter painter(this);
-  painter.setPen(
-      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
-  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  const QColor text =
+      palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText);
+  if (isDefault()) {
+    painter.setPen(text);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
+  // The style draws the focus on the button's edge, where the default border goes: a dotted
+  // frame inside shows it on every button, as the keyboard moves it.
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  if ((option.state & QStyle::State_HasFocus) &&
+      (option.state & QStyle::State_KeyboardFocusChange)) {
+    QPen dotted(text);
+    dotted.setStyle(Qt::DotLine);
+    painter.setPen(dotted);
+    painter.drawRect(rect().adjusted(3, 3, -4, -4));
+  }
 }

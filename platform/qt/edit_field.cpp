@@ -1,10 +1,13 @@
 #include "platform/qt/edit_field.h"
 
-#include "platform/qt/windows1252.h"
-
 EditField::EditField(QWidget* parent) : QLineEdit(parent) {
   connect(this, &QLineEdit::textChanged,
-          [this](const QString& text) { Filter.SetAcceptedLength(Windows1252Length(text)); });
+          [this](const QString& text) { Filter.SetAcceptedText(text); });
+  // A disabled edit still shows a value the operator reads (the address in use, the serial
+  // number, the module's MAC): its text stays legible, only lighter than an editable one.
+  QPalette shades = palette();
+  shades.setColor(QPalette::Disabled, QPalette::Text, QColor(0x55, 0x55, 0x55));
+  setPalette(shades);
 }
 
 void EditField::SetMaxBytes(qsizetype maxBytes) {

@@ -289,6 +289,12 @@ void QtWindowSystem::ComboSetSelIndex(int id, int index) {
   combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
 }
 
+void QtWindowSystem::ComboSetItemToolTip(int id, int index, const std::string& text) {
+  auto* combo = Control<DropDownList>(id, ControlKind::DropDownList);
+  if (combo != nullptr && index >= 0 && index < combo->count())
+    combo->setItemData(index, Text(text), Qt::ToolTipRole);
+}
+
 // --- List box ---
 
 int QtWindowSystem::ListGetCount(int id) const {

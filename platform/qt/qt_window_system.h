@@ -63,6 +63,7 @@ class QtWindowSystem final : public TWindowSystem {
   int ComboGetCount(int id) const override;
   int ComboGetSelIndex(int id) const override;
   void ComboSetSelIndex(int id, int index) override;
+  void ComboSetItemToolTip(int id, int index, const std::string& text) override;
 
   int ListGetCount(int id) const override;
   int ListAddString(int id, const std::string& text) override;

@@ -57,14 +57,11 @@ std::string ToWindows1252(QStringView text) {
   return bytes;
 }
 
-qsizetype Windows1252Length(QStringView text) {
-  qsizetype length = 0;
-  for (qsizetype i = 0; i < text.size(); ++i, ++length) {
-    if (QChar::isHighSurrogate(text[i].unicode()) && i + 1 < text.size() &&
-        QChar::isLowSurrogate(text[i + 1].unicode()))
-      ++i;
+bool HoldsOnlyWindows1252(QStringView text) {
+  for (const QChar c : text) {
+    if (c.isSurrogate() || (ByteFor(c.unicode()) == '?' && c != u'?')) return false;
   }
-  return length;
+  return true;
 }
 
 std::string_view UpToNul(std::string_view bytes) {

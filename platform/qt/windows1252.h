@@ -12,8 +12,8 @@
 QString FromWindows1252(std::string_view bytes);
 std::string ToWindows1252(QStringView text);
 
-// The number of bytes the text takes in Windows-1252: one per character.
-qsizetype Windows1252Length(QStringView text);
+// True when every character of the text has a byte of its own in Windows-1252.
+bool HoldsOnlyWindows1252(QStringView text);
 
 // The text as a C string would carry it: the bytes before the first NUL.
 std::string_view UpToNul(std::string_view bytes);

@@ -64,17 +64,26 @@ TEST_F(KeyboardTest, ValidatorsRefuseKeysAndPastesLeavingTextAndSelectionAsTheyW
   EXPECT_EQ(program.Boxes[0].Text, "Value is not in the range 0 to 255.");
 }
 
-TEST_F(KeyboardTest, TextLimitsCountWindows1252Bytes) {
+TEST_F(KeyboardTest, EditsTakeOnlyWhatWindows1252HoldsAndCutPastesToTheLimit) {
   EXPECT_EQ(Type(IdNameEdit, QString(25, u'x')), std::string(20, 'x'));
   EXPECT_EQ(Type(IdServerEdit, QString(70, u's')), std::string(64, 's'));
   EXPECT_EQ(Type(IdLabelMacEdit, QString(20, u'0')), std::string(16, '0'));
-  // The euro sign is byte 0x80; a CJK character and one outside the BMP are one '?' each.
+  // The euro sign is byte 0x80; a CJK character and one outside the BMP have no byte and are
+  // refused, so nothing goes out as '?'.
   const QString wide = QString(17, u'a') + QStringLiteral("\u20AC\u4E2D") +
-                       QString::fromUcs4(U"\U0001F600\U0001F600");
-  EXPECT_EQ(Type(IdNameEdit, wide), std::string(17, 'a') + "\x80??");
-  // A paste that would pass the limit is refused whole.
+                       QString::fromUcs4(U"\U0001F600") + QStringLiteral("\u00E9");
+  EXPECT_EQ(Type(IdNameEdit, wide), std::string(17, 'a') + "\x80\xE9");
+  EXPECT_EQ(Paste(IdNameEdit, QStringLiteral("b\u4E2D")), std::string(17, 'a') + "\x80\xE9");
+  // A paste that would pass the limit is cut to it, where it is put.
   EXPECT_EQ(Type(IdNameEdit, QString(15, u'n')), std::string(15, 'n'));
-  EXPECT_EQ(Paste(IdNameEdit, "0123456789"), std::string(15, 'n'));
+  EXPECT_EQ(Paste(IdNameEdit, "0123456789"), std::string(15, 'n') + "01234");
+  auto* name = qobject_cast<QLineEdit*>(program.Widget(IdNameEdit));
+  name->setSelection(2, 3);
+  EXPECT_EQ(Paste(IdNameEdit, "ABCDEFGH"), "nnABCnnnnnnnnnn01234");
+  // A cut paste must still pass the field's validator.
+  Type(IdMacEdit1, "");
+  EXPECT_EQ(Paste(IdMacEdit1, "abc"), "ab");
+  EXPECT_EQ(Paste(IdMacEdit1, "c"), "ab");
 }
 
 // Tab walks the controls in template order, skipping what takes no focus and the edits the

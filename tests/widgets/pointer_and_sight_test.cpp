@@ -1,0 +1,161 @@
+// What the pointer does and what the eye sees in the real program's window: the wheel changes
+// only a focused drop-down list, the focus shows on every button, read-only values are legible,
+// and the opened lists have the template's height.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QWheelEvent>
+#include <QtTest/QTest>
+#include <cmath>
+#include <map>
+#include <set>
+
+#include "platform/memory/memory_socket_layer.h"
+#include "protocol/messages.h"
+#include "resources/control_ids.h"
+#include "resources/dialog_11000.h"
+#include "tests/support/qt_program.h"
+
+namespace {
+
+class PointerAndSightTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sockets.Host.Addresses = {NetworkAddress(192, 168, 1, 20), NetworkAddress(10, 0, 0, 7)};
+    program = std::make_unique<QtProgram>(sockets);
+    program->Click(IdExpandButton);
+  }
+  void Reply(std::uint8_t last, std::uint32_t actualIp = 0xC0A80132) {
+    GatewayRecord r = kEmptyGatewayRecord;
+    r.Mac[0] = 0x02;
+    r.Mac[5] = last;
+    r.ActualIp = actualIp;
+    const auto bytes = BuildGatewayInfoReply(r);
+    sockets.Deliver(*sockets.LastDatagramSocket(), {bytes.begin(), bytes.end()},
+                    NetworkAddress(192, 168, 1, 99), 8003);
+  }
+  // One notch of the wheel, down, with the pointer over the control's centre.
+  void WheelDown(int id) {
+    QWidget* widget = program->Widget(id);
+    const QPointF at = widget->rect().center();
+    QWheelEvent wheel(at, widget->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &wheel);
+  }
+  int Selected(int id) const {
+    return qobject_cast<QComboBox*>(program->Widget(id))->currentIndex();
+  }
+
+  MemorySocketLayer sockets;
+  std::unique_ptr<QtProgram> program;
+};
+
+TEST_F(PointerAndSightTest, TheWheelChangesADropDownListOnlyWhenItHasTheFocus) {
+  Reply(0x01);
+  Reply(0x02);
+  program->Widget(IdNameEdit)->setFocus(Qt::TabFocusReason);
+  const std::size_t socketsMade = sockets.Sockets.size();
+  WheelDown(IdPcIpCombo);
+  WheelDown(IdGatewayCombo);
+  EXPECT_EQ(Selected(IdPcIpCombo), 0);
+  EXPECT_EQ(Selected(IdGatewayCombo), 0);
+  EXPECT_EQ(sockets.Sockets.size(), socketsMade);
+  EXPECT_EQ(program->Text(IdMacEdit6), "01");
+
+  program->Widget(IdGatewayCombo)->setFocus(Qt::TabFocusReason);
+  WheelDown(IdGatewayCombo);
+  EXPECT_EQ(Selected(IdGatewayCombo), 1);
+  EXPECT_EQ(program->Text(IdMacEdit6), "02");
+}
+
+TEST_F(PointerAndSightTest, TheFocusShowsOnEveryButtonThatTabReaches) {
+  std::map<QWidget*, QImage> unfocused;
+  program->Widget(IdLabelMacEdit)->setFocus(Qt::OtherFocusReason);
+  for (const DialogControl& c : MainDialogTemplate().Controls) {
+    if (c.Kind == ControlKind::PushButton || c.Kind == ControlKind::DefaultPushButton ||
+        c.Kind == ControlKind::CheckBox) {
+      unfocused[program->Widget(c.Id)] = program->Widget(c.Id)->grab().toImage();
+    }
+  }
+  std::set<QWidget*> seen;
+  for (int i = 0; i < 60; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QWidget* focus = QApplication::focusWidget();
+    const auto found = unfocused.find(focus);
+    if (found == unfocused.end()) continue;
+    seen.insert(focus);
+    EXPECT_NE(focus->grab().toImage(), found->second)
+        << qobject_cast<QAbstractButton*>(focus)->text().toStdString();
+  }
+  EXPECT_EQ(seen.size(), unfocused.size());
+}
+
+double Luminance(QRgb rgb) {
+  auto channel = [](int value) {
+    const double c = value / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) + 0.0722 * channel(qBlue(rgb));
+}
+
+// The contrast of the darkest pixel, the text, against the most common one, the background.
+double TextContrast(QWidget* widget) {
+  const QImage image = widget->grab().toImage();
+  std::map<QRgb, int> counts;
+  QRgb darkest = qRgb(255, 255, 255);
+  // Inside the frame only.
+  for (int y = 3; y < image.height() - 3; ++y) {
+    for (int x = 3; x < image.width() - 3; ++x) {
+      const QRgb pixel = image.pixel(x, y);
+      ++counts[pixel];
+      if (Luminance(pixel) < Luminance(darkest)) darkest = pixel;
+    }
+  }
+  QRgb background = 0;
+  int most = 0;
+  for (const auto& [pixel, count] : counts) {
+    if (count > most) most = count, background = pixel;
+  }
+  return (Luminance(background) + 0.05) / (Luminance(darkest) + 0.05);
+}
+
+TEST_F(PointerAndSightTest, ReadOnlyValuesAreLegible) {
+  Reply(0x45, 0xC0A80132);  // actual IP 192.168.1.50, serial 00 00 00 69
+  program->PumpUntil([] { return false; }, 20);
+  for (int id : {kOctetEditIds[0], kOctetEditIds[3], IdSerialShown4}) {
+    ASSERT_FALSE(program->Widget(id)->isEnabled());
+    EXPECT_GE(TextContrast(program->Widget(id)), 4.5) << id;
+  }
+  program->Click(IdExpandButton);  // collapsed: the MAC edits only show the module's MAC
+  ASSERT_FALSE(program->Widget(IdMacEdit6)->isEnabled());
+  EXPECT_GE(TextContrast(program->Widget(IdMacEdit6)), 4.5);
+}
+
+TEST_F(PointerAndSightTest, OpenedListsHaveTheHeightTheTemplateGivesThem) {
+  std::vector<std::uint32_t> many = {NetworkAddress(192, 168, 1, 20)};
+  for (unsigned i = 1; i <= 12; ++i)
+    many.push_back(NetworkAddress(10, 0, 0, i));
+  sockets.ChangeAddresses(many);
+  for (unsigned i = 1; i <= 20; ++i)
+    Reply(static_cast<std::uint8_t>(i));
+  for (int id : {IdPcIpCombo, IdGatewayCombo}) {
+    auto* combo = qobject_cast<QComboBox*>(program->Widget(id));
+    const DialogControl* control = nullptr;
+    for (const DialogControl& c : MainDialogTemplate().Controls)
+      if (c.Id == id) control = &c;
+    const int templateHeight = MapDialogRect(0, 0, control->W, control->H, 6, 13).Height();
+    combo->showPopup();
+    QWidget* popup = combo->view()->window();
+    ASSERT_TRUE(popup->isVisible());
+    // Below the closed list, the opened one takes what the template gives it, no more.
+    EXPECT_LE(popup->height(), templateHeight - combo->height() + 4) << id;
+    EXPECT_GE(popup->height(), combo->view()->sizeHintForRow(0) * 2) << id;
+    combo->hidePopup();
+  }
+}
+
+}  // namespace
