@@ -9,6 +9,9 @@ long Vellora::WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t 
     case WM_TIMER:
       EvTimer(static_cast<unsigned>(wParam));
       return 0;
+    case WM_ADDRESS_CHANGE:
+      RefreshPcAddressList();
+      return 0;
     default:
       return TDialog::WindowProc(message, wParam, lParam);
   }
@@ -21,6 +24,8 @@ void Vellora::EvCommand(unsigned id, bool fromControl, unsigned notifyCode) {
 }
 
 void Vellora::EvChildNotify(unsigned id, unsigned notifyCode) {
+  // The operator opens the PC address list: it shows the addresses the PC has now.
+  if (notifyCode == CBN_DROPDOWN && id == IdPcIpCombo) RefreshPcAddressList();
   if (notifyCode != CBN_SELCHANGE) return;
   if (id == IdPcIpCombo) {
     SelectPcAddress();

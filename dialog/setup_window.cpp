@@ -12,29 +12,21 @@ void Vellora::SetupWindow() {
     Ws().MessageBox(true, "", "Kein Timer f\xFCr Refresh des Socket-Dialogs verf\xFCgbar!", MB_OK);
   }
 
-  {
-    auto hostInfo = Sockets.NewHostInfoManager();
-    const std::string hostName = hostInfo->GetHostName(200);
-    if (hostInfo->GetHostInfo(HostEntry, hostName) != 0) HostEntry = THostEntry();
-  }
-
+  // The list follows the PC's addresses as they change, not only as they were at start.
+  AddressWatch = Sockets.WatchAddresses(*this, WM_ADDRESS_CHANGE);
+  ReadPcAddresses();
   PcAddressIndex = 0;
-  for (int i = 0; i < HostEntry.GetAddressCount(); ++i) {
-    const std::uint32_t a = NetworkToHostLong(HostEntry.GetNthINetAddress(i));
-    char entry[40];
-    std::snprintf(entry, sizeof entry, "%d: %d.%d.%d.%d", i + 1, static_cast<int>(a >> 24),
-                  static_cast<int>((a >> 16) & 0xFF), static_cast<int>((a >> 8) & 0xFF),
-                  static_cast<int>(a & 0xFF));
-    PcIpCombo->AddString(entry);
-  }
   PcIpCombo->SetSelIndex(0);
 
   DebugList->SetFixedPitchFont();
 
-  if (HostEntry.GetAddressCount() > 0) {
+  if (PcAddresses.Count() > 0) {
     SelectPcAddress();
   } else {
-    // Nothing to bind to: no socket, and the user sees why.
+    // Nothing to bind to: no socket, and the user sees why. The caption is the banner's
+    // from the first paint all the same.
+    std::snprintf(CaptionText, sizeof CaptionText, "%s", kBanner);
+    Ws().SetFrameCaption(CaptionText);
     AddDebugLine("Vellora: No IPv4 address found on this PC, no search possible");
   }
 

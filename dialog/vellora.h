@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/controls.h"
@@ -9,6 +10,7 @@
 #include "platform/socket_layer.h"
 #include "protocol/gateway_record.h"
 #include "resources/control_ids.h"
+#include "udp/pc_address_list.h"
 
 // States of the UDP endpoint, the TCP terminal and the label MAC check.
 enum : std::int32_t { UdpClosed = 0, UdpBound = 1, UdpReady = 2 };
@@ -45,13 +47,21 @@ class Vellora : public TDialog {
 
   // --- udp/: PC address, endpoint, discovery ---
   void SelectPcAddress();
+  // Reads the PC's addresses again; the choice stays while its address exists.
+  void RefreshPcAddressList();
+  bool ReadPcAddresses();
+  void ShowPcAddressInCaption();
+  // The chosen address is gone: no socket, no gateway, nothing of its network on screen.
+  void DropPcAddress();
   bool OpenUdpEndpoint(const char* addressText, const char* portText);
   void CloseUdpEndpoint();
   bool SendDatagram(const std::uint8_t* bytes, int count);
   void ReceiveGatewayReply();
   void ClearGatewayList();
   void CmSearch();
-  void SendSearchRequest();
+  bool SendSearchRequest();
+  // One timer tick of the wait for the first reply to a search.
+  void NoteUnansweredSearch();
   void AddGatewayReply(const GatewayRecord& record, const char* macText);
 
   // --- gateway/: record and fields, commands, label check ---
@@ -63,6 +73,9 @@ class Vellora : public TDialog {
   void CmSetMac();
   void CmSetAndIncr();
   void CmSetEeprom();
+  // Logs why the command sent nothing and puts the focus on the field; yields false.
+  bool RefuseEmptyField(const char* command, const std::string& field, int id);
+  bool ReadMacEdits(const char* command, int count, std::uint8_t* mac);
   void VerifyLabelMac();
 
   // --- terminal/: TCP connection, receive path, statistics, debug list, notifications ---
@@ -115,6 +128,10 @@ class Vellora : public TDialog {
   std::unique_ptr<TFrameAlias> FrameAlias;
 
   THostEntry HostEntry;
+  PcAddressList PcAddresses;
+  std::optional<std::uint32_t> ChosenAddress;  // network order
+  bool AddressEverChosen = false;
+  std::unique_ptr<TAddressWatch> AddressWatch;
   std::int32_t PcAddressIndex = 0;
   char CaptionText[255] = {};
   std::unique_ptr<THostInfoManager> HostInfo;
@@ -125,6 +142,8 @@ class Vellora : public TDialog {
 
   GatewayRecord GatewayList[kMaxGateways] = {};
   std::int32_t GatewayCount = 0;
+  // Timer ticks since a search left without a reply yet; -1 when none is waited for.
+  int UnansweredSearchTicks = -1;
 
   std::uint32_t SerialCounter = 0;
   std::int32_t MacVerifyState = Idle;

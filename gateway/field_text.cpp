@@ -14,10 +14,11 @@ int DigitValue(char c, unsigned base) {
   return value >= 0 && static_cast<unsigned>(value) < base ? value : -1;
 }
 
-std::uint32_t Parse(const std::string& text, unsigned base) {
+std::optional<std::uint32_t> Read(const std::string& text, unsigned base) {
   std::size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
     ++i;
+  if (i == text.size() || DigitValue(text[i], base) < 0) return std::nullopt;
   std::uint64_t value = 0;
   for (; i < text.size(); ++i) {
     const int digit = DigitValue(text[i], base);
@@ -32,12 +33,12 @@ std::uint32_t Parse(const std::string& text, unsigned base) {
 
 }  // namespace
 
-std::uint32_t ParseDecimal(const std::string& text) {
-  return Parse(text, 10);
+std::optional<std::uint32_t> ReadDecimal(const std::string& text) {
+  return Read(text, 10);
 }
 
-std::uint32_t ParseHex(const std::string& text) {
-  return Parse(text, 16);
+std::optional<std::uint32_t> ReadHex(const std::string& text) {
+  return Read(text, 16);
 }
 
 std::string Format(const char* format, ...) {

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // Numbers read from edit texts the way the handlers read them: leading blanks skipped, then
-// digits up to the first other character. A text that holds no number yields 0. Values that
-// would not fit saturate instead of wrapping.
-std::uint32_t ParseDecimal(const std::string& text);
-std::uint32_t ParseHex(const std::string& text);
+// digits up to the first other character. Nothing when the text holds no number, so that an
+// empty field is never taken for 0. Values that would not fit saturate instead of wrapping.
+std::optional<std::uint32_t> ReadDecimal(const std::string& text);
+std::optional<std::uint32_t> ReadHex(const std::string& text);
 
 // Formats with printf conventions into a std::string.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,57 +1,86 @@
 #include "dialog/vellora.h"
 #include "gateway/field_text.h"
+#include "gateway/serial_number.h"
 #include "protocol/messages.h"
 
-namespace {
+bool Vellora::RefuseEmptyField(const char* command, const std::string& field, int id) {
+  AddDebugLine(Format("Vellora: %s not sent, %s is empty", command, field.c_str()).c_str());
+  Ws().SetFocus(id);
+  return false;
+}
 
-constexpr std::uint32_t kLargestSerial = 16777215;  // 0xFFFFFF: the last three MAC bytes
-
-}  // namespace
+bool Vellora::ReadMacEdits(const char* command, int count, std::uint8_t* mac) {
+  for (int i = 0; i < count; ++i) {
+    const auto value = ReadHex(Ws().GetDlgItemText(MacEditIds[i], 9));
+    if (!value) return RefuseEmptyField(command, Format("MAC byte %d", i + 1), MacEditIds[i]);
+    mac[i] = static_cast<std::uint8_t>(*value & 0xFF);
+  }
+  return true;
+}
 
 void Vellora::CmSetMac() {
   const int index = GatewayCombo->GetSelIndex();
   if (index < 0 || index >= GatewayCount) return;
   std::uint8_t newMac[6];
-  for (int i = 0; i < 6; ++i) {
-    newMac[i] = static_cast<std::uint8_t>(ParseHex(Ws().GetDlgItemText(MacEditIds[i], 9)) & 0xFF);
-  }
+  if (!ReadMacEdits("Set MAC", 6, newMac)) return;
   const auto request = BuildSetMacRequest(GatewayList[index], newMac);
   SendDatagram(request.data(), static_cast<int>(request.size()));
 }
 
 void Vellora::CmSetAndIncr() {
+  constexpr const char* kCommand = "Set & Incr.";
   const int index = GatewayCombo->GetSelIndex();
   if (index < 0 || index >= GatewayCount) return;
 
   std::uint8_t newMac[6];
-  for (int i = 0; i < 3; ++i) {
-    newMac[i] = static_cast<std::uint8_t>(ParseHex(Ws().GetDlgItemText(MacEditIds[i], 9)) & 0xFF);
+  if (!ReadMacEdits(kCommand, 3, newMac)) return;
+  std::array<std::uint32_t, 4> pairs{};
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    const auto pair = ReadDecimal(Ws().GetDlgItemText(SerialEditIds[i], 9));
+    if (!pair) {
+      RefuseEmptyField(kCommand, Format("new serial number pair %zu", i + 1), SerialEditIds[i]);
+      return;
+    }
+    pairs[i] = *pair;
   }
-  SerialCounter = 0;
-  for (int id : SerialEditIds) {
-    SerialCounter = SerialCounter * 100 + ParseDecimal(Ws().GetDlgItemText(id, 9));
+  const SerialNumber serial = SerialNumber::FromPairs(pairs);
+  if (!serial.CanBeGiven()) {
+    AddDebugLine(Format("Vellora: %s not sent, serial number %llu is above the largest, %u "
+                        "(FF FF FF)",
+                        kCommand, static_cast<unsigned long long>(serial.Value()),
+                        SerialNumber::kLargest)
+                     .c_str());
+    Ws().SetFocus(SerialEditIds[0]);
+    return;
   }
-  const std::uint32_t serial = SerialCounter;
-  newMac[3] = static_cast<std::uint8_t>((serial >> 16) & 0xFF);
-  newMac[4] = static_cast<std::uint8_t>((serial >> 8) & 0xFF);
-  newMac[5] = static_cast<std::uint8_t>(serial & 0xFF);
+  SerialCounter = static_cast<std::uint32_t>(serial.Value());
+  const auto low = serial.MacBytes();
+  std::copy(low.begin(), low.end(), newMac + 3);
 
-  // The running number saturates at the largest serial and never wraps to 0.
-  SerialCounter = SerialCounter < kLargestSerial ? SerialCounter + 1 : kLargestSerial;
-  const std::string digits = Format("%08u", SerialCounter);
-  for (int pair = 0; pair < 4; ++pair) {
-    Ws().SetDlgItemText(SerialEditIds[pair], digits.substr(static_cast<std::size_t>(2 * pair), 2));
-  }
+  // Advanced before the request leaves, so that a failed send can skip a number but never
+  // give one twice.
+  const auto next = serial.Next().Pairs();
+  for (std::size_t pair = 0; pair < next.size(); ++pair)
+    Ws().SetDlgItemText(SerialEditIds[pair], next[pair]);
 
   const auto request = BuildSetMacRequest(GatewayList[index], newMac);
   SendDatagram(request.data(), static_cast<int>(request.size()));
 }
 
 void Vellora::CmSetEeprom() {
+  constexpr const char* kCommand = "Set EEPROM value";
   const int index = GatewayCombo->GetSelIndex();
   if (index < 0 || index >= GatewayCount) return;
-  const std::uint32_t address = ParseHex(Ws().GetDlgItemText(IdEepromAddressEdit, 9));
-  const std::uint32_t value = ParseHex(Ws().GetDlgItemText(IdEepromValueEdit, 9));
-  const auto request = BuildSetEepromRequest(GatewayList[index], address, value);
+  const auto address = ReadHex(Ws().GetDlgItemText(IdEepromAddressEdit, 9));
+  if (!address) {
+    RefuseEmptyField(kCommand, "EEPROM address", IdEepromAddressEdit);
+    return;
+  }
+  const auto value = ReadHex(Ws().GetDlgItemText(IdEepromValueEdit, 9));
+  if (!value) {
+    RefuseEmptyField(kCommand, "EEPROM value", IdEepromValueEdit);
+    return;
+  }
+  const auto request = BuildSetEepromRequest(GatewayList[index], *address, *value);
   SendDatagram(request.data(), static_cast<int>(request.size()));
 }

@@ -68,8 +68,9 @@ void Vellora::ReadGatewayFields(int index) {
   auto readAddress = [this](int firstEdit) {
     std::uint32_t value = 0;
     for (int k = 0; k < 4; ++k) {
-      // Not clipped to eight bits here: the set command has checked the ranges first.
-      value = (value << 8) | ParseDecimal(Ws().GetDlgItemText(OctetEditIds[firstEdit + k], 19));
+      // Not clipped to eight bits here: the set command has checked every field first.
+      value = (value << 8) |
+              ReadDecimal(Ws().GetDlgItemText(OctetEditIds[firstEdit + k], 19)).value_or(0);
     }
     return value;
   };
@@ -77,7 +78,7 @@ void Vellora::ReadGatewayFields(int index) {
   record.Netmask = readAddress(kNetmaskEdits);
   record.GatewayIp = readAddress(kGatewayIpEdits);
   record.DnsIp = readAddress(kDnsIpEdits);
-  record.Port = ParseDecimal(Ws().GetDlgItemText(IdPortEdit, 19));
+  record.Port = ReadDecimal(Ws().GetDlgItemText(IdPortEdit, 19)).value_or(0);
   record.UseDhcp = Ws().IsDlgButtonChecked(IdUseDhcpCheck) ? 1 : 0;
   CopyText(Ws().GetDlgItemText(IdNameEdit, 33), record.Name);
   CopyText(Ws().GetDlgItemText(IdServerEdit, 65), record.Server);

@@ -4,6 +4,10 @@
 void Vellora::CmConnect() {
   switch (TcpState) {
     case TcpIdle: {
+      if (!TcpSocket) {
+        AddDebugLine("Vellora: No PC address chosen, cannot connect");
+        break;
+      }
       EnterTcpLookingUp();
       TcpPeerAddress.SetPortA(TWinSockDll::htons(80));
       std::string target;
@@ -41,11 +45,6 @@ void Vellora::CmConnect() {
 }
 
 void Vellora::StartTcpConnect() {
-  if (!TcpSocket) {
-    AddDebugLine("Vellora: No PC address chosen, cannot connect");
-    EnterTcpIdle();
-    return;
-  }
   if (TcpSocket->CreateSocket() == -1) {
     AddDebugLine(
         Format("Vellora: TCP/IP Error creating socket (Winsock:%5d)", TcpSocket->GetLastError())
@@ -74,7 +73,7 @@ void Vellora::CreateTcpSocket() {
   // so that the state text, the gateway lock and the socket stay in step.
   if (TcpState != TcpIdle) CmConnect();
 
-  LocalAddress = TINetSocketAddress(0, HostEntry.GetNthINetAddress(PcAddressIndex));
+  LocalAddress = TINetSocketAddress(0, ChosenAddress.value_or(0));
   TcpSocket = Sockets.NewStreamSocket(LocalAddress);
   TcpSocket->SetNotificationWindow(this);
 }

@@ -36,6 +36,7 @@ void Vellora::EvTimer(unsigned timerId) {
                       Format("%lu", static_cast<unsigned long>(BytesReceivedShown)));
   Ws().SetDlgItemText(IdSendTotal, Format("%lu", static_cast<unsigned long>(BytesSentShown)));
 
+  NoteUnansweredSearch();
   if (Ws().IsDlgButtonChecked(IdVerifyMacCheck)) VerifyLabelMac();
 
   if (Ws().SetTimer(StatsTimerId, StatsTimerPeriod) == 0) {

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "dialog/vellora.h"
+#include "protocol/dotted_quad.h"
 #include "protocol/messages.h"
 
 namespace {
@@ -24,15 +25,29 @@ void Vellora::ClearGatewayList() {
 void Vellora::CmSearch() {
   ClearGatewayList();
   ShowGatewayRecord(GatewayList[0]);
-  SendSearchRequest();
+  // A search that left is waited for; one that could not be sent has said why already.
+  UnansweredSearchTicks = SendSearchRequest() ? 0 : -1;
 }
 
-void Vellora::SendSearchRequest() {
+bool Vellora::SendSearchRequest() {
   const auto request = BuildSearchRequest();
-  SendDatagram(request.data(), static_cast<int>(request.size()));
+  return SendDatagram(request.data(), static_cast<int>(request.size()));
+}
+
+void Vellora::NoteUnansweredSearch() {
+  constexpr int kTicksToWait = 3;
+  if (UnansweredSearchTicks < 0 || ++UnansweredSearchTicks < kTicksToWait) return;
+  UnansweredSearchTicks = -1;
+  // The usual cause: a host firewall that lets in only answers to the PC's own connections.
+  AddDebugLine(("Vellora: No module answered the search from " +
+                DottedQuad(NetworkToHostLong(ChosenAddress.value_or(0))) +
+                ". If modules are connected, a firewall on this PC may drop their replies: UDP "
+                "from port 8003 must be allowed in.")
+                   .c_str());
 }
 
 void Vellora::AddGatewayReply(const GatewayRecord& record, const char* macText) {
+  UnansweredSearchTicks = -1;
   if (GatewayCombo->FindExactString(macText) < 0) {
     // The list holds 20; a further gateway is not taken, so list, combo and count agree.
     if (GatewayCount >= kMaxGateways) return;

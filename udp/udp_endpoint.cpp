@@ -4,7 +4,7 @@
 #include "protocol/messages.h"
 
 bool Vellora::OpenUdpEndpoint(const char* addressText, const char* portText) {
-  LocalAddress = TINetSocketAddress(0, HostEntry.GetNthINetAddress(PcAddressIndex));
+  LocalAddress = TINetSocketAddress(0, ChosenAddress.value_or(0));
   // The socket object this replaces is released here; nothing refers to it any more.
   UdpSocket = Sockets.NewDatagramSocket(LocalAddress);
   UdpState = UdpClosed;
@@ -63,7 +63,10 @@ void Vellora::ReceiveGatewayReply() {
   int count = 255;
   TINetSocketAddress from;
   if (UdpSocket->Read(buffer, count, from) == -1) {
-    AddDebugLine(TSocketError(Sockets, UdpSocket->GetLastError()).GetReasonString().c_str());
+    // Nothing waiting is no error: the notification came from the terminal's socket.
+    const int error = UdpSocket->GetLastError();
+    if (error != wsa::EWOULDBLOCK_)
+      AddDebugLine(TSocketError(Sockets, error).GetReasonString().c_str());
     return;
   }
   if (count < 0 || count > 255) return;

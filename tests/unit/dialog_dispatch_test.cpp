@@ -15,6 +15,8 @@ class DispatchTest : public VelloraTest {
 TEST_F(DispatchTest, EveryButtonReachesItsHandler) {
   ws.Click(IdExpandButton);
   EXPECT_FALSE(dlg->Collapsed);
+  ws.Type(IdEepromAddressEdit, "10");
+  ws.Type(IdEepromValueEdit, "1");
   const std::vector<std::pair<int, std::uint8_t>> sends = {
       {IdSetButton, 0x04},     {IdRebootButton, 0x05},    {IdSetMacButton, 0x06},
       {IdSetIncrButton, 0x06}, {IdSetEepromButton, 0x07}, {IdSearchButton, 0x01}};

@@ -110,4 +110,34 @@ TEST_F(DiscoveryTest, ATwentyFirstGatewayIsIgnoredWithListComboAndCountInStep) {
   EXPECT_EQ(Combo(IdGatewayCombo), std::vector<std::string>{"02 00 00 00 00 19"});
 }
 
+// A typical host firewall drops every reply; an empty list must not be all the operator sees.
+TEST_F(DiscoveryTest, ASearchNobodyAnswersSaysSoOnceAndNamesTheUsualCause) {
+  const std::string line =
+      "Vellora: No module answered the search from 192.168.1.20. If modules are connected, a "
+      "firewall on this PC may drop their replies: UDP from port 8003 must be allowed in.";
+  ws.FireTimer(2300);
+  ws.FireTimer(2300);
+  EXPECT_TRUE(DebugLines().empty());
+  ws.FireTimer(2300);
+  EXPECT_EQ(DebugLines(), std::vector<std::string>{line});
+  for (int i = 0; i < 5; ++i)
+    ws.FireTimer(2300);
+  EXPECT_EQ(DebugLines().size(), 1u);
+
+  // Answered searches stay quiet, however late the tick.
+  ws.Click(IdSearchButton);
+  ws.FireTimer(2300);
+  ws.FireTimer(2300);
+  Reply(Gateway(0x01));
+  for (int i = 0; i < 5; ++i)
+    ws.FireTimer(2300);
+  EXPECT_EQ(DebugLines().size(), 1u);
+  // A search that could not be sent is not waited for.
+  Udp().WriteErrors = {wsa::ENETDOWN_};
+  ws.Click(IdSearchButton);
+  for (int i = 0; i < 5; ++i)
+    ws.FireTimer(2300);
+  EXPECT_EQ(DebugLines().back(), sockets.GetReasonString(wsa::ENETDOWN_));
+}
+
 }  // namespace

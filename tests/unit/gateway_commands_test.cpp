@@ -75,7 +75,7 @@ TEST_F(GatewayCommandsTest, SetRefusesAnOctetOrPortOutOfRangeInsteadOfSendingOth
   ws.Click(IdSetButton);
   EXPECT_EQ(DebugLines().back(),
             "Vellora: Set not sent, DNS IP octet 2 is 256, not in the range 0 to 255");
-  Set(11251, "");
+  Set(11251, "0");
   Set(IdPortEdit, "65536");
   ws.Click(IdSetButton);
   EXPECT_EQ(DebugLines().back(),
@@ -92,7 +92,7 @@ TEST_F(GatewayCommandsTest, RebootSetMacAndEepromAddressTheGatewayByItsPresentMa
   EXPECT_EQ(SentBytes()[SentBytes().size() - 2], AsVector(BuildRebootRequest(record)));
   EXPECT_EQ(LastSent(), AsVector(BuildRebootRequest(record)));
 
-  const char* typed[6] = {"a", "1A", "2b", "FF", "", "7"};  // an empty edit reads as 0
+  const char* typed[6] = {"a", "1A", "2b", "FF", "0", "7"};
   for (int i = 0; i < 6; ++i)
     Set(kMacEditIds[i], typed[i]);
   ws.Click(IdSetMacButton);
@@ -112,26 +112,75 @@ TEST_F(GatewayCommandsTest, SetAndIncrUsesTheSerialAndAdvancesItWithCarryAndSatu
     Bytes Tail;
     std::vector<std::string> After;
   };
+  // Below the largest serial the number carries across the pairs; FF FF FF is given once, and
+  // a number beyond it is refused rather than cut to 24 bits or repeated.
   const std::vector<Step> steps = {
       {{"00", "12", "34", "56"}, {0x01, 0xE2, 0x40}, {"00", "12", "34", "57"}},
       {{"00", "00", "00", "99"}, {0x00, 0x00, 0x63}, {"00", "00", "01", "00"}},
       {{"16", "77", "72", "14"}, {0xFF, 0xFF, 0xFE}, {"16", "77", "72", "15"}},
-      {{}, {0xFF, 0xFF, 0xFF}, {"16", "77", "72", "15"}},
-      {{}, {0xFF, 0xFF, 0xFF}, {"16", "77", "72", "15"}},
-      {{"20", "00", "00", "00"}, {0x31, 0x2D, 0x00}, {"16", "77", "72", "15"}},
+      {{}, {0xFF, 0xFF, 0xFF}, {"16", "77", "72", "16"}},
+      {{}, {}, {"16", "77", "72", "16"}},
+      {{"20", "00", "00", "00"}, {}, {"20", "00", "00", "00"}},
   };
   Set(11210, "00");
   for (const Step& step : steps) {
     if (!step.Before.empty())
       SetSerial(step.Before[0], step.Before[1], step.Before[2], step.Before[3]);
+    const std::size_t sent = SentBytes().size();
     ws.Click(IdSetIncrButton);
-    Bytes expected{0x00, 0x1A, 0x2B};
-    expected.insert(expected.end(), step.Tail.begin(), step.Tail.end());
-    EXPECT_EQ(NewMacSent(), expected);
+    if (step.Tail.empty()) {
+      EXPECT_EQ(SentBytes().size(), sent);
+      const std::string serial = step.Before.empty() ? "16777216" : "20000000";
+      EXPECT_EQ(DebugLines().back(), "Vellora: Set & Incr. not sent, serial number " + serial +
+                                         " is above the largest, 16777215 (FF FF FF)");
+    } else {
+      Bytes expected{0x00, 0x1A, 0x2B};
+      expected.insert(expected.end(), step.Tail.begin(), step.Tail.end());
+      EXPECT_EQ(NewMacSent(), expected);
+    }
     EXPECT_EQ(Serial(), step.After);
   }
   const Bytes last = LastSent();
   EXPECT_EQ(Bytes(last.begin() + 2, last.begin() + 8), Bytes(record.Mac, record.Mac + 6));
+}
+
+// An empty edit is never a value on the wire: the command sends nothing, says which field it
+// is and puts the focus there, and the running serial number stays where it was.
+TEST_F(GatewayCommandsTest, AnEmptyFieldSendsNothingAndNamesTheField) {
+  struct Case {
+    int Button;
+    int Field;
+    const char* Line;
+  };
+  const std::vector<Case> cases = {
+      {IdSetEepromButton, IdEepromAddressEdit,
+       "Vellora: Set EEPROM value not sent, EEPROM address is empty"},
+      {IdSetEepromButton, IdEepromValueEdit,
+       "Vellora: Set EEPROM value not sent, EEPROM value is empty"},
+      {IdSetMacButton, kMacEditIds[4], "Vellora: Set MAC not sent, MAC byte 5 is empty"},
+      {IdSetIncrButton, kMacEditIds[0], "Vellora: Set & Incr. not sent, MAC byte 1 is empty"},
+      {IdSetIncrButton, kSerialEditIds[2],
+       "Vellora: Set & Incr. not sent, new serial number pair 3 is empty"},
+      {IdSetButton, kOctetEditIds[9], "Vellora: Set not sent, Netmask octet 2 is empty"},
+      {IdSetButton, IdPortEdit, "Vellora: Set not sent, Port is empty"},
+  };
+  for (const Case& c : cases) {
+    Set(IdEepromAddressEdit, "10");
+    Set(IdEepromValueEdit, "FF");
+    for (int id : kMacEditIds)
+      Set(id, "AB");
+    SetSerial("00", "00", "12", "34");
+    Set(kOctetEditIds[9], "255");
+    Set(IdPortEdit, "80");
+    Set(c.Field, "");
+    ws.SetFocus(IdSearchButton);
+    const std::size_t sent = SentBytes().size();
+    ws.Click(c.Button);
+    EXPECT_EQ(SentBytes().size(), sent) << c.Line;
+    EXPECT_EQ(DebugLines().back(), c.Line);
+    EXPECT_EQ(ws.FocusId, c.Field) << c.Line;
+    EXPECT_EQ(Serial(), (std::vector<std::string>{"00", "00", c.Field == 11246 ? "" : "12", "34"}));
+  }
 }
 
 TEST_F(GatewayCommandsTest, SerialAdvancesEvenWhenTheSendFails) {

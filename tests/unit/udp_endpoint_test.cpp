@@ -7,9 +7,9 @@ using UdpEndpointTest = VelloraTest;
 
 TEST_F(UdpEndpointTest, EveryChoiceOfPcAddressOpensAFreshSocketAndSearchesAgain) {
   sockets.Host.Addresses.clear();
-  for (unsigned i = 1; i <= 10; ++i)
-    sockets.Host.Addresses.push_back(NetworkAddress(10, 0, 0, i));
-  sockets.Host.Addresses[9] = NetworkAddress(10, 0, 0, 7);
+  for (unsigned i = 1; i <= 9; ++i)
+    sockets.Host.Addresses.push_back(NetworkAddress(10, 0, 1, i));
+  sockets.Host.Addresses.push_back(NetworkAddress(10, 0, 0, 7));
   Start();
   Reply(Gateway(1));
   auto* first = sockets.LastDatagramSocket();
@@ -86,9 +86,9 @@ TEST_F(UdpEndpointTest, WouldBlockIsSilentOtherSendErrorsCloseTheEndpointUntilTh
 
 TEST_F(UdpEndpointTest, ReadFailuresAreLoggedAndLeaveTheEndpointOpen) {
   Start();
-  // A read notification with nothing waiting, as when only the terminal has data.
+  // A read notification with nothing waiting, as when only the terminal has data, is no error.
   sockets.Notify(Udp(), FD_READ);
-  EXPECT_EQ(DebugLines(), std::vector<std::string>{sockets.GetReasonString(wsa::EWOULDBLOCK_)});
+  EXPECT_TRUE(DebugLines().empty());
   // A datagram longer than the 255 bytes read fails as too long and is discarded.
   sockets.Deliver(Udp(), std::vector<std::uint8_t>(300, 0), NetworkAddress(192, 168, 1, 5), 8003);
   EXPECT_EQ(DebugLines().back(), sockets.GetReasonString(wsa::EMSGSIZE_));
@@ -125,24 +125,114 @@ TEST_F(UdpEndpointTest, AnAddressNameIsLookedUpAndItsEndDecidesTheState) {
   EXPECT_EQ(dlg->UdpState, UdpClosed);
 }
 
-TEST_F(UdpEndpointTest, AnAddressThatWentAwayLeavesNoSocketRatherThanAWrongOne) {
+// The PC's addresses change while the program runs: an entry stands for the address it shows,
+// never for its position.
+TEST_F(UdpEndpointTest, AChoiceBindsToTheAddressItsEntryShowsWhereverThatNowStands) {
+  sockets.Host.InterfaceNames = {"eth0", "wlan0"};
   Start();
+  EXPECT_EQ(ws.Get(IdPcIpCombo).ToolTips, (std::vector<std::string>{"eth0", "wlan0"}));
+  // An address is added to the earlier interface; the list still shows the two before.
+  sockets.Host.Addresses = {NetworkAddress(192, 168, 1, 50), NetworkAddress(192, 168, 1, 20),
+                            NetworkAddress(10, 0, 0, 7)};
+  sockets.Host.InterfaceNames = {"eth0", "eth0", "wlan0"};
+  ws.PickComboEntry(IdPcIpCombo, 1);  // "2: 10.0.0.7"
+  EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_EQ(Tcp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_EQ(Combo(IdPcIpCombo),
+            (std::vector<std::string>{"1: 192.168.1.50", "2: 192.168.1.20", "3: 10.0.0.7"}));
+  EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 2);
+  EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 3: 10.0.0.7 )");
+
+  // Earlier addresses go: the entry that is still there binds to its own address.
+  sockets.Host.Addresses = {NetworkAddress(10, 0, 0, 7)};
+  sockets.Host.InterfaceNames = {"wlan0"};
+  ws.PickComboEntry(IdPcIpCombo, 2);
+  EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 1: 10.0.0.7 )");
+  EXPECT_EQ(Combo(IdPcIpCombo), std::vector<std::string>{"1: 10.0.0.7"});
+  EXPECT_EQ(Udp().Sent.size(), 1u);
+}
+
+TEST_F(UdpEndpointTest, ChoosingAnAddressThatWentAwayBindsNothingAndEmptiesEverything) {
+  Start();
+  GatewayRecord shown = Gateway(1);
+  std::strcpy(shown.Name, "shown");
+  Reply(shown);
   sockets.Host.Addresses.pop_back();
   ws.PickComboEntry(IdPcIpCombo, 1);
   EXPECT_EQ(DebugLines().back(), "Vellora: The chosen PC address is no longer available");
   EXPECT_EQ(sockets.OpenSocketObjects(), 0);
-  EXPECT_EQ(dlg->UdpState, UdpClosed);
   EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008");
+  EXPECT_EQ(Combo(IdPcIpCombo), std::vector<std::string>{"1: 192.168.1.20"});
+  EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, -1);
+  // The list, the count and every field empty together, as a search empties them.
+  EXPECT_TRUE(Combo(IdGatewayCombo).empty());
+  EXPECT_EQ(Text(IdGatewayCount), "0");
+  EXPECT_EQ(Text(IdNameEdit), "");
+  EXPECT_EQ(Text(IdMacEdit1), "00");
+
   const std::size_t sent = sockets.AllSent().size();
   ws.Click(IdSearchButton);
   EXPECT_EQ(DebugLines().back(), "Vellora: No PC address chosen, nothing sent");
   EXPECT_EQ(sockets.AllSent().size(), sent);
-  // The terminal has no socket either; starting and cancelling it is harmless.
-  dlg->DispatchButton(IdConnectButton);
-  EXPECT_EQ(dlg->TcpState, TcpLookingUp);
-  dlg->DispatchButton(IdConnectButton);
-  EXPECT_EQ(dlg->TcpState, TcpIdle);
-  EXPECT_EQ(DebugLines().back(), "Vellora: Socket disconnected");
+  // The terminal says the same and stays idle.
+  ws.Click(IdExpandButton);
+  ws.Click(IdClearListButton);
+  ws.Click(IdConnectButton);
+  EXPECT_EQ(DebugLines(),
+            std::vector<std::string>{"Vellora: No PC address chosen, cannot connect"});
+  EXPECT_EQ(Text(IdStateText), "State: Idle");
+  EXPECT_EQ(Text(IdConnectButton), "Connect");
+}
+
+TEST_F(UdpEndpointTest, TheListFollowsTheSystemAndKeepsTheChoiceWhileItExists) {
+  Start();
+  ws.PickComboEntry(IdPcIpCombo, 1);
+  Reply(Gateway(1));
+  auto* socket = &Udp();
+  // The system tells of a new address on another interface: the choice stays selected and in
+  // use, renumbered.
+  sockets.ChangeAddresses(
+      {NetworkAddress(192, 168, 1, 20), NetworkAddress(172, 16, 0, 1), NetworkAddress(10, 0, 0, 7)},
+      {"eth0", "eth1", "wlan0"});
+  EXPECT_EQ(Combo(IdPcIpCombo),
+            (std::vector<std::string>{"1: 192.168.1.20", "2: 172.16.0.1", "3: 10.0.0.7"}));
+  EXPECT_EQ(ws.Get(IdPcIpCombo).ToolTips, (std::vector<std::string>{"eth0", "eth1", "wlan0"}));
+  EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 2);
+  EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 3: 10.0.0.7 )");
+  EXPECT_EQ(&Udp(), socket);
+  EXPECT_EQ(Combo(IdGatewayCombo).size(), 1u);
+
+  // Opening the list reads the addresses again too.
+  sockets.Host.Addresses = {NetworkAddress(10, 0, 0, 7)};
+  sockets.Host.InterfaceNames = {"wlan0"};
+  ws.OpenComboList(IdPcIpCombo);
+  EXPECT_EQ(Combo(IdPcIpCombo), std::vector<std::string>{"1: 10.0.0.7"});
+  EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 0);
+  EXPECT_EQ(&Udp(), socket);
+
+  // The chosen address goes: nothing is left bound to it.
+  sockets.ChangeAddresses({NetworkAddress(192, 168, 1, 20)});
+  EXPECT_EQ(DebugLines().back(), "Vellora: The chosen PC address is no longer available");
+  EXPECT_EQ(sockets.OpenSocketObjects(), 0);
+  EXPECT_TRUE(Combo(IdGatewayCombo).empty());
+  EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, -1);
+  // Another address coming does not choose for the operator.
+  sockets.ChangeAddresses({NetworkAddress(192, 168, 1, 20), NetworkAddress(10, 0, 0, 8)});
+  EXPECT_EQ(sockets.OpenSocketObjects(), 0);
+  EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, -1);
+}
+
+TEST_F(UdpEndpointTest, APcWithoutAnAddressAtStartTakesTheFirstThatComes) {
+  sockets.Host.Addresses.clear();
+  Start();
+  EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008");
+  sockets.ChangeAddresses({NetworkAddress(10, 1, 2, 3)}, {"eth0"});
+  EXPECT_EQ(Combo(IdPcIpCombo), std::vector<std::string>{"1: 10.1.2.3"});
+  EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 0);
+  EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 1: 10.1.2.3 )");
+  EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 1, 2, 3));
+  EXPECT_EQ(SentBytes(), std::vector<std::vector<std::uint8_t>>{AsVector(BuildSearchRequest())});
 }
 
 }  // namespace
