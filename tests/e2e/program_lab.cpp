@@ -26,7 +26,7 @@ void ProgramLab::SetUpTestSuite() {
       Shell("ip link add pb netns " + Pc + " type veth peer name gb netns " + GwB) &&
       Shell(pc + "addr add 10.88.1.1/24 brd + dev pa") &&
       Shell(pc + "addr add 10.88.1.2/24 brd + dev pa label pa:2") &&
-      Shell(pc + "addr add 10.88.2.1/24 brd + dev pb") &&
+      Shell(pc + "addr add 10.88.2.1/24 dev pb") &&  // no broadcast attribute on purpose
       Shell(a + "addr add 10.88.1.100/24 brd + dev ga") &&
       Shell(a + "addr add 10.88.1.50/24 dev ga") && Shell(a + "addr add 10.88.1.51/24 dev ga") &&
       Shell(a + "addr add 10.88.1.52/24 dev ga") &&
@@ -72,8 +72,8 @@ void ProgramLab::StartSimulatorB(const std::vector<std::string>& extra) {
   ASSERT_TRUE(SimB->Ready()) << "simulator B did not start";
 }
 
-void ProgramLab::StartProgram() {
-  Inside = std::make_unique<InNamespace>(Pc);
+void ProgramLab::StartProgram(const std::string& netns) {
+  Inside = std::make_unique<InNamespace>(netns.empty() ? Pc : netns);
   ASSERT_TRUE(Inside->Entered);
   Loop = std::make_unique<QtEventLoop>();
   Sockets = std::make_unique<PosixSocketLayer>(*Loop);

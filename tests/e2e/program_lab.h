@@ -5,7 +5,7 @@
 //   PC namespace                                 gateway namespaces
 //   pa 10.88.1.1/24, 10.88.1.2/24 (secondary) <--> ga 10.88.1.100/24 in A: three modules,
 //                                                  addresses in use 10.88.1.50..52
-//   pb 10.88.2.1/24                           <--> gb 10.88.2.100/24 in B: one module,
+//   pb 10.88.2.1/24 (no broadcast attribute)  <--> gb 10.88.2.100/24 in B: one module,
 //                                                  address in use 10.88.2.50
 //
 // The namespaces live for the test suite; each test starts its simulators and the program
@@ -35,8 +35,8 @@ class ProgramLab : public ::testing::Test {
   // Starts the simulators with their interface, modules and addresses, plus `extra`.
   void StartSimulatorA(const std::vector<std::string>& extra = {});
   void StartSimulatorB(const std::vector<std::string>& extra = {});
-  // Starts the program inside the PC namespace; its first search leaves at once.
-  void StartProgram();
+  // Starts the program inside the PC namespace (or another); its first search leaves at once.
+  void StartProgram(const std::string& netns = {});
 
   // Runs the program's event loop (and reads the simulators' output) until the condition
   // holds; false when it never did within the bound.

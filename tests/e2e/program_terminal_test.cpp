@@ -19,8 +19,7 @@ class ProgramTerminalTest : public ProgramLab {
   bool Listed(const std::string& line, int boundMs = 10000) {
     return Until([&] { return Program->Contains(line); }, boundMs);
   }
-  // Debug lines that are neither the terminal's text nor the datagram read that fails when
-  // only the stream had data.
+  // The program's own debug lines, without the terminal's text.
   std::vector<std::string> OwnLines() {
     std::vector<std::string> own;
     for (const auto& line : Program->DebugLines()) {

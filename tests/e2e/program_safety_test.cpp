@@ -1,0 +1,155 @@
+// What keeps a production line safe on a real network, end to end: a request leaves from the
+// PC address the operator sees chosen, an empty field or a used-up serial number sends nothing,
+// and a search that a firewall silences says so.
+#include <QApplication>
+#include <QtTest/QTest>
+
+#include "protocol/messages.h"
+#include "resources/control_ids.h"
+#include "tests/e2e/program_lab.h"
+
+namespace {
+
+using ProgramSafetyTest = ProgramLab;
+
+// Runs the commands when the scope ends, so that a failed test leaves the shared namespaces
+// as it found them.
+struct Restore {
+  std::vector<std::string> Commands;
+  ~Restore() {
+    for (const std::string& command : Commands)
+      Shell(command);
+  }
+};
+
+int EntryShowing(const std::vector<std::string>& entries, const std::string& address) {
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].ends_with(": " + address)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+TEST_F(ProgramSafetyTest, AChoiceUsesTheAddressItsEntryShowsWhileTheAddressesChange) {
+  StartSimulatorA();
+  StartSimulatorB();
+  StartProgram();
+  ASSERT_FALSE(Received(*SimA, "SearchRequest").empty());
+  const std::string pc = "ip -n " + Pc + " addr ";
+  Restore restore{
+      {pc + "del 10.88.1.7/24 dev pa", pc + "add 10.88.1.2/24 brd + dev pa label pa:2"}};
+
+  // An address comes on the earlier interface: the list follows it by itself, and the entry
+  // of the other interface still means that interface.
+  ASSERT_TRUE(Shell(pc + "add 10.88.1.7/24 brd + dev pa"));
+  ASSERT_TRUE(Until([&] { return Program->Combo(IdPcIpCombo).size() == 4; }));
+  EXPECT_EQ(
+      Program->Combo(IdPcIpCombo),
+      (std::vector<std::string>{"1: 10.88.1.1", "2: 10.88.1.2", "3: 10.88.1.7", "4: 10.88.2.1"}));
+  Program->Pick(IdPcIpCombo, EntryShowing(Program->Combo(IdPcIpCombo), "10.88.2.1"));
+  const std::string search = Received(*SimB, "SearchRequest");
+  EXPECT_EQ(Field(search, "from").rfind("10.88.2.1:", 0), 0u) << search;
+  EXPECT_EQ(Program->Frame()->windowTitle().toStdString(),
+            "Quenlan V1.11 18.07.2008 (IP 4: 10.88.2.1 )");
+  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 1; }));
+
+  // An earlier address goes: the list renumbers, and a choice binds to what it shows.
+  ASSERT_TRUE(Shell(pc + "del 10.88.1.2/24 dev pa"));
+  ASSERT_TRUE(Until([&] { return Program->Combo(IdPcIpCombo).size() == 3; }));
+  EXPECT_EQ(Program->Text(IdPcIpCombo), "3: 10.88.2.1");
+  Program->Pick(IdPcIpCombo, EntryShowing(Program->Combo(IdPcIpCombo), "10.88.1.7"));
+  EXPECT_EQ(Field(Received(*SimA, "SearchRequest"), "from").rfind("10.88.1.7:", 0), 0u);
+  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
+
+  // The chosen address goes: nothing stays bound to it, and nothing of its network is shown.
+  ASSERT_TRUE(Shell(pc + "del 10.88.1.7/24 dev pa"));
+  ASSERT_TRUE(Until(
+      [&] { return Program->Contains("Vellora: The chosen PC address is no longer available"); }));
+  EXPECT_TRUE(Program->Combo(IdGatewayCombo).empty());
+  EXPECT_EQ(Program->Text(IdGatewayCount), "0");
+  EXPECT_EQ(Program->Text(IdNameEdit), "");
+  EXPECT_EQ(Program->Frame()->windowTitle().toStdString(), "Quenlan V1.11 18.07.2008");
+  Program->Click(IdRebootButton);
+  EXPECT_TRUE(SimA->TakeLine("rx", {}, 300).empty());
+}
+
+TEST_F(ProgramSafetyTest, APcWithoutAnAddressAtStartTakesTheFirstThatComes) {
+  const std::string pc = TestNamespaceName("venp-"), gw = TestNamespaceName("veng-");
+  Restore remove{{"ip netns del " + pc, "ip netns del " + gw}};
+  ASSERT_TRUE(Shell("ip netns add " + pc) && Shell("ip netns add " + gw) &&
+              Shell("ip link add np netns " + pc + " type veth peer name ng netns " + gw) &&
+              Shell("ip -n " + gw + " addr add 10.88.5.100/24 dev ng") &&
+              Shell("ip -n " + gw + " addr add 10.88.5.50/24 dev ng") &&
+              Shell("ip -n " + pc + " link set np up") && Shell("ip -n " + gw + " link set ng up"));
+  SimA = std::make_unique<SimProcess>(
+      gw, std::vector<std::string>{"--interface", "ng", "--ip-base", "10.88.5.50"});
+  ASSERT_TRUE(SimA->Ready());
+  StartProgram(pc);
+  EXPECT_TRUE(Program->Combo(IdPcIpCombo).empty());
+  EXPECT_EQ(Program->Frame()->windowTitle().toStdString(), "Quenlan V1.11 18.07.2008");
+
+  ASSERT_TRUE(Shell("ip -n " + pc + " addr add 10.88.5.1/24 dev np"));
+  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 1; }));
+  EXPECT_EQ(Program->Combo(IdPcIpCombo), std::vector<std::string>{"1: 10.88.5.1"});
+  EXPECT_EQ(Field(Received(*SimA, "SearchRequest"), "from").rfind("10.88.5.1:", 0), 0u);
+  Program.reset();
+  Inside.reset();
+}
+
+// A host firewall that lets in only what answers a connection of the PC's own drops every
+// reply: they come back from the modules' addresses, to a port that sent to the broadcast
+// address.
+TEST_F(ProgramSafetyTest, ASearchThatAFirewallSilencesSaysSo) {
+  const std::string nft = "ip netns exec " + Pc + " nft ";
+  if (!Shell(nft + "--version")) GTEST_SKIP() << "needs nftables";
+  Restore remove{{nft + "delete table inet vellora_test"}};
+  ASSERT_TRUE(Shell(nft + "add table inet vellora_test"));
+  ASSERT_TRUE(Shell(nft + "'add chain inet vellora_test input { type filter hook input priority 0; "
+                          "policy drop; }'"));
+  ASSERT_TRUE(Shell(nft + "add rule inet vellora_test input ct state established,related accept"));
+  StartSimulatorA();
+  StartProgram();
+  const std::string line =
+      "Vellora: No module answered the search from 10.88.1.1. If modules are connected, a "
+      "firewall on this PC may drop their replies: UDP from port 8003 must be allowed in.";
+  ASSERT_TRUE(Until([&] { return Program->Contains(line); }, 8000));
+  EXPECT_FALSE(Received(*SimA, "SearchRequest").empty());  // the modules did hear it
+  EXPECT_TRUE(Program->Combo(IdGatewayCombo).empty());
+
+  // With replies from port 8003 let in, the same search finds them.
+  ASSERT_TRUE(Shell(nft + "add rule inet vellora_test input udp sport 8003 accept"));
+  Program->Click(IdSearchButton);
+  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
+}
+
+TEST_F(ProgramSafetyTest, EmptyFieldsAndAUsedUpSerialNumberSendNothing) {
+  StartSimulatorA();
+  StartProgram();
+  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
+  ASSERT_FALSE(Received(*SimA, "SearchRequest").empty());
+
+  // As the window opens, Shift+Tab from the PC address list reaches "Set EEPROM value" below
+  // the collapsed window, and Space presses it: with both EEPROM fields empty nothing leaves.
+  Program->Widget(IdPcIpCombo)->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(Program->Widget(IdPcIpCombo), Qt::Key_Backtab, Qt::ShiftModifier);
+  ASSERT_EQ(QApplication::focusWidget(), Program->Widget(IdSetEepromButton));
+  QTest::keyClick(Program->Widget(IdSetEepromButton), Qt::Key_Space);
+  EXPECT_TRUE(Program->Contains("Vellora: Set EEPROM value not sent, EEPROM address is empty"));
+  EXPECT_TRUE(Received(*SimA, "SetEepromRequest", 500).empty());
+
+  // The last serial number goes out once; the next press is refused, not repeated.
+  Program->Click(IdExpandButton);
+  const char* serial[4] = {"16", "77", "72", "15"};
+  for (int i = 0; i < 4; ++i)
+    Program->Replace(kSerialEditIds[i], serial[i]);
+  Program->Click(IdSetIncrButton);
+  const std::string first = Received(*SimA, "SetMacRequest");
+  EXPECT_EQ(Field(first, "hex").substr(20), "020000ffffff") << first;
+  EXPECT_EQ(Program->Text(kSerialEditIds[3]), "16");
+  Program->Click(IdSetIncrButton);
+  EXPECT_TRUE(Program->Contains(
+      "Vellora: Set & Incr. not sent, serial number 16777216 is above the largest, 16777215 "
+      "(FF FF FF)"));
+  EXPECT_TRUE(Received(*SimA, "SetMacRequest", 500).empty());
+}
+
+}  // namespace
