@@ -291,8 +291,10 @@ void QtWindowSystem::ComboSetSelIndex(int id, int index) {
 
 void QtWindowSystem::ComboSetItemToolTip(int id, int index, const std::string& text) {
   auto* combo = Control<DropDownList>(id, ControlKind::DropDownList);
+  // A tool tip would take a text that looks like markup as markup.
   if (combo != nullptr && index >= 0 && index < combo->count())
-    combo->setItemData(index, Text(text), Qt::ToolTipRole);
+    combo->setItemData(index, QStringLiteral("<qt>%1</qt>").arg(Text(text).toHtmlEscaped()),
+                       Qt::ToolTipRole);
 }
 
 // --- List box ---
