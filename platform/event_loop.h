@@ -1,9 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 
-// The event loop as the socket layer needs it: readiness of file descriptors and deferred
-// calls, all run on the one thread that runs the loop.
+// The event loop as sockets and tools need it: readiness of file descriptors, timers and
+// deferred calls, all run on the one thread that runs the loop.
 class TEventLoop {
  public:
   enum class WatchKind { Read, Write };
@@ -20,4 +21,10 @@ class TEventLoop {
   virtual void RemoveWatch(int watchId) = 0;
   // Runs the call once, later, from the loop.
   virtual void Post(Callback call) = 0;
+
+  // Calls back once, `delay` from now (at once for a delay of 0 or less, from the loop).
+  // Yields a timer id, never 0.
+  virtual int StartTimer(std::chrono::milliseconds delay, Callback callback) = 0;
+  // The timer does not call back; safe for a timer that has run or was stopped.
+  virtual void StopTimer(int timerId) = 0;
 };

@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "platform/socket_layer.h"
-#include "protocol/dotted_quad.h"
+#include "protocol/text_values.h"
 
 std::uint32_t NetworkToHostLong(std::uint32_t value) {
   std::uint8_t bytes[4];
@@ -11,39 +11,9 @@ std::uint32_t NetworkToHostLong(std::uint32_t value) {
          (static_cast<std::uint32_t>(bytes[2]) << 8) | bytes[3];
 }
 
-namespace {
-
-// Parses a.b.c.d with each part 0..255 and nothing else; writes the host-order value.
-bool ParseDotted(const char* text, std::uint32_t& value) {
-  if (text == nullptr) return false;
-  std::uint32_t result = 0;
-  const char* p = text;
-  for (int part = 0; part < 4; ++part) {
-    if (part > 0) {
-      if (*p != '.') return false;
-      ++p;
-    }
-    int digits = 0;
-    std::uint32_t number = 0;
-    while (*p >= '0' && *p <= '9') {
-      number = number * 10 + static_cast<std::uint32_t>(*p - '0');
-      if (++digits > 3) return false;
-      ++p;
-    }
-    if (digits == 0 || number > 255) return false;
-    result = (result << 8) | number;
-  }
-  if (*p != 0) return false;
-  value = result;
-  return true;
-}
-
-}  // namespace
-
 std::uint32_t TINetSocketAddress::ConvertAddress(const char* dotted) {
-  std::uint32_t value = 0;
-  if (!ParseDotted(dotted, value)) return 0xFFFFFFFFu;
-  return HostToNetworkLong(value);
+  const auto value = dotted != nullptr ? ParseDottedQuad(dotted) : std::nullopt;
+  return value ? HostToNetworkLong(*value) : 0xFFFFFFFFu;
 }
 
 std::string TINetSocketAddress::ConvertAddress(std::uint32_t networkAddress) {
@@ -51,8 +21,7 @@ std::string TINetSocketAddress::ConvertAddress(std::uint32_t networkAddress) {
 }
 
 bool TINetSocketAddress::IsAddressDottedDecimal(const char* text) {
-  std::uint32_t value = 0;
-  return ParseDotted(text, value);
+  return text != nullptr && ParseDottedQuad(text).has_value();
 }
 
 std::string TSocketError::GetReasonString() const {

@@ -50,6 +50,39 @@ void PollEventLoop::Post(Callback call) {
   }
 }
 
+int PollEventLoop::StartTimer(std::chrono::milliseconds delay, Callback callback) {
+  const int id = NextTimerId++;
+  if (NextTimerId <= 0) NextTimerId = 1;
+  TimerById[id] = Timers.emplace(Clock::now() + delay, std::pair(id, std::move(callback)));
+  return id;
+}
+
+void PollEventLoop::StopTimer(int timerId) {
+  const auto it = TimerById.find(timerId);
+  if (it == TimerById.end()) return;
+  Timers.erase(it->second);
+  TimerById.erase(it);
+}
+
+int PollEventLoop::RunDueTimers() {
+  // Timers started by these calls wait for the next pass, even when already due.
+  const Clock::time_point now = Clock::now();
+  std::vector<int> due;
+  for (auto it = Timers.begin(); it != Timers.end() && it->first <= now; ++it)
+    due.push_back(it->second.first);
+  int ran = 0;
+  for (const int id : due) {
+    const auto found = TimerById.find(id);
+    if (found == TimerById.end()) continue;  // stopped by an earlier call of this pass
+    Callback call = std::move(found->second->second.second);
+    Timers.erase(found->second);
+    TimerById.erase(found);
+    call();
+    ++ran;
+  }
+  return ran;
+}
+
 bool PollEventLoop::HasPosted() {
   const std::lock_guard lock(PostedMutex);
   return !Posted.empty();
@@ -85,6 +118,12 @@ int PollEventLoop::RunOnce(std::chrono::milliseconds timeout) {
     polled.push_back(watch);
   }
 
+  if (!Timers.empty()) {
+    const auto untilTimer =
+        std::chrono::ceil<std::chrono::milliseconds>(Timers.begin()->first - Clock::now());
+    const auto wait = std::max(untilTimer, std::chrono::milliseconds(0));
+    if (timeout.count() < 0 || wait < timeout) timeout = wait;
+  }
   int waitMs = -1;
   if (HasPosted()) {
     waitMs = 0;
@@ -99,6 +138,7 @@ int PollEventLoop::RunOnce(std::chrono::milliseconds timeout) {
   if (fds[0].revents != 0) DrainWakeUp();
 
   int ran = RunPosted();
+  ran += RunDueTimers();
   for (std::size_t i = 0; i < polled.size(); ++i) {
     const short revents = fds[i + 1].revents;
     if (revents == 0) continue;

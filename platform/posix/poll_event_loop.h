@@ -11,8 +11,9 @@
 
 // A TEventLoop on poll(2) for programs without a toolkit: tests, benchmarks and tools.
 //
-// One pass of the loop (RunOnce) waits for readiness or a posted call, runs the calls that were
-// posted before the pass, then calls every enabled watch whose descriptor was found ready.
+// One pass of the loop (RunOnce) waits for readiness, a posted call or the next timer, runs the
+// calls that were posted before the pass, then the timers that are due, then every enabled
+// watch whose descriptor was found ready.
 // Watches are level-triggered: a watch whose condition still holds is called again in the next
 // pass. A watch removed or disabled during a pass is not called later in that pass.
 // Post may be called from any thread; everything else belongs to the thread that runs the loop.
@@ -29,6 +30,8 @@ class PollEventLoop final : public TEventLoop {
   void EnableWatch(int watchId, bool enabled) override;
   void RemoveWatch(int watchId) override;
   void Post(Callback call) override;
+  int StartTimer(std::chrono::milliseconds delay, Callback callback) override;
+  void StopTimer(int timerId) override;
 
   // One pass; waits at most `timeout` (negative: without limit) when nothing is ready.
   // Yields the number of watch callbacks and posted calls run.
@@ -55,10 +58,15 @@ class PollEventLoop final : public TEventLoop {
 
   bool HasPosted();
   int RunPosted();
+  int RunDueTimers();
   void DrainWakeUp();
 
   std::map<int, std::shared_ptr<Watch>> Watches;
   int NextWatchId = 1;
+  // Timers by due time; the id finds its entry to stop it.
+  std::multimap<Clock::time_point, std::pair<int, Callback>> Timers;
+  std::map<int, std::multimap<Clock::time_point, std::pair<int, Callback>>::iterator> TimerById;
+  int NextTimerId = 1;
   bool QuitRequested = false;
 
   // Posted calls and the eventfd that wakes a waiting pass; shared with other threads.

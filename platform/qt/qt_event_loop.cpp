@@ -1,6 +1,7 @@
 #include "platform/qt/qt_event_loop.h"
 
 #include <QSocketNotifier>
+#include <QTimer>
 
 QtEventLoop::QtEventLoop() = default;
 
@@ -41,4 +42,27 @@ void QtEventLoop::Fire(int watchId) {
 
 void QtEventLoop::Post(Callback call) {
   QMetaObject::invokeMethod(&Context, std::move(call), Qt::QueuedConnection);
+}
+
+int QtEventLoop::StartTimer(std::chrono::milliseconds delay, Callback callback) {
+  const int id = NextId++;
+  if (NextId <= 0) NextId = 1;
+  auto* timer = new QTimer(&Context);
+  timer->setSingleShot(true);
+  QObject::connect(timer, &QTimer::timeout, &Context,
+                   [this, id, call = std::make_shared<Callback>(std::move(callback))] {
+                     StopTimer(id);  // gone before the call, which may start it anew
+                     (*call)();
+                   });
+  Timers.emplace(id, timer);
+  timer->start(std::max(delay, std::chrono::milliseconds(0)));
+  return id;
+}
+
+void QtEventLoop::StopTimer(int timerId) {
+  const auto found = Timers.find(timerId);
+  if (found == Timers.end()) return;
+  found->second->stop();
+  found->second->deleteLater();
+  Timers.erase(found);
 }

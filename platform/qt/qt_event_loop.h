@@ -7,6 +7,7 @@
 #include "platform/event_loop.h"
 
 class QSocketNotifier;
+class QTimer;
 
 // The socket layer's event loop on Qt's: descriptor watches are socket notifiers, posted calls
 // are queued calls. Runs whenever the Qt event loop runs, nested loops of message boxes
@@ -22,6 +23,8 @@ class QtEventLoop final : public TEventLoop {
   void EnableWatch(int watchId, bool enabled) override;
   void RemoveWatch(int watchId) override;
   void Post(Callback call) override;
+  int StartTimer(std::chrono::milliseconds delay, Callback callback) override;
+  void StopTimer(int timerId) override;
 
  private:
   struct Watch {
@@ -32,5 +35,6 @@ class QtEventLoop final : public TEventLoop {
 
   QObject Context;  // parent of the notifiers; posted calls die with it
   std::unordered_map<int, Watch> Watches;
+  std::unordered_map<int, QTimer*> Timers;  // children of Context
   int NextId = 1;
 };

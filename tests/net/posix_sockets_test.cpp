@@ -213,6 +213,8 @@ struct KeepingLoop : TEventLoop {
   void EnableWatch(int, bool) override {}
   void RemoveWatch(int) override {}
   void Post(Callback) override {}
+  int StartTimer(std::chrono::milliseconds, Callback) override { return 1; }
+  void StopTimer(int) override {}
   // Calls the watches from `first` up to `last`, also those added meanwhile.
   void CallWatches(std::size_t first, std::size_t last = SIZE_MAX) {
     for (std::size_t i = first; i < std::min(last, Watches.size()); ++i)

@@ -35,3 +35,14 @@ TEST(QtEventLoopTest, AWatchRemovedInItsOwnCallbackNeverWakesAgain) {
   for (int fd : {first[0], second[0], second[1]})
     close(fd);
 }
+
+TEST(QtEventLoopTest, ATimerRunsOnceAndAStoppedOneNever) {
+  QtEventLoop loop;
+  int runs = 0, stoppedRuns = 0;
+  loop.StartTimer(std::chrono::milliseconds(5), [&] { ++runs; });
+  loop.StopTimer(loop.StartTimer(std::chrono::milliseconds(1), [&] { ++stoppedRuns; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return runs == 1; }));
+  QTest::qWait(20);
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(stoppedRuns, 0);
+}

@@ -1,0 +1,75 @@
+#include "protocol/text_values.h"
+
+#include <cstdio>
+
+#include "protocol/gateway_record.h"
+
+std::string DottedQuad(std::uint32_t address) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%u.%u.%u.%u", address >> 24, (address >> 16) & 0xFF,
+                (address >> 8) & 0xFF, address & 0xFF);
+  return text;
+}
+
+std::optional<std::uint32_t> ParseDottedQuad(std::string_view text) {
+  std::uint32_t address = 0;
+  for (int part = 0; part < 4; ++part) {
+    const std::size_t dot = part < 3 ? text.find('.') : text.size();
+    if (dot == std::string_view::npos || dot == 0 || dot > 3) return std::nullopt;
+    const auto number = ParseNumber<unsigned>(text.substr(0, dot));
+    if (!number || *number > 255) return std::nullopt;
+    address = (address << 8) | *number;
+    text.remove_prefix(part < 3 ? dot + 1 : dot);
+  }
+  return address;
+}
+
+namespace {
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool IsMacSeparator(char c) {
+  return c == ':' || c == '-' || c == '.' || c == ' ';
+}
+
+}  // namespace
+
+std::optional<MacAddress> ParseMac(std::string_view text) {
+  MacAddress mac{};
+  std::size_t digits = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (IsMacSeparator(c)) {
+      // A separator stands only between two pairs, once.
+      if (digits == 0 || digits == 12 || digits % 2 != 0) return std::nullopt;
+      if (i + 1 < text.size() && IsMacSeparator(text[i + 1])) return std::nullopt;
+      continue;
+    }
+    const int value = HexValue(c);
+    if (value < 0 || digits == 12) return std::nullopt;
+    mac[digits / 2] = static_cast<std::uint8_t>((mac[digits / 2] << 4) | value);
+    ++digits;
+  }
+  if (digits != 12) return std::nullopt;
+  return mac;
+}
+
+std::string MacText(const MacAddress& mac) {
+  char text[kMacTextSize];
+  FormatMacText(mac.data(), text);
+  return text;
+}
+
+std::optional<double> ParseFraction(std::string_view text, double min, double max) {
+  double value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value, std::chars_format::fixed);
+  if (text.empty() || error != std::errc() || stop != end || !(value >= min && value <= max))
+    return std::nullopt;
+  return value;
+}

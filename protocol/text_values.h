@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+// The protocol's values as people write them: on command lines, in logs and in the window.
+// Addresses are held as the protocol holds them, the first dotted number in the top byte.
+
+using MacAddress = std::array<std::uint8_t, 6>;
+
+// "a.b.c.d".
+std::string DottedQuad(std::uint32_t address);
+// Exactly four decimal numbers of 0 to 255 separated by dots, nothing else.
+std::optional<std::uint32_t> ParseDottedQuad(std::string_view text);
+
+// Twelve hexadecimal digits, either case, optionally split into pairs by ':', '-', '.' or
+// blanks: "02:00:00:00:00:01", "02-00-00-00-00-01", "02 00 00 00 00 01", "020000000001".
+std::optional<MacAddress> ParseMac(std::string_view text);
+// The protocol's MAC text, "02 00 00 00 00 01".
+std::string MacText(const MacAddress& mac);
+
+// The whole text as a number of type T in the base, or nothing: no sign where T has none, no
+// blanks, no other character, nothing out of T's range.
+template <class T>
+std::optional<T> ParseNumber(std::string_view text, int base = 10) {
+  T value{};
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value, base);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+// A decimal fraction such as 0.5 or 3, within [min, max].
+std::optional<double> ParseFraction(std::string_view text, double min, double max);
