@@ -1,8 +1,8 @@
 #include <cstdio>
 
 #include "dialog/vellora.h"
-#include "protocol/dotted_quad.h"
 #include "protocol/messages.h"
+#include "protocol/text_values.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "udp/pc_address_list.h"
 
-#include "protocol/dotted_quad.h"
+#include "protocol/text_values.h"
 
 bool PcAddressList::Update(const THostEntry& host) {
   std::vector<PcAddress> now;

@@ -1,7 +1,7 @@
 #include <cstdio>
 
 #include "dialog/vellora.h"
-#include "protocol/dotted_quad.h"
+#include "protocol/text_values.h"
 
 bool Vellora::ReadPcAddresses() {
   {
