@@ -2,11 +2,35 @@
 
 function(vellora_defaults target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
-                                           -Wno-sign-conversion -Wold-style-cast)
+                                           -Wno-sign-conversion -Wold-style-cast
+                                           -Wnon-virtual-dtor -Woverloaded-virtual)
   if(VELLORA_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()
-  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+# Makes the headers of `folder` (its own, not those of the folders below it) includable as
+# "folder/name.h" by the target and, unless PRIVATE is given, by every target that links it,
+# and by nothing else: a file can include only what its target links. So a layer that reaches
+# against the order of the layers, or into a sibling component, fails to build.
+function(vellora_layer target folder)
+  cmake_parse_arguments(L "PRIVATE" "" "" ${ARGN})
+  set(root ${CMAKE_BINARY_DIR}/layers/${target})
+  file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.h)
+  file(REMOVE_RECURSE ${root})
+  file(MAKE_DIRECTORY ${root}/${folder})
+  foreach(header IN LISTS headers)
+    get_filename_component(name ${header} NAME)
+    file(CREATE_LINK ${header} ${root}/${folder}/${name} SYMBOLIC)
+  endforeach()
+  get_target_property(type ${target} TYPE)
+  if(L_PRIVATE)
+    target_include_directories(${target} PRIVATE ${root})
+  elseif(type STREQUAL "INTERFACE_LIBRARY")
+    target_include_directories(${target} INTERFACE ${root})
+  else()
+    target_include_directories(${target} PUBLIC ${root})
+  endif()
 endfunction()
 
 # Fails the configuration when a target reaches Qt through its link libraries, directly or

@@ -1,4 +1,5 @@
 #include "dialog/vellora.h"
+#include "resources/control_ids.h"
 
 long Vellora::WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
   switch (message) {
@@ -24,12 +25,13 @@ void Vellora::EvCommand(unsigned id, bool fromControl, unsigned notifyCode) {
 }
 
 void Vellora::EvChildNotify(unsigned id, unsigned notifyCode) {
+  const int control = static_cast<int>(id);
   // The operator opens the PC address list: it shows the addresses the PC has now.
-  if (notifyCode == CBN_DROPDOWN && id == IdPcIpCombo) RefreshPcAddressList();
+  if (notifyCode == CBN_DROPDOWN && control == IdPcIpCombo) RefreshPcAddressList();
   if (notifyCode != CBN_SELCHANGE) return;
-  if (id == IdPcIpCombo) {
+  if (control == IdPcIpCombo) {
     SelectPcAddress();
-  } else if (id == IdGatewayCombo) {
+  } else if (control == IdGatewayCombo) {
     EvGatewaySelChange();
   }
 }

@@ -1,32 +1,29 @@
-#include <cstdio>
-
 #include "dialog/vellora.h"
+#include "resources/control_ids.h"
 
 void Vellora::SetupWindow() {
   TDialog::SetupWindow();
 
-  DebugList->SetHorizontalExtent(2000);
+  DebugListBox->SetHorizontalExtent(2000);
 
-  if (Ws().SetTimer(StatsTimerId, StatsTimerPeriod) == 0) {
+  if (Ws().SetTimer(kStatsTimerId, kStatsTimerPeriod) == 0) {
     // The sentence stands in the caption bar; the body is empty.
     Ws().MessageBox(true, "", "Kein Timer f\xFCr Refresh des Socket-Dialogs verf\xFCgbar!", MB_OK);
   }
 
   // The list follows the PC's addresses as they change, not only as they were at start.
   AddressWatch = Sockets.WatchAddresses(*this, WM_ADDRESS_CHANGE);
-  ReadPcAddresses();
-  PcAddressIndex = 0;
+  Udp.ReadPcAddresses();
+  ShowPcAddressList();
   PcIpCombo->SetSelIndex(0);
 
-  DebugList->SetFixedPitchFont();
+  DebugListBox->SetFixedPitchFont();
 
-  if (PcAddresses.Count() > 0) {
+  if (Udp.PcAddresses().Count() > 0) {
     SelectPcAddress();
   } else {
-    // Nothing to bind to: no socket, and the user sees why. The caption is the banner's
-    // from the first paint all the same.
-    std::snprintf(CaptionText, sizeof CaptionText, "%s", kBanner);
-    Ws().SetFrameCaption(CaptionText);
+    // Nothing to bind to: no socket, and the user sees why, under the banner caption.
+    ShowBannerCaption();
     AddDebugLine("Vellora: No IPv4 address found on this PC, no search possible");
   }
 
@@ -36,8 +33,8 @@ void Vellora::SetupWindow() {
   ExpandedWidth = client.Width();
   ExpandedHeight = client.Height();
   CollapsedWidth = ExpandedWidth;
-  const TRect expand = Ws().GetControlRect(IdExpandButton);
-  CollapsedHeight = expand.Bottom - 27;
+  // Just above the "Verify MAC" row: the ">>" button itself lies below the collapsed window.
+  CollapsedHeight = Ws().GetControlRect(IdExpandButton).Bottom - 27;
 
   FrameAlias = std::make_unique<TFrameAlias>(Ws());
 

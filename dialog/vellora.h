@@ -1,23 +1,25 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
-#include <optional>
+#include <span>
 #include <string>
 
+#include "gateway/command_outcome.h"
+#include "gateway/label_check.h"
+#include "gateway/settings_commands.h"
 #include "platform/controls.h"
 #include "platform/dialog.h"
 #include "platform/socket_layer.h"
 #include "protocol/gateway_record.h"
-#include "resources/control_ids.h"
-#include "udp/pc_address_list.h"
+#include "terminal/debug_list.h"
+#include "terminal/terminal_connection.h"
+#include "terminal/traffic_stats.h"
+#include "udp/gateway_list.h"
+#include "udp/search_wait.h"
+#include "udp/udp_endpoint.h"
 
-// States of the UDP endpoint, the TCP terminal and the label MAC check.
-enum : std::int32_t { UdpClosed = 0, UdpBound = 1, UdpReady = 2 };
-enum : std::int32_t { TcpIdle = 0, TcpLookingUp = 1, TcpConnecting = 2, TcpConnected = 3 };
-enum : std::int32_t { Idle = 0, SearchSent = 1 };
-
-inline constexpr int kMaxGateways = 20;
 inline constexpr const char* kBanner = "Quenlan V1.11 18.07.2008";
 
 // Stands for the frame window; only asked whether the frame is minimised.
@@ -30,14 +32,17 @@ class TFrameAlias {
   TWindowSystem& Ws;
 };
 
-// The program's one window and the owner of all its state. Every operation is a member; the
-// definitions are spread over dialog/, udp/, gateway/ and terminal/ by concern.
-class Vellora : public TDialog {
+// The program's one window. It owns the controls and the components and keeps the handler of
+// every event under its name. A handler reads the controls, asks a component, and writes the
+// controls; the components report back through their listeners.
+class Vellora : public TDialog,
+                private UdpEndpoint::Listener,
+                private TerminalConnection::Listener {
  public:
   Vellora(TWindowSystem& windowSystem, TSocketLayer& socketLayer);
   ~Vellora() override;
 
-  // --- dialog/: set-up, dispatch, window forms ---
+  // --- Set-up, dispatch, window forms (dialog/setup_window.cpp, dispatch.cpp, window_forms.cpp)
   void SetupWindow() override;
   long WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
   void EvCommand(unsigned id, bool fromControl, unsigned notifyCode) override;
@@ -45,47 +50,29 @@ class Vellora : public TDialog {
   void ToggleExpanded();
   void LockGatewaySelection(bool locked);
 
-  // --- udp/: PC address, endpoint, discovery ---
+  // --- PC address (pc_address_handlers.cpp) ---
   void SelectPcAddress();
   // Reads the PC's addresses again; the choice stays while its address exists.
   void RefreshPcAddressList();
-  bool ReadPcAddresses();
-  void ShowPcAddressInCaption();
-  // The chosen address is gone: no socket, no gateway, nothing of its network on screen.
-  void DropPcAddress();
-  bool OpenUdpEndpoint(const char* addressText, const char* portText);
-  void CloseUdpEndpoint();
-  bool SendDatagram(const std::uint8_t* bytes, int count);
-  void ReceiveGatewayReply();
-  void ClearGatewayList();
-  void CmSearch();
-  bool SendSearchRequest();
-  // One timer tick of the wait for the first reply to a search.
-  void NoteUnansweredSearch();
-  void AddGatewayReply(const GatewayRecord& record, const char* macText);
 
-  // --- gateway/: record and fields, commands, label check ---
-  void ShowGatewayRecord(const GatewayRecord& record);
+  // --- Discovery (discovery_handlers.cpp) ---
+  void CmSearch();
+  void ReceiveGatewayReply();
+
+  // --- The selected gateway's record and its commands (record_handlers.cpp,
+  // settings_handlers.cpp, production_handlers.cpp, label_check_handler.cpp) ---
   void EvGatewaySelChange();
-  void ReadGatewayFields(int index);
+  void ShowGatewayRecord(const GatewayRecord& record);
   void CmSet();
   void CmReboot();
   void CmSetMac();
   void CmSetAndIncr();
   void CmSetEeprom();
-  // Logs why the command sent nothing and puts the focus on the field; yields false.
-  bool RefuseEmptyField(const char* command, const std::string& field, int id);
-  bool ReadMacEdits(const char* command, int count, std::uint8_t* mac);
   void VerifyLabelMac();
 
-  // --- terminal/: TCP connection, receive path, statistics, debug list, notifications ---
+  // --- Terminal, statistics, debug list, notifications (terminal_handlers.cpp,
+  // statistics_handlers.cpp, debug_list_handlers.cpp, socket_notify.cpp) ---
   void CmConnect();
-  void StartTcpConnect();
-  void CreateTcpSocket();
-  void EnterTcpIdle();
-  void EnterTcpLookingUp();
-  void EnterTcpConnecting();
-  void EnterTcpConnected();
   void ReadTcpData();
   void EvTimer(unsigned timerId);
   void CmClearStats();
@@ -94,15 +81,41 @@ class Vellora : public TDialog {
   long EvSocketNotify(std::uintptr_t wParam, std::intptr_t lParam);
   long EvHostLookupDone(std::uintptr_t wParam, std::intptr_t lParam);
 
-  // --- State. Used directly by the operations above; tests read it too. ---
+ protected:
+  void EvChildNotify(unsigned id, unsigned notifyCode) override;
+
+ private:
+  static constexpr unsigned kStatsTimerId = 2300;
+  static constexpr unsigned kStatsTimerPeriod = 1000;
+
+  // What the components report.
+  void OnUdpMessage(const std::string& line) override;
+  void OnTcpStateEntered(TcpState state) override;
+  void OnTerminalMessage(const std::string& line) override;
+  void OnTerminalLine(const char* line) override;
+
+  void ShowPcAddressList();
+  void ShowPcAddressInCaption();
+  void ShowBannerCaption();
+  // The chosen address is gone: no socket, no gateway, nothing of its network on screen.
+  void DropPcAddress();
+  void ClearGatewayList();
+  void ShowGatewayCount();
+  // The index of the gateway selected in the drop-down list; -1 when none is.
+  int SelectedGateway() const;
+  TypedSettings ReadSettingFields() const;
+  // Sends the request, or logs the refusal and puts the focus on the field at fault.
+  void SendOrRefuse(const CommandOutcome& outcome, std::span<const int> fieldIds);
+
   TSocketLayer& Sockets;
 
-  // Control objects, children of the dialog, created in this order by the constructor.
-  std::unique_ptr<TListBox> DebugList;
+  // Control objects, children of the dialog, created in this order (the order in which the
+  // dialog checks its fields before it closes).
+  std::unique_ptr<TListBox> DebugListBox;
   std::unique_ptr<TStatic> StateText;
   std::unique_ptr<TButton> ConnectButton;
   std::unique_ptr<TComboBox> PcIpCombo;
-  std::unique_ptr<TEdit> OctetEdits[20];
+  std::array<std::unique_ptr<TEdit>, 20> OctetEdits;
   std::unique_ptr<TEdit> PortEdit;
   std::unique_ptr<TEdit> NameEdit;
   std::unique_ptr<TEdit> ServerEdit;
@@ -110,56 +123,32 @@ class Vellora : public TDialog {
   std::unique_ptr<TComboBox> GatewayCombo;
   std::unique_ptr<TButton> SearchButton;
   std::unique_ptr<TButton> SetMacButton;
-  std::unique_ptr<TEdit> MacEdits[6];
-  std::unique_ptr<TEdit> SerialEdits[4];
+  std::array<std::unique_ptr<TEdit>, 6> MacEdits;
+  std::array<std::unique_ptr<TEdit>, 4> SerialEdits;
   std::unique_ptr<TButton> SetIncrButton;
   std::unique_ptr<TEdit> EepromValueEdit;
   std::unique_ptr<TEdit> EepromAddressEdit;
   std::unique_ptr<TButton> ExpandButton;
   std::unique_ptr<TEdit> LabelMacEdit;
 
-  int OctetEditIds[20];
-  int MacEditIds[6];
-  int SerialEditIds[4];
-
+  // The window's two forms.
   bool Collapsed = false;
   std::int32_t ExpandedWidth = 0, ExpandedHeight = 0;
   std::int32_t CollapsedWidth = 0, CollapsedHeight = 0;
   std::unique_ptr<TFrameAlias> FrameAlias;
+  // The frame's caption: the banner and the chosen PC address; the prefix of the terminal's
+  // captions.
+  std::string CaptionText;
 
-  THostEntry HostEntry;
-  PcAddressList PcAddresses;
-  std::optional<std::uint32_t> ChosenAddress;  // network order
-  bool AddressEverChosen = false;
-  std::unique_ptr<TAddressWatch> AddressWatch;
-  std::int32_t PcAddressIndex = 0;
-  char CaptionText[255] = {};
+  // Components. The look-up manager goes last, so that a look-up under way is abandoned after
+  // the sockets are closed.
   std::unique_ptr<THostInfoManager> HostInfo;
-  TINetSocketAddress LocalAddress;
-  std::unique_ptr<TDatagramSocket> UdpSocket;
-  std::int32_t UdpState = UdpClosed;
-  TINetSocketAddress BroadcastAddress;
-
-  GatewayRecord GatewayList[kMaxGateways] = {};
-  std::int32_t GatewayCount = 0;
-  // Timer ticks since a search left without a reply yet; -1 when none is waited for.
-  int UnansweredSearchTicks = -1;
-
-  std::uint32_t SerialCounter = 0;
-  std::int32_t MacVerifyState = Idle;
-
-  std::int32_t TcpState = TcpIdle;
-  std::unique_ptr<TStreamSocket> TcpSocket;
-  TINetSocketAddress TcpPeerAddress;
-  char ReceiveLine[300] = {};
-  std::int32_t ReceiveLineLength = 0;
-
-  std::uint32_t StatsTimerId = 0;
-  std::uint32_t StatsTimerPeriod = 0;
-  std::uint32_t BytesSent = 0, BytesSentShown = 0;
-  std::uint32_t BytesReceived = 0, BytesReceivedShown = 0;
-  std::uint32_t CommandsReceived = 0, CommandsReceivedShown = 0;
-
- protected:
-  void EvChildNotify(unsigned id, unsigned notifyCode) override;
+  DebugList Debug;
+  UdpEndpoint Udp;
+  std::unique_ptr<TAddressWatch> AddressWatch;
+  GatewayList Gateways;
+  SearchWait SearchWaiting;
+  TerminalConnection Terminal;
+  TrafficStats Statistics;
+  LabelCheck Label;
 };

@@ -1,4 +1,5 @@
 #include "dialog/vellora.h"
+#include "resources/control_ids.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Arbitrary byte chunks from a connected module into the terminal's receive path and the debug
 // list, with the operator's "Clear" and a reconnect mixed in. The program runs on the in-memory
-// platform. Whatever arrives, a line never outgrows its buffer, the list never holds more than
-// 501 lines, no listed line holds a CR or more than 298 characters, and every byte is counted.
+// platform. Whatever arrives, the list never holds more than 501 lines, no listed line holds a
+// CR or more than 298 characters, a reconnect drops the partial line, and every byte is counted.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +11,7 @@
 #include "platform/memory/memory_socket_layer.h"
 #include "platform/memory/memory_window_system.h"
 #include "protocol/messages.h"
+#include "resources/control_ids.h"
 
 namespace {
 
@@ -18,12 +19,10 @@ void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-void Connect(MemorySocketLayer& sockets, MemoryWindowSystem& ws, Vellora& dlg) {
-  dlg.DispatchButton(IdConnectButton);
-  MemorySocketLayer::SocketState* tcp = sockets.LastStreamSocket();
-  sockets.AcceptConnect(*tcp);
-  Check(dlg.TcpState == TcpConnected);
-  (void)ws;
+void Connect(MemorySocketLayer& sockets, MemoryWindowSystem& ws) {
+  ws.Click(IdConnectButton);
+  sockets.AcceptConnect(*sockets.LastStreamSocket());
+  Check(ws.Get(IdStateText).Text == "State: Connected");
 }
 
 }  // namespace
@@ -34,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   sockets.Host.Addresses = {NetworkAddress(192, 168, 1, 20)};
   TSocketViewApp app("Vellora", ws, sockets);
   app.InitMainWindow();
-  Vellora& dlg = *app.MainDialog();
+  ws.Click(IdExpandButton);
 
   GatewayRecord module = kEmptyGatewayRecord;
   module.Mac[0] = 0x02;
@@ -42,11 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto reply = BuildGatewayInfoReply(module);
   sockets.Deliver(*sockets.LastDatagramSocket(), {reply.begin(), reply.end()},
                   NetworkAddress(192, 168, 1, 50), 8003);
-  Connect(sockets, ws, dlg);
+  Connect(sockets, ws);
 
   // Each chunk: one control byte (low 6 bits + 1 = chunk length; top bits choose an action
   // after the chunk), then the chunk's bytes.
-  std::uint32_t expected = dlg.BytesReceived;
+  std::uint32_t expected = 0;
   std::size_t at = 0;
   while (at < size) {
     const std::uint8_t control = data[at++];
@@ -55,15 +54,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     at += length;
     sockets.DeliverStream(*sockets.LastStreamSocket(), chunk);
     expected += static_cast<std::uint32_t>(length);
-    if ((control & 0xC0) == 0x40) dlg.DispatchButton(IdClearListButton);
+    if ((control & 0xC0) == 0x40) ws.Click(IdClearListButton);
     if ((control & 0xC0) == 0x80) {
-      dlg.DispatchButton(IdConnectButton);  // disconnect: the partial line goes
-      Check(dlg.ReceiveLineLength == 0);
-      Connect(sockets, ws, dlg);
+      ws.Click(IdConnectButton);  // disconnect: the partial line goes
+      Connect(sockets, ws);
+      ws.Click(IdClearListButton);
+      sockets.DeliverStream(*sockets.LastStreamSocket(), "\r");
+      expected += 1;
+      Check(ws.Lines(IdDebugList) == std::vector<std::string>{""});
     }
-
-    Check(dlg.BytesReceived == expected);
-    Check(dlg.ReceiveLineLength >= 0 && dlg.ReceiveLineLength <= 298);
+    if ((control & 0xC0) == 0xC0) {
+      ws.FireTimer(2300);
+      Check(ws.Get(IdReceiveTotal).Text == std::to_string(expected));
+    }
     Check(ws.Lines(IdDebugList).size() <= 501);
   }
   for (const std::string& line : ws.Lines(IdDebugList)) {

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (count > 0) std::memcpy(datagram.get(), data + 1, count);
 
   ParsedReply reply;
-  if (ParseGatewayInfoReply(count == 0 ? nullptr : datagram.get(), count, port, reply)) {
+  if (ParseGatewayInfoReply(std::span(datagram.get(), count), port, reply)) {
     if (std::strlen(reply.MacText) != 17) std::abort();
     if (reply.Record.Name[sizeof reply.Record.Name - 1] != 0 ||
         std::strlen(reply.Record.Name) > 20 || std::strlen(reply.Record.Server) > 64 ||
@@ -27,14 +27,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto rebuilt = BuildGatewayInfoReply(reply.Record);
     ParsedReply again;
-    if (!ParseGatewayInfoReply(rebuilt.data(), rebuilt.size(), kGatewayPort, again) ||
+    if (!ParseGatewayInfoReply(rebuilt, kGatewayPort, again) ||
         std::memcmp(&again.Record, &reply.Record, sizeof reply.Record) != 0) {
       std::abort();
     }
   }
 
   GatewayRequest request;
-  if (DecodeGatewayRequest(count == 0 ? nullptr : datagram.get(), count, request)) {
+  if (DecodeGatewayRequest(std::span(datagram.get(), count), request)) {
     if (std::strlen(request.Settings.Name) > 20) std::abort();
   }
   return 0;

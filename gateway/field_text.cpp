@@ -1,16 +1,13 @@
 #include "gateway/field_text.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <limits>
+
+#include "protocol/text_values.h"
 
 namespace {
 
 int DigitValue(char c, unsigned base) {
-  int value = -1;
-  if (c >= '0' && c <= '9') value = c - '0';
-  if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+  const int value = HexDigitValue(c);
   return value >= 0 && static_cast<unsigned>(value) < base ? value : -1;
 }
 
@@ -24,9 +21,8 @@ std::optional<std::uint32_t> Read(const std::string& text, unsigned base) {
     const int digit = DigitValue(text[i], base);
     if (digit < 0) break;
     value = value * base + static_cast<unsigned>(digit);
-    if (value > std::numeric_limits<std::uint32_t>::max()) {
+    if (value > std::numeric_limits<std::uint32_t>::max())
       return std::numeric_limits<std::uint32_t>::max();
-    }
   }
   return static_cast<std::uint32_t>(value);
 }
@@ -39,13 +35,4 @@ std::optional<std::uint32_t> ReadDecimal(const std::string& text) {
 
 std::optional<std::uint32_t> ReadHex(const std::string& text) {
   return Read(text, 16);
-}
-
-std::string Format(const char* format, ...) {
-  char buffer[512];
-  va_list args;
-  va_start(args, format);
-  const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
-  return n < 0 ? std::string() : std::string(buffer);
 }

@@ -4,11 +4,8 @@
 #include <optional>
 #include <string>
 
-// Numbers read from edit texts the way the handlers read them: leading blanks skipped, then
-// digits up to the first other character. Nothing when the text holds no number, so that an
-// empty field is never taken for 0. Values that would not fit saturate instead of wrapping.
+// Numbers read from the texts of edit fields: leading blanks skipped, then digits up to the
+// first other character. Nothing when the text holds no number, so that an empty field is
+// never taken for 0. Values that would not fit saturate instead of wrapping.
 std::optional<std::uint32_t> ReadDecimal(const std::string& text);
 std::optional<std::uint32_t> ReadHex(const std::string& text);
-
-// Formats with printf conventions into a std::string.
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));

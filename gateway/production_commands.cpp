@@ -1,86 +1,77 @@
-#include "dialog/vellora.h"
+#include "gateway/production_commands.h"
+
+#include <algorithm>
+
 #include "gateway/field_text.h"
 #include "gateway/serial_number.h"
 #include "protocol/messages.h"
+#include "protocol/text_values.h"
 
-bool Vellora::RefuseEmptyField(const char* command, const std::string& field, int id) {
-  AddDebugLine(Format("Vellora: %s not sent, %s is empty", command, field.c_str()).c_str());
-  Ws().SetFocus(id);
-  return false;
+namespace {
+
+template <std::size_t N>
+std::vector<std::uint8_t> Bytes(const std::array<std::uint8_t, N>& request) {
+  return std::vector<std::uint8_t>(request.begin(), request.end());
 }
 
-bool Vellora::ReadMacEdits(const char* command, int count, std::uint8_t* mac) {
-  for (int i = 0; i < count; ++i) {
-    const auto value = ReadHex(Ws().GetDlgItemText(MacEditIds[i], 9));
-    if (!value) return RefuseEmptyField(command, Format("MAC byte %d", i + 1), MacEditIds[i]);
+CommandOutcome Refuse(const char* command, int field, const std::string& name) {
+  return {{}, Refusal{field, Format("Vellora: %s not sent, %s is empty", command, name.c_str())}};
+}
+
+// Reads the typed MAC bytes into `mac`; a refusal when one is empty.
+std::optional<CommandOutcome> ReadMac(const char* command, std::span<const std::string> typed,
+                                      std::uint8_t* mac) {
+  for (std::size_t i = 0; i < typed.size(); ++i) {
+    const auto value = ReadHex(typed[i]);
+    if (!value) return Refuse(command, static_cast<int>(i), Format("MAC byte %zu", i + 1));
     mac[i] = static_cast<std::uint8_t>(*value & 0xFF);
   }
-  return true;
+  return std::nullopt;
 }
 
-void Vellora::CmSetMac() {
-  const int index = GatewayCombo->GetSelIndex();
-  if (index < 0 || index >= GatewayCount) return;
-  std::uint8_t newMac[6];
-  if (!ReadMacEdits("Set MAC", 6, newMac)) return;
-  const auto request = BuildSetMacRequest(GatewayList[index], newMac);
-  SendDatagram(request.data(), static_cast<int>(request.size()));
+}  // namespace
+
+CommandOutcome SetMacCommand(const GatewayRecord& target, std::span<const std::string, 6> mac) {
+  std::array<std::uint8_t, 6> newMac{};
+  if (auto refused = ReadMac("Set MAC", mac, newMac.data())) return *refused;
+  return {Bytes(BuildSetMacRequest(target, newMac)), std::nullopt};
 }
 
-void Vellora::CmSetAndIncr() {
+SetAndIncrOutcome SetAndIncrCommand(const GatewayRecord& target,
+                                    std::span<const std::string, 3> macStart,
+                                    std::span<const std::string, 4> serial) {
   constexpr const char* kCommand = "Set & Incr.";
-  const int index = GatewayCombo->GetSelIndex();
-  if (index < 0 || index >= GatewayCount) return;
-
-  std::uint8_t newMac[6];
-  if (!ReadMacEdits(kCommand, 3, newMac)) return;
+  std::array<std::uint8_t, 6> newMac{};
+  if (auto refused = ReadMac(kCommand, macStart, newMac.data())) return {*refused, {}};
   std::array<std::uint32_t, 4> pairs{};
   for (std::size_t i = 0; i < pairs.size(); ++i) {
-    const auto pair = ReadDecimal(Ws().GetDlgItemText(SerialEditIds[i], 9));
-    if (!pair) {
-      RefuseEmptyField(kCommand, Format("new serial number pair %zu", i + 1), SerialEditIds[i]);
-      return;
-    }
+    const auto pair = ReadDecimal(serial[i]);
+    if (!pair)
+      return {
+          Refuse(kCommand, static_cast<int>(3 + i), Format("new serial number pair %zu", i + 1)),
+          {}};
     pairs[i] = *pair;
   }
-  const SerialNumber serial = SerialNumber::FromPairs(pairs);
-  if (!serial.CanBeGiven()) {
-    AddDebugLine(Format("Vellora: %s not sent, serial number %llu is above the largest, %u "
-                        "(FF FF FF)",
-                        kCommand, static_cast<unsigned long long>(serial.Value()),
-                        SerialNumber::kLargest)
-                     .c_str());
-    Ws().SetFocus(SerialEditIds[0]);
-    return;
+  const SerialNumber number = SerialNumber::FromPairs(pairs);
+  if (!number.CanBeGiven()) {
+    return {{{},
+             Refusal{3, Format("Vellora: %s not sent, serial number %llu is above the largest, %u "
+                               "(FF FF FF)",
+                               kCommand, static_cast<unsigned long long>(number.Value()),
+                               SerialNumber::kLargest)}},
+            {}};
   }
-  SerialCounter = static_cast<std::uint32_t>(serial.Value());
-  const auto low = serial.MacBytes();
-  std::copy(low.begin(), low.end(), newMac + 3);
-
-  // Advanced before the request leaves, so that a failed send can skip a number but never
-  // give one twice.
-  const auto next = serial.Next().Pairs();
-  for (std::size_t pair = 0; pair < next.size(); ++pair)
-    Ws().SetDlgItemText(SerialEditIds[pair], next[pair]);
-
-  const auto request = BuildSetMacRequest(GatewayList[index], newMac);
-  SendDatagram(request.data(), static_cast<int>(request.size()));
+  const auto low = number.MacBytes();
+  std::copy(low.begin(), low.end(), newMac.begin() + 3);
+  return {{Bytes(BuildSetMacRequest(target, newMac)), std::nullopt}, number.Next().Pairs()};
 }
 
-void Vellora::CmSetEeprom() {
+CommandOutcome SetEepromCommand(const GatewayRecord& target, const std::string& address,
+                                const std::string& value) {
   constexpr const char* kCommand = "Set EEPROM value";
-  const int index = GatewayCombo->GetSelIndex();
-  if (index < 0 || index >= GatewayCount) return;
-  const auto address = ReadHex(Ws().GetDlgItemText(IdEepromAddressEdit, 9));
-  if (!address) {
-    RefuseEmptyField(kCommand, "EEPROM address", IdEepromAddressEdit);
-    return;
-  }
-  const auto value = ReadHex(Ws().GetDlgItemText(IdEepromValueEdit, 9));
-  if (!value) {
-    RefuseEmptyField(kCommand, "EEPROM value", IdEepromValueEdit);
-    return;
-  }
-  const auto request = BuildSetEepromRequest(GatewayList[index], *address, *value);
-  SendDatagram(request.data(), static_cast<int>(request.size()));
+  const auto cell = ReadHex(address);
+  if (!cell) return Refuse(kCommand, 0, "EEPROM address");
+  const auto byte = ReadHex(value);
+  if (!byte) return Refuse(kCommand, 1, "EEPROM value");
+  return {Bytes(BuildSetEepromRequest(target, *cell, *byte)), std::nullopt};
 }

@@ -25,7 +25,9 @@ bool TEdit::IsValid(bool reportError) {
   const std::string text = GetWindowText(TextLimit > 0 ? TextLimit : 4096);
   if (Validator->IsValid(text)) return true;
   if (reportError) {
-    Ws().MessageBox(true, Validator->ErrorText(), "Vellora", MB_OK | MB_ICONEXCLAMATION);
+    // Captioned like the dialog whose field it is.
+    Ws().MessageBox(true, Validator->ErrorText(), ParentDialog().Template().Caption,
+                    MB_OK | MB_ICONEXCLAMATION);
     SetFocus();
   }
   return false;

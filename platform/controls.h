@@ -29,6 +29,7 @@ class TControl {
 
  protected:
   TWindowSystem& Ws() const;
+  TDialog& ParentDialog() const { return *Parent; }
 
  private:
   TDialog* Parent;

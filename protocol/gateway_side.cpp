@@ -21,11 +21,12 @@ std::size_t RequestLength(std::uint8_t command) {
   }
 }
 
-bool DecodeGatewayRequest(const std::uint8_t* bytes, std::size_t count, GatewayRequest& out) {
-  if (bytes == nullptr || count < kHeaderLength) return false;
+bool DecodeGatewayRequest(std::span<const std::uint8_t> received, GatewayRequest& out) {
+  if (received.size() < kHeaderLength) return false;
+  const std::uint8_t* bytes = received.data();
   if (bytes[0] != 0x00) return false;
   const std::size_t expected = RequestLength(bytes[1]);
-  if (expected == 0 || GetU16(bytes + 8) != expected || count < expected) return false;
+  if (expected == 0 || GetU16(bytes + 8) != expected || received.size() < expected) return false;
 
   std::memset(&out, 0, sizeof out);
   out.Command = static_cast<GatewayCommand>(bytes[1]);

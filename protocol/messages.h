@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "protocol/gateway_record.h"
 
@@ -58,8 +59,8 @@ std::array<std::uint8_t, kSearchRequestLength> BuildSearchRequest();
 std::array<std::uint8_t, kSetConfigRequestLength> BuildSetConfigRequest(
     const GatewayRecord& record);
 std::array<std::uint8_t, kRebootRequestLength> BuildRebootRequest(const GatewayRecord& record);
-std::array<std::uint8_t, kSetMacRequestLength> BuildSetMacRequest(const GatewayRecord& record,
-                                                                  const std::uint8_t newMac[6]);
+std::array<std::uint8_t, kSetMacRequestLength> BuildSetMacRequest(
+    const GatewayRecord& record, std::span<const std::uint8_t, 6> newMac);
 // Only bits 15..0 of the address and bits 7..0 of the value travel.
 std::array<std::uint8_t, kSetEepromRequestLength> BuildSetEepromRequest(const GatewayRecord& record,
                                                                         std::uint32_t address,
@@ -75,7 +76,7 @@ struct ParsedReply {
 // Checks source port, header, length field and received count, then decodes. Never reads
 // beyond `count` bytes: a datagram shorter than a full reply is rejected even when its header
 // passes. Returns false for anything that is not a gateway information reply.
-bool ParseGatewayInfoReply(const std::uint8_t* bytes, std::size_t count, std::uint16_t sourcePort,
+bool ParseGatewayInfoReply(std::span<const std::uint8_t> bytes, std::uint16_t sourcePort,
                            ParsedReply& out);
 
 // --- The gateway's side: decoding requests and building replies (simulator, tests) ---
@@ -97,7 +98,7 @@ std::size_t RequestLength(std::uint8_t command);
 
 // Accepts a request whose byte 0 is 0, whose command is a request code, whose length field
 // matches that command and whose received count holds the whole message.
-bool DecodeGatewayRequest(const std::uint8_t* bytes, std::size_t count, GatewayRequest& out);
+bool DecodeGatewayRequest(std::span<const std::uint8_t> bytes, GatewayRequest& out);
 
 // `spare` is the one reply byte at offset 10 that the tool does not interpret.
 std::array<std::uint8_t, kGatewayInfoReplyLength> BuildGatewayInfoReply(const GatewayRecord& record,

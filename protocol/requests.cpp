@@ -33,10 +33,10 @@ std::array<std::uint8_t, kRebootRequestLength> BuildRebootRequest(const GatewayR
   return Header<kRebootRequestLength>(CmdRebootRequest, record.Mac);
 }
 
-std::array<std::uint8_t, kSetMacRequestLength> BuildSetMacRequest(const GatewayRecord& record,
-                                                                  const std::uint8_t newMac[6]) {
+std::array<std::uint8_t, kSetMacRequestLength> BuildSetMacRequest(
+    const GatewayRecord& record, std::span<const std::uint8_t, 6> newMac) {
   auto bytes = Header<kSetMacRequestLength>(CmdSetMacRequest, record.Mac);
-  std::memcpy(bytes.data() + kHeaderLength, newMac, 6);
+  std::memcpy(bytes.data() + kHeaderLength, newMac.data(), newMac.size());
   return bytes;
 }
 

@@ -1,5 +1,6 @@
 #include "protocol/text_values.h"
 
+#include <cstdarg>
 #include <cstdio>
 
 #include "protocol/gateway_record.h"
@@ -24,14 +25,23 @@ std::optional<std::uint32_t> ParseDottedQuad(std::string_view text) {
   return address;
 }
 
-namespace {
-
-int HexValue(char c) {
+int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
+
+std::string Format(const char* format, ...) {
+  char buffer[512];
+  va_list args;
+  va_start(args, format);
+  const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  return n < 0 ? std::string() : std::string(buffer);
+}
+
+namespace {
 
 bool IsMacSeparator(char c) {
   return c == ':' || c == '-' || c == '.' || c == ' ';
@@ -50,7 +60,7 @@ std::optional<MacAddress> ParseMac(std::string_view text) {
       if (i + 1 < text.size() && IsMacSeparator(text[i + 1])) return std::nullopt;
       continue;
     }
-    const int value = HexValue(c);
+    const int value = HexDigitValue(c);
     if (value < 0 || digits == 12) return std::nullopt;
     mac[digits / 2] = static_cast<std::uint8_t>((mac[digits / 2] << 4) | value);
     ++digits;

@@ -36,3 +36,9 @@ std::optional<T> ParseNumber(std::string_view text, int base = 10) {
 }
 // A decimal fraction such as 0.5 or 3, within [min, max].
 std::optional<double> ParseFraction(std::string_view text, double min, double max);
+
+// The value of a hexadecimal digit of either case; -1 for any other character.
+int HexDigitValue(char c);
+
+// printf into a string.
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));

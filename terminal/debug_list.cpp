@@ -1,4 +1,4 @@
-#include "dialog/vellora.h"
+#include "terminal/debug_list.h"
 
 namespace {
 
@@ -6,13 +6,13 @@ constexpr int kKeptBeforeAdd = 500;  // with the new line the list holds at most
 
 }  // namespace
 
-void Vellora::AddDebugLine(const char* text) {
-  if (DebugList->GetCount() > kKeptBeforeAdd) DebugList->DeleteString(0);
-  DebugList->AddString(text);
-  DebugList->SetCaretIndex(DebugList->GetCount() - 1, true);
+void DebugList::Add(const char* line) {
+  if (List.GetCount() > kKeptBeforeAdd) List.DeleteString(0);
+  List.AddString(line);
+  List.SetCaretIndex(List.GetCount() - 1, true);
 }
 
-void Vellora::CmClearList() {
-  while (DebugList->GetCount() > 0)
-    DebugList->DeleteString(0);
+void DebugList::Clear() {
+  while (List.GetCount() > 0)
+    List.DeleteString(0);
 }

@@ -1,79 +1,117 @@
-#include <cstdlib>
+#include "udp/udp_endpoint.h"
 
-#include "dialog/vellora.h"
-#include "protocol/messages.h"
+#include "protocol/text_values.h"
 
-bool Vellora::OpenUdpEndpoint(const char* addressText, const char* portText) {
-  LocalAddress = TINetSocketAddress(0, ChosenAddress.value_or(0));
-  // The socket object this replaces is released here; nothing refers to it any more.
-  UdpSocket = Sockets.NewDatagramSocket(LocalAddress);
-  UdpState = UdpClosed;
-  UdpSocket->SetNotificationWindow(this);
-  BroadcastAddress.SetPortA(TWinSockDll::htons(static_cast<std::uint16_t>(std::atoi(portText))));
+UdpEndpoint::UdpEndpoint(TSocketLayer& sockets, THostInfoManager& hostInfo, TMessageTarget& window,
+                         Listener& listener)
+    : Sockets(sockets), HostInfo(hostInfo), Window(window), Out(listener) {}
 
-  if (UdpSocket->CreateSocket() == -1) {
-    AddDebugLine("Vellora: UDP Error on CreateSocket()");
-    CloseUdpEndpoint();
+UdpEndpoint::~UdpEndpoint() {
+  if (Socket) Socket->CloseSocket();
+}
+
+bool UdpEndpoint::ReadPcAddresses() {
+  THostEntry host;
+  auto lookup = Sockets.NewHostInfoManager();
+  if (lookup->GetHostInfo(host, lookup->GetHostName(200)) != 0) host = THostEntry();
+  return Addresses.Update(host);
+}
+
+void UdpEndpoint::Choose(std::uint32_t address) {
+  ChosenAddress = address;
+  EverChosen = true;
+}
+
+void UdpEndpoint::Forget() {
+  Close();
+  Socket.reset();
+  ChosenAddress.reset();
+}
+
+int UdpEndpoint::ChosenPosition() const {
+  return ChosenAddress ? Addresses.Find(*ChosenAddress) : -1;
+}
+
+bool UdpEndpoint::MayTakeFirst() const {
+  return !EverChosen && Addresses.Count() > 0;
+}
+
+bool UdpEndpoint::Open(const std::string& addressText, const std::string& portText) {
+  // The socket this replaces is released here; nothing refers to it any more.
+  Socket = Sockets.NewDatagramSocket(TINetSocketAddress(0, ChosenAddress.value_or(0)));
+  State = UdpState::Closed;
+  Socket->SetNotificationWindow(&Window);
+  BroadcastAddress.SetPortA(
+      TWinSockDll::htons(ParseNumber<std::uint16_t>(portText).value_or(kGatewayPort)));
+
+  if (Socket->CreateSocket() == -1) {
+    Out.OnUdpMessage("Vellora: UDP Error on CreateSocket()");
+    Close();
     return false;
   }
-  UdpSocket->StartRegularNotification();
-  if (UdpSocket->BindSocket() == -1) {
-    AddDebugLine("Vellora: UDP Error on BindSocket()");
-    CloseUdpEndpoint();
+  Socket->StartRegularNotification();
+  if (Socket->BindSocket() == -1) {
+    Out.OnUdpMessage("Vellora: UDP Error on BindSocket()");
+    Close();
     return false;
   }
-  UdpSocket->SetBroadcastOption(true);
-  UdpState = UdpBound;
+  Socket->SetBroadcastOption(true);
+  State = UdpState::Bound;
 
-  if (TINetSocketAddress::IsAddressDottedDecimal(addressText)) {
+  if (TINetSocketAddress::IsAddressDottedDecimal(addressText.c_str())) {
     // Requests always go to the limited broadcast address, whichever PC address was chosen.
     BroadcastAddress.SetNetworkAddress(HostToNetworkLong(kLimitedBroadcast));
-    UdpState = UdpReady;
+    State = UdpState::Ready;
   } else {
-    AddDebugLine("Vellora: Can not convert IP string to dotted decimal");
-    if (HostInfo->GetHostInfoAsync(*this, addressText, WM_HOST_LOOKUP_DONE) == -1) {
-      AddDebugLine("Vellora: UDP Error, Unable to convert the host name to an address");
-      CloseUdpEndpoint();
+    Out.OnUdpMessage("Vellora: Can not convert IP string to dotted decimal");
+    if (HostInfo.GetHostInfoAsync(Window, addressText, WM_HOST_LOOKUP_DONE) == -1) {
+      Out.OnUdpMessage("Vellora: UDP Error, Unable to convert the host name to an address");
+      Close();
     }
   }
   return true;
 }
 
-void Vellora::CloseUdpEndpoint() {
-  UdpState = UdpClosed;
-  if (UdpSocket) UdpSocket->CloseSocket();
+void UdpEndpoint::Close() {
+  State = UdpState::Closed;
+  if (Socket) Socket->CloseSocket();
 }
 
-bool Vellora::SendDatagram(const std::uint8_t* bytes, int count) {
-  if (!UdpSocket) {
-    AddDebugLine("Vellora: No PC address chosen, nothing sent");
+TINetSocketAddress UdpEndpoint::SocketAddress() const {
+  return Socket ? Socket->GetSocketAddress() : TINetSocketAddress();
+}
+
+bool UdpEndpoint::SendDatagram(std::span<const std::uint8_t> bytes) {
+  if (!Socket) {
+    Out.OnUdpMessage("Vellora: No PC address chosen, nothing sent");
     return false;
   }
-  if (UdpSocket->Write(bytes, count, BroadcastAddress) != -1) return true;
-  const int error = UdpSocket->GetLastError();
+  if (Socket->Write(bytes.data(), static_cast<int>(bytes.size()), BroadcastAddress) != -1)
+    return true;
+  const int error = Socket->GetLastError();
   if (error == wsa::EWOULDBLOCK_) return false;  // dropped, not retried
-  AddDebugLine(TSocketError(Sockets, error).GetReasonString().c_str());
-  CloseUdpEndpoint();
+  Out.OnUdpMessage(TSocketError(Sockets, error).GetReasonString());
+  Close();
   return false;
 }
 
-void Vellora::ReceiveGatewayReply() {
-  if (!UdpSocket) return;
+std::optional<ParsedReply> UdpEndpoint::ReceiveReply() {
+  if (!Socket) return std::nullopt;
   std::uint8_t buffer[256];
   int count = 255;
   TINetSocketAddress from;
-  if (UdpSocket->Read(buffer, count, from) == -1) {
+  if (Socket->Read(buffer, count, from) == -1) {
     // Nothing waiting is no error: the notification came from the terminal's socket.
-    const int error = UdpSocket->GetLastError();
+    const int error = Socket->GetLastError();
     if (error != wsa::EWOULDBLOCK_)
-      AddDebugLine(TSocketError(Sockets, error).GetReasonString().c_str());
-    return;
+      Out.OnUdpMessage(TSocketError(Sockets, error).GetReasonString());
+    return std::nullopt;
   }
-  if (count < 0 || count > 255) return;
+  if (count < 0 || count > 255) return std::nullopt;
   buffer[count] = 0;
   ParsedReply reply;
-  if (ParseGatewayInfoReply(buffer, static_cast<std::size_t>(count),
-                            TWinSockDll::ntohs(from.GetPort()), reply)) {
-    AddGatewayReply(reply.Record, reply.MacText);
-  }
+  if (!ParseGatewayInfoReply(std::span(buffer, static_cast<std::size_t>(count)),
+                             TWinSockDll::ntohs(from.GetPort()), reply))
+    return std::nullopt;
+  return reply;
 }

@@ -1,40 +1,49 @@
 #include "bench/common/bench_program.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
+#include "app/socket_view_app.h"
 #include "platform/posix/posix_socket_layer.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_window_system.h"
-#include "resources/dialog_11000.h"
+#include "resources/control_ids.h"
+
+// A one-second timer stopped at each tick and started again at its end, as the program's own:
+// each tick is due one period after the previous one was done.
+class TickProbe {
+ public:
+  TickProbe() {
+    Timer.setTimerType(Qt::PreciseTimer);
+    Timer.setSingleShot(true);
+    QObject::connect(&Timer, &QTimer::timeout, [this] {
+      Ticks.push_back(BenchProgram::Clock::now());
+      Timer.start(kPeriodMs);
+    });
+    Timer.start(kPeriodMs);
+  }
+  static constexpr int kPeriodMs = 1000;
+  QTimer Timer;
+  std::vector<BenchProgram::Clock::time_point> Ticks;
+};
 
 BenchProgram::BenchProgram()
     : WindowSystem(std::make_unique<QtWindowSystem>()),
       Loop(std::make_unique<QtEventLoop>()),
       Posix(std::make_unique<PosixSocketLayer>(*Loop)),
-      Counting(std::make_unique<CountingSocketLayer>(*Posix)) {
+      Counting(std::make_unique<CountingSocketLayer>(*Posix)),
+      App(std::make_unique<TSocketViewApp>("Vellora", *WindowSystem, *Counting)) {
   WindowSystem->SetMessageBoxObserver([this](QMessageBox& box) {
     BoxTexts.push_back(box.windowTitle().toStdString() + ": " + box.text().toStdString());
     box.accept();
   });
-  // As the application object's InitMainWindow does it, with the timestamping dialog.
-  if (!Counting->IsAvailable()) {
-    WindowSystem->MessageBox(false, "Keine Sockets verfuegbar", "Fehler", MB_OK);
-  } else {
-    Counting->Startup(1, 1);
-  }
-  Window = std::make_unique<TickedVellora>(*WindowSystem, *Counting);
-  TFrameSpec frame;
-  frame.Title = "Vellora";
-  frame.IconId = kIconId;
-  frame.ShrinkToClient = true;
-  frame.CanMaximize = false;
-  frame.CanResize = false;
-  WindowSystem->CreateMainWindow(frame, *Window);
+  App->InitMainWindow();
+  Probe = std::make_unique<TickProbe>();
   RunUntil(
       [this] {
         const QWidget* shown = WindowSystem->FrameWidget();
@@ -45,11 +54,33 @@ BenchProgram::BenchProgram()
 }
 
 BenchProgram::~BenchProgram() {
-  Window.reset();  // its sockets leave the loop before the loop goes
+  Probe.reset();
+  App.reset();  // the dialog's sockets leave the loop before the loop goes
   Counting.reset();
   Posix.reset();
   Loop.reset();
   WindowSystem.reset();
+}
+
+std::string BenchProgram::Text(int id) const {
+  return WindowSystem->GetDlgItemText(id, 4096);
+}
+
+std::vector<std::string> BenchProgram::Entries(int comboId) const {
+  std::vector<std::string> entries;
+  if (const auto* combo = qobject_cast<QComboBox*>(WindowSystem->ControlWidget(comboId))) {
+    for (int i = 0; i < combo->count(); ++i)
+      entries.push_back(combo->itemText(i).toStdString());
+  }
+  return entries;
+}
+
+std::vector<std::string> BenchProgram::DebugLines() const {
+  std::vector<std::string> lines;
+  const int count = WindowSystem->ListGetCount(IdDebugList);
+  for (int i = 0; i < count; ++i)
+    lines.push_back(WindowSystem->ListGetString(IdDebugList, i));
+  return lines;
 }
 
 bool BenchProgram::Click(int id) {
@@ -91,4 +122,22 @@ bool BenchProgram::RunUntil(const std::function<bool()>& done, std::chrono::mill
   end.start(static_cast<int>(bound.count()));
   loop.exec();
   return done();
+}
+
+BenchProgram::Lateness BenchProgram::LatenessBetween(Clock::time_point from,
+                                                     Clock::time_point to) const {
+  using Ms = std::chrono::duration<double, std::milli>;
+  Lateness result;
+  double sum = 0;
+  const std::vector<Clock::time_point>& ticks = Probe->Ticks;
+  for (std::size_t i = 1; i < ticks.size(); ++i) {
+    if (ticks[i] < from || ticks[i] >= to) continue;
+    const double late =
+        Ms(ticks[i] - ticks[i - 1] - std::chrono::milliseconds(TickProbe::kPeriodMs)).count();
+    result.WorstMs = result.Ticks == 0 ? late : std::max(result.WorstMs, late);
+    sum += late;
+    ++result.Ticks;
+  }
+  if (result.Ticks > 0) result.MeanMs = sum / result.Ticks;
+  return result;
 }

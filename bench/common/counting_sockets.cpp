@@ -28,7 +28,12 @@ class Forwarding : public Base {
 
 class CountingDatagramSocket final : public Forwarding<TDatagramSocket> {
  public:
-  using Forwarding::Forwarding;
+  CountingDatagramSocket(std::unique_ptr<TDatagramSocket> inner, SocketReadCounts& counts,
+                         std::vector<const TDatagramSocket*>& inUse)
+      : Forwarding(std::move(inner), counts), InUse(inUse) {
+    InUse.push_back(this);
+  }
+  ~CountingDatagramSocket() override { std::erase(InUse, this); }
 
   int Write(const std::uint8_t* bytes, int count, const TINetSocketAddress& to) override {
     return Inner->Write(bytes, count, to);
@@ -42,6 +47,9 @@ class CountingDatagramSocket final : public Forwarding<TDatagramSocket> {
     }
     return result;
   }
+
+ private:
+  std::vector<const TDatagramSocket*>& InUse;
 };
 
 class CountingStreamSocket final : public Forwarding<TStreamSocket> {
@@ -66,7 +74,11 @@ class CountingStreamSocket final : public Forwarding<TStreamSocket> {
 
 std::unique_ptr<TDatagramSocket> CountingSocketLayer::NewDatagramSocket(
     const TINetSocketAddress& own) {
-  return std::make_unique<CountingDatagramSocket>(Inner.NewDatagramSocket(own), Totals);
+  return std::make_unique<CountingDatagramSocket>(Inner.NewDatagramSocket(own), Totals, Datagrams);
+}
+
+TINetSocketAddress CountingSocketLayer::DatagramAddress() const {
+  return Datagrams.empty() ? TINetSocketAddress() : Datagrams.back()->GetSocketAddress();
 }
 
 std::unique_ptr<TStreamSocket> CountingSocketLayer::NewStreamSocket(const TINetSocketAddress& own) {

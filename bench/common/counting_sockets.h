@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/socket_layer.h"
 
@@ -36,8 +37,11 @@ class CountingSocketLayer final : public TSocketLayer {
 
   // Totals over every socket made so far.
   const SocketReadCounts& Counts() const { return Totals; }
+  // The address of the newest datagram socket still in use; empty when there is none.
+  TINetSocketAddress DatagramAddress() const;
 
  private:
   TSocketLayer& Inner;
   SocketReadCounts Totals;
+  std::vector<const TDatagramSocket*> Datagrams;  // in use, oldest first
 };

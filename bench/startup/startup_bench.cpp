@@ -21,8 +21,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "bench/common/bench_network.h"
 
 namespace {
 
@@ -32,10 +35,6 @@ struct Sample {
   double Ms;
   double PeakMiB;
 };
-
-bool Shell(const std::string& command) {
-  return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
-}
 
 // Starts the probe, waits for its "frame" line, then for its exit.
 bool StartOnce(const std::vector<std::string>& command, Sample& sample) {
@@ -96,40 +95,30 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> modes = {"bare", "program"};
   std::vector<std::string> prefix;
-  const std::string pc = "vlbench-pc-" + std::to_string(getpid());
-  const std::string gw = "vlbench-gw-" + std::to_string(getpid());
+  std::unique_ptr<BenchNetwork> network;
   pid_t simulator = -1;
   if (netns) {
-    if (geteuid() != 0) {
-      std::fprintf(stderr, "--netns needs root\n");
+    if (!CanMakeNamespaces()) {
+      std::fprintf(stderr, "--netns needs root and iproute2\n");
       return 2;
     }
-    const bool made =
-        Shell("ip netns add " + pc) && Shell("ip netns add " + gw) &&
-        Shell("ip link add bp netns " + pc + " type veth peer name bg netns " + gw) &&
-        Shell("ip -n " + pc + " addr add 10.66.0.1/24 dev bp") &&
-        Shell("ip -n " + gw + " addr add 10.66.0.2/24 dev bg") &&
-        Shell("ip -n " + pc + " link set bp up") && Shell("ip -n " + gw + " link set bg up") &&
-        Shell("ip -n " + pc + " link set lo up") && Shell("ip -n " + gw + " link set lo up");
-    if (made) {
-      simulator = fork();
-      if (simulator == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        execlp("ip", "ip", "netns", "exec", gw.c_str(), GATEWAY_SIM_PATH, "--interface", "bg",
-               "--gateways", "3", "--ip-base", "10.66.0.50", "--reply", "broadcast",
-               static_cast<char*>(nullptr));
-        _exit(127);
-      }
-    }
-    prefix = {"ip", "netns", "exec", pc};
-    modes.push_back("program-posix");
-    if (!made) {
+    network = std::make_unique<BenchNetwork>("vbst-", std::vector<std::string>{});
+    if (!network->Ready()) {
       std::fprintf(stderr, "could not make the namespaces\n");
-      Shell("ip netns del " + pc);
-      Shell("ip netns del " + gw);
       return 2;
     }
+    simulator = fork();
+    if (simulator == 0) {
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, STDOUT_FILENO);
+      execlp("ip", "ip", "netns", "exec", network->Gw.c_str(), GATEWAY_SIM_PATH, "--interface",
+             BenchNetwork::kGwInterface, "--gateways", "3", "--ip-base", "10.77.0.50", "--reply",
+             "broadcast", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    NamespaceLab::WatchChild(simulator);
+    prefix = {"ip", "netns", "exec", network->Pc};
+    modes.push_back("program-posix");
   }
 
   std::map<std::string, std::vector<Sample>> samples;
@@ -152,11 +141,9 @@ int main(int argc, char** argv) {
   if (simulator > 0) {
     kill(simulator, SIGTERM);
     waitpid(simulator, nullptr, 0);
+    NamespaceLab::ForgetChild(simulator);
   }
-  if (netns) {
-    Shell("ip netns del " + pc);
-    Shell("ip netns del " + gw);
-  }
+  network.reset();
   if (failed) return 1;
 
   std::printf("%-14s %5s %12s %9s %16s\n", "mode", "runs", "median ms", "min ms", "peak RSS MiB");

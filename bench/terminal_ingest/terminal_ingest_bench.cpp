@@ -23,13 +23,15 @@
 #include <thread>
 #include <vector>
 
-#include "bench/common/bench_namespaces.h"
+#include "bench/common/bench_network.h"
 #include "bench/common/bench_program.h"
 #include "bench/common/cpu_time.h"
 #include "bench/common/resident_memory.h"
 #include "bench/terminal_ingest/flood_lines.h"
 #include "bench/terminal_ingest/view_check.h"
+#include "platform/posix/winsock_errors.h"
 #include "platform/qt/qt_window_system.h"
+#include "resources/control_ids.h"
 #include "tests/support/netns.h"
 #include "tests/support/sim_process.h"
 
@@ -63,78 +65,72 @@ bool ParseOptions(int argc, char** argv, Options& options) {
   return options.Seconds > 0 && options.LineLength >= 9 && options.LineLength <= 297;
 }
 
-std::vector<std::string> DebugLines(QtWindowSystem& windows) {
-  std::vector<std::string> lines;
-  const int count = windows.ListGetCount(IdDebugList);
-  for (int i = 0; i < count; ++i)
-    lines.push_back(windows.ListGetString(IdDebugList, i));
-  return lines;
-}
-
-// The bytes read must be those of the flood lines up to the newest, plus the part of the next
-// one that waits in the program's line buffer; the program's own 32-bit counter must agree.
-std::vector<std::string> CheckInStep(const Vellora& dialog, std::uint64_t shownNewest, int length,
-                                     std::uint64_t bytes) {
-  if (dialog.BytesReceived != static_cast<std::uint32_t>(bytes)) {
-    return {"the program counted " + std::to_string(dialog.BytesReceived) + " bytes, it read " +
-            std::to_string(bytes)};
-  }
+// The bytes read must be those of the flood lines up to the newest, plus at most the part of
+// the next one that waits in the program's line buffer.
+std::vector<std::string> CheckInStep(std::uint64_t shownNewest, int length, std::uint64_t bytes) {
   const std::uint64_t newest = UnwrapLineNumber(shownNewest, bytes, length);
   const std::uint64_t perLine = static_cast<std::uint64_t>(length) + 2;
-  const auto partial = static_cast<std::uint64_t>(dialog.ReceiveLineLength);
-  const bool afterLf = bytes == newest * perLine + partial;
-  const bool beforeLf = partial == 0 && bytes + 1 == newest * perLine;
-  if (!afterLf && !beforeLf) {
+  const std::uint64_t complete = newest * perLine;
+  // The newest line's LF may still be on its way; the next line is at most partly read.
+  if (bytes + 1 < complete || bytes >= complete + perLine - 1) {
     return {"bytes read (" + std::to_string(bytes) + ") are not those of lines 1.." +
-            std::to_string(newest) + " and " + std::to_string(partial) + " more"};
-  }
-  const std::string next = FloodLine(newest + 1, length);
-  if (std::string(dialog.ReceiveLine, static_cast<std::size_t>(partial)) !=
-      next.substr(0, static_cast<std::size_t>(partial))) {
-    return {"the partial line is not the start of line " + std::to_string(newest + 1)};
+            std::to_string(newest) + " and part of the next"};
   }
   return {};
 }
 
 // The list's lines against the flood and against the bytes the program read.
-std::vector<std::string> CheckContent(const BenchProgram& program, const Vellora& dialog,
+std::vector<std::string> CheckContent(const BenchProgram& program,
                                       const std::vector<std::string>& lines, int length,
                                       const std::string& otherLine, DebugListVerdict& verdict) {
   verdict = CheckDebugList(lines, kListLines, length, otherLine);
   if (!verdict.Faults.empty()) return verdict.Faults;
-  return CheckInStep(dialog, verdict.NewestNumber, length, program.Counts().StreamBytes);
+  return CheckInStep(verdict.NewestNumber, length, program.Counts().StreamBytes);
 }
 
 // Takes the module's link down and runs the loop until the program has read everything that
 // was on its way (nothing more for a while).
 bool Drain(BenchProgram& program, const std::string& gatewayNamespace) {
-  if (!Shell("ip -n " + gatewayNamespace + " link set " + BenchNamespaces::kGwInterface + " down"))
+  if (!Shell("ip -n " + gatewayNamespace + " link set " + BenchNetwork::kGwInterface + " down"))
     return false;
-  std::uint32_t last = program.Dialog().BytesReceived;
+  std::uint64_t last = program.Counts().StreamBytes;
   for (int quiet = 0; quiet < 3;) {
     program.RunFor(std::chrono::milliseconds(100));
-    const std::uint32_t now = program.Dialog().BytesReceived;
+    const std::uint64_t now = program.Counts().StreamBytes;
     quiet = now == last ? quiet + 1 : 0;
     last = now;
   }
   return true;
 }
 
+// The total the program shows at its next tick, against the bytes it read (its counter is
+// 32 bits wide).
+std::vector<std::string> CheckCounted(BenchProgram& program) {
+  const std::string before = program.Text(IdReceiveTotal);
+  program.RunUntil([&] { return program.Text(IdReceiveTotal) != before; },
+                   std::chrono::milliseconds(2500));
+  const std::string shown = program.Text(IdReceiveTotal);
+  const auto read = static_cast<std::uint32_t>(program.Counts().StreamBytes);
+  if (shown == std::to_string(read)) return {};
+  return {"the program shows " + shown + " bytes received, it read " + std::to_string(read)};
+}
+
 int Run(const Options& options, SimProcess& simulator, const std::string& gatewayNamespace) {
   BenchProgram program;
-  TickedVellora& dialog = program.Dialog();
   QtWindowSystem& windows = program.Windows();
-  if (!program.RunUntil([&] { return dialog.GatewayCount == 1; }, std::chrono::seconds(5))) {
+  if (!program.RunUntil([&] { return program.Text(IdGatewayCount) == "1"; },
+                        std::chrono::seconds(5))) {
     std::fprintf(stderr, "the program did not find the simulated module\n");
     return 1;
   }
   // The operator's way: show the production controls, then "Connect" the module found.
-  if (dialog.Collapsed && !program.Click(IdExpandButton)) return 1;
+  if (program.Text(IdExpandButton) == ">>" && !program.Click(IdExpandButton)) return 1;
   if (!program.Click(IdConnectButton)) {
     std::fprintf(stderr, "the Connect button cannot be clicked\n");
     return 1;
   }
-  if (!program.RunUntil([&] { return dialog.TcpState == TcpConnected; }, std::chrono::seconds(5))) {
+  const auto connected = [&] { return program.Text(IdStateText) == "State: Connected"; };
+  if (!program.RunUntil(connected, std::chrono::seconds(5))) {
     std::fprintf(stderr, "the program did not connect: %s\n",
                  windows.GetDlgItemText(IdStateText, 64).c_str());
     return 1;
@@ -142,7 +138,8 @@ int Run(const Options& options, SimProcess& simulator, const std::string& gatewa
   program.RunFor(std::chrono::milliseconds(1000));  // the flood under way; caches warm
   simulator.Pump(0);
 
-  const std::string wouldBlock = TSocketError(dialog.Sockets, wsa::EWOULDBLOCK_).GetReasonString();
+  // The one line besides the module's that a read could add: a datagram read that would block.
+  const std::string wouldBlock = WinSockReasonText(wsa::EWOULDBLOCK_);
   const Clock::time_point start = Clock::now();
   const std::uint64_t bytesBefore = program.Counts().StreamBytes;
   const std::uint64_t readsBefore = program.Counts().StreamReads;
@@ -150,7 +147,7 @@ int Run(const Options& options, SimProcess& simulator, const std::string& gatewa
   const std::uint64_t rssBefore = ResidentKiB();
   const double cpuBefore = ProcessCpuSeconds();
   const DebugListVerdict atStart =
-      CheckDebugList(DebugLines(windows), kListLines, options.LineLength, wouldBlock);
+      CheckDebugList(program.DebugLines(), kListLines, options.LineLength, wouldBlock);
 
   std::uint64_t rssMiddle = rssBefore;
   const auto runMs = static_cast<long>(options.Seconds * 1000);
@@ -166,22 +163,24 @@ int Run(const Options& options, SimProcess& simulator, const std::string& gatewa
   const double seconds = std::chrono::duration<double>(end - start).count();
 
   // The content as the run left it; then, once nothing more comes, content and view.
-  const std::vector<std::string> lines = DebugLines(windows);
+  const std::vector<std::string> lines = program.DebugLines();
   DebugListVerdict verdict;
   std::vector<std::string> faults =
-      CheckContent(program, dialog, lines, options.LineLength, wouldBlock, verdict);
+      CheckContent(program, lines, options.LineLength, wouldBlock, verdict);
   if (!Drain(program, gatewayNamespace)) faults.push_back("the module's link did not go down");
-  const std::vector<std::string> drained = DebugLines(windows);
+  const std::vector<std::string> drained = program.DebugLines();
   DebugListVerdict drainedVerdict;
   for (const std::string& f :
-       CheckContent(program, dialog, drained, options.LineLength, wouldBlock, drainedVerdict))
+       CheckContent(program, drained, options.LineLength, wouldBlock, drainedVerdict))
+    faults.push_back("after draining: " + f);
+  for (const std::string& f : CheckCounted(program))
     faults.push_back("after draining: " + f);
   for (const std::string& f : CheckListView(windows.ControlWidget(IdDebugList), drained))
     faults.push_back("after draining: " + f);
   if (!program.Boxes().empty()) faults.push_back("message box: " + program.Boxes().back());
-  if (dialog.TcpState != TcpConnected) faults.push_back("the connection ended during the run");
+  if (!connected()) faults.push_back("the connection ended during the run");
 
-  const TickedVellora::Lateness ticks = dialog.LatenessBetween(start, end);
+  const BenchProgram::Lateness ticks = program.LatenessBetween(start, end);
   const double megabytes = static_cast<double>(bytes) / 1e6 / seconds;
   const double floodLines =
       static_cast<double>(
@@ -205,10 +204,8 @@ int Run(const Options& options, SimProcess& simulator, const std::string& gatewa
               reads > 0 ? static_cast<double>(bytes) / static_cast<double>(reads) : 0.0);
   std::printf("  program CPU           %10.2f s   (%.2f MB per CPU second)\n", cpu,
               cpu > 0 ? static_cast<double>(bytes) / 1e6 / cpu : 0.0);
-  std::printf(
-      "  timer ticks           %10d     worst %.1f ms late, mean %.1f ms, longest "
-      "tick %.1f ms\n",
-      ticks.Ticks, ticks.WorstMs, ticks.MeanMs, ticks.LongestTickMs);
+  std::printf("  timer ticks           %10d     worst %.1f ms late, mean %.1f ms\n", ticks.Ticks,
+              ticks.WorstMs, ticks.MeanMs);
   std::printf("  resident KiB          %10llu / %llu / %llu (start / middle / end)\n",
               static_cast<unsigned long long>(rssBefore),
               static_cast<unsigned long long>(rssMiddle), static_cast<unsigned long long>(rssEnd));
@@ -250,23 +247,23 @@ int main(int argc, char** argv) {
   }
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
-  BenchNamespaces namespaces("vbti-", {kModuleAddress});
+  BenchNetwork namespaces("vbti-", {kModuleAddress});
   if (!namespaces.Ready()) {
     std::fprintf(stderr, "could not make the network namespaces\n");
     return 1;
   }
   SimProcess simulator(
-      namespaces.Gw(),
-      {"--interface", BenchNamespaces::kGwInterface, "--gateways", "1", "--ip-base", kModuleAddress,
+      namespaces.Gw,
+      {"--interface", BenchNetwork::kGwInterface, "--gateways", "1", "--ip-base", kModuleAddress,
        "--tcp-mode", "flood", "--line-length", std::to_string(options.LineLength), "--rate", "0"});
   if (!simulator.Ready()) {
     std::fprintf(stderr, "the gateway simulator did not start\n");
     return 1;
   }
-  InNamespace inside(namespaces.Pc());
+  InNamespace inside(namespaces.Pc);
   if (!inside.Entered) {
-    std::fprintf(stderr, "could not enter %s\n", namespaces.Pc().c_str());
+    std::fprintf(stderr, "could not enter %s\n", namespaces.Pc.c_str());
     return 1;
   }
-  return Run(options, simulator, namespaces.Gw());
+  return Run(options, simulator, namespaces.Gw);
 }

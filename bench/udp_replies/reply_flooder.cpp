@@ -17,8 +17,8 @@
 #include <cstring>
 #include <vector>
 
-#include "bench/common/bench_namespaces.h"
 #include "protocol/messages.h"
+#include "tests/support/netns.h"
 
 namespace {
 
@@ -75,7 +75,7 @@ bool AwaitSearchRequest(int fd, int timeoutMs, sockaddr_in& from) {
     const ssize_t got = recvfrom(fd, bytes, sizeof bytes, MSG_DONTWAIT,
                                  reinterpret_cast<sockaddr*>(&from), &length);
     GatewayRequest request{};
-    if (got > 0 && DecodeGatewayRequest(bytes, static_cast<std::size_t>(got), request) &&
+    if (got > 0 && DecodeGatewayRequest(std::span(bytes, static_cast<std::size_t>(got)), request) &&
         request.Command == CmdSearchRequest) {
       return true;
     }
@@ -185,7 +185,7 @@ ReplyFlooder::ReplyFlooder(const std::string& netns, const std::string& interfac
     Why = "fork failed";
     return;
   }
-  BenchNamespaces::WatchChild(Child);
+  NamespaceLab::WatchChild(Child);
   Control = pair[0];
   Answer ready{};
   if (!Receive(&ready, sizeof ready, 5000) || !ready.Ok) {
@@ -205,7 +205,7 @@ ReplyFlooder::~ReplyFlooder() {
     // A flood under way ends by itself; do not wait for that.
     kill(Child, SIGKILL);
     waitpid(Child, nullptr, 0);
-    BenchNamespaces::ForgetChild(Child);
+    NamespaceLab::ForgetChild(Child);
   }
 }
 

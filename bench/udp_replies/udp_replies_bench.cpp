@@ -27,7 +27,7 @@
 #include <thread>
 #include <vector>
 
-#include "bench/common/bench_namespaces.h"
+#include "bench/common/bench_network.h"
 #include "bench/common/bench_program.h"
 #include "bench/common/cpu_time.h"
 #include "bench/common/resident_memory.h"
@@ -35,6 +35,7 @@
 #include "bench/udp_replies/kernel_udp_counters.h"
 #include "bench/udp_replies/reply_flooder.h"
 #include "platform/qt/qt_window_system.h"
+#include "resources/control_ids.h"
 #include "tests/support/netns.h"
 
 namespace {
@@ -66,7 +67,7 @@ struct PhaseResult {
   double SteadyPerSecond = 0;
   std::uint64_t BufferDrops = 0, BacklogDrops = 0;
   std::uint64_t RssStart = 0, RssMiddle = 0, RssEnd = 0;
-  TickedVellora::Lateness Ticks;
+  BenchProgram::Lateness Ticks;
   std::vector<std::string> Faults;
 };
 
@@ -176,7 +177,7 @@ bool RunPhase(BenchProgram& program, ReplyFlooder& sender, const sockaddr_in& to
   result.RssMiddle = result.RssStart;
   for (const Sample& s : samples)
     if (s.At <= middle) result.RssMiddle = s.ResidentKiB;
-  result.Ticks = program.Dialog().LatenessBetween(FromNs(result.Sent.StartNs), Clock::now());
+  result.Ticks = program.LatenessBetween(FromNs(result.Sent.StartNs), Clock::now());
 
   result.Faults = CheckGatewayList(program, distinct);
   const int debugLinesAfter = program.Windows().ListGetCount(IdDebugList);
@@ -256,9 +257,8 @@ int Run(const Options& options, ReplyFlooder& sender) {
     std::fprintf(stderr, "the program's first search did not reach the sender\n");
     return 1;
   }
-  const Vellora& dialog = program.Dialog();
-  if (!dialog.UdpSocket || dialog.UdpSocket->GetSocketAddress().GetPort() != to.sin_port ||
-      to.sin_addr.s_addr != inet_addr(BenchNamespaces::kPcAddress)) {
+  if (program.DatagramAddress().GetPort() != to.sin_port ||
+      to.sin_addr.s_addr != inet_addr(BenchNetwork::kPcAddress)) {
     std::fprintf(stderr, "the search came from an unexpected address\n");
     return 1;
   }
@@ -293,19 +293,19 @@ int main(int argc, char** argv) {
   }
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
-  BenchNamespaces namespaces("vbur-", {});
+  BenchNetwork namespaces("vbur-", {});
   if (!namespaces.Ready()) {
     std::fprintf(stderr, "could not make the network namespaces\n");
     return 1;
   }
-  ReplyFlooder sender(namespaces.Gw(), BenchNamespaces::kGwInterface);
+  ReplyFlooder sender(namespaces.Gw, BenchNetwork::kGwInterface);
   if (!sender.Ready()) {
     std::fprintf(stderr, "%s\n", sender.Failure().c_str());
     return 1;
   }
-  InNamespace inside(namespaces.Pc());
+  InNamespace inside(namespaces.Pc);
   if (!inside.Entered) {
-    std::fprintf(stderr, "could not enter %s\n", namespaces.Pc().c_str());
+    std::fprintf(stderr, "could not enter %s\n", namespaces.Pc.c_str());
     return 1;
   }
   return Run(options, sender);

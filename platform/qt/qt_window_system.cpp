@@ -22,7 +22,7 @@ namespace {
 
 // For a QApplication made without the program's command line.
 int gArgc = 1;
-char gProgramName[] = "vellora";
+char gProgramName[] = "qt-window-system";
 char* gArgv[] = {gProgramName, nullptr};
 
 std::unique_ptr<QApplication> ApplicationFor(int& argc, char** argv) {

@@ -2,17 +2,10 @@
 
 #include <QString>
 
-// Outside any namespace, as the resource system requires.
-static void InitImages() {
-  Q_INIT_RESOURCE(images);
-}
-
 namespace {
 
 QString Path(const char* kind, int id) {
-  static const bool initialised = (InitImages(), true);
-  (void)initialised;
-  return QStringLiteral(":/vellora/%1/%2.png").arg(QLatin1String(kind)).arg(id);
+  return QStringLiteral(":/images/%1/%2.png").arg(QLatin1String(kind)).arg(id);
 }
 
 }  // namespace

@@ -2,49 +2,34 @@
 
 #include <unistd.h>
 
+std::unique_ptr<NamespaceLab> ProgramLab::Lab;
 std::string ProgramLab::Pc, ProgramLab::GwA, ProgramLab::GwB;
-bool ProgramLab::Ready = false;
-
-namespace {
-
-constexpr const char* kPcPrefix = "vepc-";
-constexpr const char* kGwAPrefix = "vega-";
-constexpr const char* kGwBPrefix = "vegb-";
-
-}  // namespace
 
 void ProgramLab::SetUpTestSuite() {
   if (!CanMakeNamespaces()) return;
-  RemoveStaleNamespaces({kPcPrefix, kGwAPrefix, kGwBPrefix});
-  Pc = TestNamespaceName(kPcPrefix);
-  GwA = TestNamespaceName(kGwAPrefix);
-  GwB = TestNamespaceName(kGwBPrefix);
-  const std::string pc = "ip -n " + Pc + " ", a = "ip -n " + GwA + " ", b = "ip -n " + GwB + " ";
-  Ready =
-      Shell("ip netns add " + Pc) && Shell("ip netns add " + GwA) && Shell("ip netns add " + GwB) &&
-      Shell("ip link add pa netns " + Pc + " type veth peer name ga netns " + GwA) &&
-      Shell("ip link add pb netns " + Pc + " type veth peer name gb netns " + GwB) &&
-      Shell(pc + "addr add 10.88.1.1/24 brd + dev pa") &&
-      Shell(pc + "addr add 10.88.1.2/24 brd + dev pa label pa:2") &&
-      Shell(pc + "addr add 10.88.2.1/24 dev pb") &&  // no broadcast attribute on purpose
-      Shell(a + "addr add 10.88.1.100/24 brd + dev ga") &&
-      Shell(a + "addr add 10.88.1.50/24 dev ga") && Shell(a + "addr add 10.88.1.51/24 dev ga") &&
-      Shell(a + "addr add 10.88.1.52/24 dev ga") &&
-      Shell(b + "addr add 10.88.2.100/24 brd + dev gb") &&
-      Shell(b + "addr add 10.88.2.50/24 dev gb") && Shell(pc + "link set lo up") &&
-      Shell(pc + "link set pa up") && Shell(pc + "link set pb up") && Shell(a + "link set lo up") &&
-      Shell(a + "link set ga up") && Shell(b + "link set lo up") && Shell(b + "link set gb up");
+  Lab = std::make_unique<NamespaceLab>();
+  Pc = Lab->Add("vepc-");
+  GwA = Lab->Add("vega-");
+  GwB = Lab->Add("vegb-");
+  Lab->Link(Pc, "pa", GwA, "ga");
+  Lab->Link(Pc, "pb", GwB, "gb");
+  Lab->Address(Pc, "pa", "10.88.1.1/24");
+  Lab->Address(Pc, "pa", "10.88.1.2/24", true, "pa:2");
+  Lab->Address(Pc, "pb", "10.88.2.1/24", false);  // no broadcast attribute on purpose
+  Lab->Address(GwA, "ga", "10.88.1.100/24");
+  for (const char* module : {"10.88.1.50/24", "10.88.1.51/24", "10.88.1.52/24"})
+    Lab->Address(GwA, "ga", module, false);
+  Lab->Address(GwB, "gb", "10.88.2.100/24");
+  Lab->Address(GwB, "gb", "10.88.2.50/24", false);
 }
 
 void ProgramLab::TearDownTestSuite() {
-  for (const std::string& ns : {Pc, GwA, GwB}) {
-    if (!ns.empty()) Shell("ip netns del " + ns);
-  }
+  Lab.reset();
 }
 
 void ProgramLab::SetUp() {
   if (!CanMakeNamespaces()) GTEST_SKIP() << "needs root and iproute2 for network namespaces";
-  ASSERT_TRUE(Ready) << "could not set up the namespaces";
+  ASSERT_TRUE(Lab && Lab->Ready()) << "could not set up the namespaces";
 }
 
 void ProgramLab::TearDown() {

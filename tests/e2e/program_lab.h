@@ -46,8 +46,8 @@ class ProgramLab : public ::testing::Test {
   // The value of key=... in a simulator line.
   static std::string Field(const std::string& line, const std::string& key);
 
+  static std::unique_ptr<NamespaceLab> Lab;
   static std::string Pc, GwA, GwB;
-  static bool Ready;
 
   std::unique_ptr<SimProcess> SimA, SimB;
   std::unique_ptr<InNamespace> Inside;

@@ -73,13 +73,12 @@ TEST_F(ProgramSafetyTest, AChoiceUsesTheAddressItsEntryShowsWhileTheAddressesCha
 }
 
 TEST_F(ProgramSafetyTest, APcWithoutAnAddressAtStartTakesTheFirstThatComes) {
-  const std::string pc = TestNamespaceName("venp-"), gw = TestNamespaceName("veng-");
-  Restore remove{{"ip netns del " + pc, "ip netns del " + gw}};
-  ASSERT_TRUE(Shell("ip netns add " + pc) && Shell("ip netns add " + gw) &&
-              Shell("ip link add np netns " + pc + " type veth peer name ng netns " + gw) &&
-              Shell("ip -n " + gw + " addr add 10.88.5.100/24 dev ng") &&
-              Shell("ip -n " + gw + " addr add 10.88.5.50/24 dev ng") &&
-              Shell("ip -n " + pc + " link set np up") && Shell("ip -n " + gw + " link set ng up"));
+  NamespaceLab lab;
+  const std::string pc = lab.Add("venp-"), gw = lab.Add("veng-");
+  lab.Link(pc, "np", gw, "ng");
+  lab.Address(gw, "ng", "10.88.5.100/24");
+  lab.Address(gw, "ng", "10.88.5.50/24", false);
+  ASSERT_TRUE(lab.Ready());
   SimA = std::make_unique<SimProcess>(
       gw, std::vector<std::string>{"--interface", "ng", "--ip-base", "10.88.5.50"});
   ASSERT_TRUE(SimA->Ready());

@@ -38,7 +38,8 @@ struct Client {
     ParsedReply p;
     for (pollfd wait{Fd, POLLIN, 0}; replies.size() < expected && poll(&wait, 1, 2000) == 1;) {
       const ssize_t n = recv(Fd, bytes, sizeof bytes, 0);
-      EXPECT_TRUE(ParseGatewayInfoReply(bytes, static_cast<std::size_t>(n), kGatewayPort, p));
+      EXPECT_TRUE(
+          ParseGatewayInfoReply(std::span(bytes, static_cast<std::size_t>(n)), kGatewayPort, p));
       replies[p.MacText] = p.Record;
     }
     return replies;

@@ -32,7 +32,7 @@ using Words = std::vector<unsigned>;  // of notifications' lParam
 const std::uint32_t kLoopback = htonl(INADDR_LOOPBACK);
 
 // Keeps every message: the event of a socket notification, or else the message itself.
-struct RecordingWindow : TMessageTarget {
+struct RecordingWindow final : TMessageTarget {
   long WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override {
     Handles.push_back(wParam);
     Order.push_back(message == WM_SOCKET_NOTIFY ? LowWord(lParam) : message);
@@ -205,7 +205,7 @@ TEST_F(SocketsOnLoopback, ConnectAndThePeersCloseOrResetComeOnceWithTheirWinSock
 
 // An event loop that keeps every callback, removed or not, to play a loop that still delivers
 // an activation for a watch already removed.
-struct KeepingLoop : TEventLoop {
+struct KeepingLoop final : TEventLoop {
   int AddWatch(int, WatchKind, Callback callback) override {
     Watches.push_back(std::move(callback));
     return static_cast<int>(Watches.size());

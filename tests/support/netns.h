@@ -1,12 +1,13 @@
 #pragma once
 
-// Network namespaces for end-to-end tests: the tests make their own, join them with veth pairs,
-// run code or processes inside them and remove them again. Names carry the test's process id,
-// so parallel runs never meet, and ones left by a killed run can be found and removed.
+// Network namespaces for end-to-end tests and benchmarks: they make their own, join them with
+// veth pairs, run code or processes inside them and remove them again. Names carry the
+// process id, so parallel runs never meet, and ones left by a killed run can be found.
 
-#include <cstdint>
-#include <initializer_list>
+#include <sys/types.h>
+
 #include <string>
+#include <vector>
 
 // Runs a shell command with its output dropped; true when it exits with 0.
 bool Shell(const std::string& command);
@@ -14,11 +15,40 @@ bool Shell(const std::string& command);
 // Root and iproute2 are there.
 bool CanMakeNamespaces();
 
-// prefix + this process's id.
-std::string TestNamespaceName(const char* prefix);
+// The namespaces of one test suite or benchmark run. Each step says whether it worked, and
+// Ready() whether every one did. Everything made is removed when the lab goes, and also when
+// the process is ended by SIGINT, SIGTERM or SIGHUP; child processes given to WatchChild are
+// killed first then.
+class NamespaceLab {
+ public:
+  NamespaceLab() = default;
+  ~NamespaceLab();
+  NamespaceLab(const NamespaceLab&) = delete;
+  NamespaceLab& operator=(const NamespaceLab&) = delete;
 
-// Removes namespaces with one of the prefixes whose process is gone.
-void RemoveStaleNamespaces(std::initializer_list<const char*> prefixes);
+  // A namespace named prefix + this process's id, its loopback up; ones of the same prefix
+  // whose process is gone are removed first.
+  std::string Add(const std::string& prefix);
+  // A veth pair from interface `a` in namespace `aSpace` to `b` in `bSpace`, both ends up.
+  bool Link(const std::string& aSpace, const std::string& a, const std::string& bSpace,
+            const std::string& b);
+  // An address ("10.1.2.3/24") on an interface; with its broadcast attribute unless told not,
+  // and with a label when one is given.
+  bool Address(const std::string& space, const std::string& interface, const std::string& cidr,
+               bool broadcast = true, const std::string& label = {});
+  bool Ready() const { return Ok; }
+  // Removes everything now.
+  void Remove();
+
+  static void WatchChild(pid_t pid);
+  static void ForgetChild(pid_t pid);
+
+ private:
+  bool Step(bool done);
+
+  std::vector<std::string> Names;
+  bool Ok = true;
+};
 
 // Runs the calling thread inside a named network namespace for the scope's life.
 class InNamespace {
@@ -32,8 +62,3 @@ class InNamespace {
  private:
   int Original = -1;
 };
-
-// The identity of the namespace a socket lives in, and of a named namespace: a test checks
-// with them that a socket about to broadcast is inside a test namespace.
-std::uint64_t NamespaceCookie(int fd);
-std::uint64_t CookieOfNamespace(const std::string& name);

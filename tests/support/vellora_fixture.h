@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,9 +12,9 @@
 #include "platform/memory/memory_socket_layer.h"
 #include "platform/memory/memory_window_system.h"
 #include "protocol/messages.h"
+#include "resources/control_ids.h"
 #include "resources/dialog_11000.h"
-
-#include <cstring>
+#include "tests/support/sample_record.h"
 
 // The program on the in-memory window system and socket layer: start it, play user actions
 // and network events in, read back controls, the debug list and the bytes sent.
@@ -21,7 +23,6 @@ class VelloraTest : public ::testing::Test {
   MemoryWindowSystem ws;
   MemorySocketLayer sockets;
   std::unique_ptr<TSocketViewApp> app;
-  Vellora* dlg = nullptr;
 
   VelloraTest() {
     sockets.Host.Addresses = {NetworkAddress(192, 168, 1, 20), NetworkAddress(10, 0, 0, 7)};
@@ -32,23 +33,17 @@ class VelloraTest : public ::testing::Test {
   void Start() {
     app = std::make_unique<TSocketViewApp>("Vellora", ws, sockets);
     app->InitMainWindow();
-    dlg = app->MainDialog();
   }
 
+  Vellora& Dialog() const { return *app->MainDialog(); }
   MemorySocketLayer::SocketState& Udp() const { return *sockets.LastDatagramSocket(); }
   MemorySocketLayer::SocketState& Tcp() const { return *sockets.LastStreamSocket(); }
 
   std::string Text(int id) const { return ws.Get(id).Text; }
   const std::vector<std::string>& DebugLines() const { return ws.Lines(IdDebugList); }
   std::vector<std::string> Combo(int id) const { return ws.Get(id).Items; }
-
-  // A gateway's reply with the given MAC; the other fields are set by the caller.
-  static GatewayRecord Gateway(std::uint8_t last, std::uint8_t first = 0x02) {
-    GatewayRecord r = kEmptyGatewayRecord;
-    r.Mac[0] = first;
-    r.Mac[5] = last;
-    return r;
-  }
+  // One tick of the dialog's one-second timer.
+  void Tick() { ws.FireTimer(2300); }
 
   // Delivers the record's reply on the current UDP socket, from port 8003 by default.
   void Reply(const GatewayRecord& record, std::uint16_t fromPort = 8003) {

@@ -19,7 +19,7 @@ TEST_F(StartupTest, WithoutSocketLayerTheBoxComesFirstAndTheWindowStillOpens) {
   EXPECT_TRUE(ws.Shown);
   // Every socket operation then fails and reports itself.
   EXPECT_EQ(DebugLines().front(), "Vellora: UDP Error on CreateSocket()");
-  EXPECT_EQ(dlg->UdpState, UdpClosed);
+  EXPECT_FALSE(Udp().Open);
 }
 
 TEST_F(StartupTest, FrameIsFixedSizeWithIconAndTakesTheBannerCaptionBeforeItIsShown) {

@@ -7,14 +7,14 @@ class DispatchTest : public VelloraTest {
  protected:
   void SetUp() override {
     Start();
-    Reply(Gateway(0x01));
+    Reply(RecordWithMac(0x01));
   }
   std::uint8_t LastCommand() const { return LastSent().at(1); }
 };
 
 TEST_F(DispatchTest, EveryButtonReachesItsHandler) {
   ws.Click(IdExpandButton);
-  EXPECT_FALSE(dlg->Collapsed);
+  EXPECT_EQ(Text(IdExpandButton), "<<");
   ws.Type(IdEepromAddressEdit, "10");
   ws.Type(IdEepromValueEdit, "1");
   const std::vector<std::pair<int, std::uint8_t>> sends = {
@@ -25,12 +25,10 @@ TEST_F(DispatchTest, EveryButtonReachesItsHandler) {
     EXPECT_EQ(LastCommand(), command) << id;
   }
   ws.Click(IdConnectButton);
-  EXPECT_EQ(dlg->TcpState, TcpLookingUp);  // the search emptied the list: no target address
+  // The search emptied the list: no target address, so it is looked up.
+  EXPECT_EQ(Text(IdStateText), "State: Looking Up Address...");
   ws.Click(IdClearListButton);
   EXPECT_TRUE(DebugLines().empty());
-  dlg->BytesReceived = 5;
-  ws.Click(IdClearStatsButton);
-  EXPECT_EQ(dlg->BytesReceived, 0u);
 }
 
 TEST_F(DispatchTest, CheckBoxesUnknownIdsAndNonClicksChangeNothingElse) {
@@ -39,10 +37,10 @@ TEST_F(DispatchTest, CheckBoxesUnknownIdsAndNonClicksChangeNothingElse) {
     ws.Click(id);
     EXPECT_TRUE(ws.IsDlgButtonChecked(id)) << id;
   }
-  dlg->DispatchButton(4711);
+  Dialog().DispatchButton(4711);
   // A command without a control window, and a notification other than a click.
-  dlg->WindowProc(WM_COMMAND, MakeLong(IdSearchButton, BN_CLICKED), 0);
-  dlg->WindowProc(WM_COMMAND, MakeLong(IdSearchButton, 5), IdSearchButton);
+  Dialog().WindowProc(WM_COMMAND, MakeLong(IdSearchButton, BN_CLICKED), 0);
+  Dialog().WindowProc(WM_COMMAND, MakeLong(IdSearchButton, 5), IdSearchButton);
   EXPECT_EQ(SentBytes().size(), sent);
   EXPECT_TRUE(DebugLines().empty());
   EXPECT_EQ(Combo(IdGatewayCombo).size(), 1u);
@@ -80,7 +78,7 @@ TEST_F(DispatchTest, CollapsingKeepsFieldTextsAndAnOpenConnection) {
   ws.Click(IdConnectButton);
   sockets.AcceptConnect(Tcp());
   ws.Click(IdExpandButton);
-  EXPECT_EQ(dlg->TcpState, TcpConnected);
+  EXPECT_EQ(Text(IdStateText), "State: Connected");
   EXPECT_EQ(Text(IdConnectButton), "Disconnect");
   EXPECT_EQ(Text(IdServerEdit), "abc");
 }
@@ -88,18 +86,8 @@ TEST_F(DispatchTest, CollapsingKeepsFieldTextsAndAnOpenConnection) {
 TEST_F(DispatchTest, TogglingWhileMinimisedChangesNothing) {
   ws.Iconic = true;
   ws.Click(IdExpandButton);
-  EXPECT_TRUE(dlg->Collapsed);
   EXPECT_EQ(ws.DialogHeight, 470);
   EXPECT_EQ(Text(IdExpandButton), ">>");
-}
-
-TEST_F(DispatchTest, LockingDisablesGatewayChoiceAndSearchOnly) {
-  dlg->LockGatewaySelection(true);
-  EXPECT_FALSE(ws.Get(IdGatewayCombo).Enabled);
-  EXPECT_FALSE(ws.Get(IdSearchButton).Enabled);
-  EXPECT_TRUE(ws.Get(IdPcIpCombo).Enabled);
-  dlg->LockGatewaySelection(false);
-  EXPECT_TRUE(ws.Get(IdGatewayCombo).Enabled && ws.Get(IdSearchButton).Enabled);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ class GatewayCommandsTest : public VelloraTest {
  protected:
   void SetUp() override {
     Start();
-    record = Gateway(0x09);
+    record = RecordWithMac(0x09);
     record.Mac[1] = 0x1A;
     record.Mac[2] = 0x2B;
     std::strcpy(record.Name, "gw");
@@ -55,7 +55,7 @@ TEST_F(GatewayCommandsTest, SetSendsTheTypedSettingsAndKeepsThemInTheRecord) {
   std::strcpy(expected.Name, "ABCDEFGHIJKLMNOPQRST");
   EXPECT_EQ(LastSent(), AsVector(BuildSetConfigRequest(expected)));
   // Picking the gateway again shows what was typed, not its last reply.
-  Reply(Gateway(0x0A));
+  Reply(RecordWithMac(0x0A));
   ws.PickComboEntry(IdGatewayCombo, 1);
   ws.PickComboEntry(IdGatewayCombo, 0);
   EXPECT_EQ(Text(11222), "10");
@@ -69,7 +69,8 @@ TEST_F(GatewayCommandsTest, SetRefusesAnOctetOrPortOutOfRangeInsteadOfSendingOth
   EXPECT_EQ(DebugLines().back(),
             "Vellora: Set not sent, IP octet 4 is 300, not in the range 0 to 255");
   EXPECT_EQ(ws.FocusId, 11219);
-  EXPECT_EQ(dlg->GatewayList[0].Ip, 0u);  // the record keeps its values
+  ws.PickComboEntry(IdGatewayCombo, 0);  // shown again: the record kept its values
+  EXPECT_EQ(Text(11219), "0");
   Set(11219, "30");
   Set(11251, "256");
   ws.Click(IdSetButton);

@@ -31,7 +31,7 @@ Bytes ValidReply() {
 }
 
 bool Parse(const Bytes& b, ParsedReply& out, std::uint16_t port = 8003) {
-  return ParseGatewayInfoReply(b.data(), b.size(), port, out);
+  return ParseGatewayInfoReply(b, port, out);
 }
 
 TEST(GatewayInfoReply, DecodesEveryField) {
@@ -79,7 +79,7 @@ TEST(GatewayInfoReply, OnlyTheReceivedBytesAreRead) {
   for (std::size_t count : {0u, 9u, 10u, 100u, 185u}) {
     // Exactly `count` bytes of storage, so a read past them shows under the sanitizers.
     const Bytes shortOne(full.begin(), full.begin() + static_cast<long>(count));
-    EXPECT_FALSE(ParseGatewayInfoReply(shortOne.data(), shortOne.size(), 8003, p)) << count;
+    EXPECT_FALSE(ParseGatewayInfoReply(shortOne, 8003, p)) << count;
   }
   Bytes longer = full;
   longer.resize(255, 0xEE);  // longer, with the right length field: taken

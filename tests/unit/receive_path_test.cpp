@@ -1,72 +1,72 @@
-// The terminal's receive path: reads cut into CR-terminated lines in the debug list.
+// The terminal's receive path: the byte stream cut into lines, and the reads that feed it.
+#include "terminal/line_cutter.h"
 #include "tests/support/vellora_fixture.h"
 
 namespace {
+
+std::vector<std::string> Cut(LineCutter& cutter, const std::string& bytes) {
+  std::vector<std::string> lines;
+  cutter.Feed(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+              [&](const char* line) { lines.emplace_back(line); });
+  return lines;
+}
+
+TEST(LineCutterTest, CrEndsALineLfIsDroppedAndThePartialLineWaits) {
+  LineCutter cutter;
+  EXPECT_EQ(Cut(cutter, "abc\r\ndef\r\n"), (std::vector<std::string>{"abc", "def"}));
+  EXPECT_EQ(Cut(cutter, "abc\r\r"), (std::vector<std::string>{"abc", ""}));
+  EXPECT_TRUE(Cut(cutter, "one\ntwo\n").empty());
+  EXPECT_EQ(Cut(cutter, "\r"), std::vector<std::string>{"onetwo"});
+  EXPECT_TRUE(Cut(cutter, "ab").empty());
+  EXPECT_EQ(cutter.Pending(), "ab");
+  EXPECT_EQ(Cut(cutter, "c\rd"), std::vector<std::string>{"abc"});
+  cutter.Clear();
+  EXPECT_EQ(Cut(cutter, "\r"), std::vector<std::string>{""});
+}
+
+TEST(LineCutterTest, LinesKeepTheirFirst298BytesAsTheyCame) {
+  LineCutter cutter;
+  std::string line;
+  for (int i = 0; i < 400; ++i)
+    line += static_cast<char>('a' + i % 26);
+  EXPECT_EQ(Cut(cutter, line + "\r"), std::vector<std::string>{line.substr(0, 298)});
+  EXPECT_EQ(Cut(cutter, "next\r"), std::vector<std::string>{"next"});
+  // A NUL ends what is shown of a line; every other byte stays as it came.
+  EXPECT_EQ(Cut(cutter, std::string("ab\0cd\r", 6)), std::vector<std::string>{"ab"});
+  EXPECT_EQ(Cut(cutter, "\x01\xE4\xFF<b>\t\r"), std::vector<std::string>{"\x01\xE4\xFF<b>\t"});
+}
 
 class ReceivePathTest : public VelloraTest {
  protected:
   void SetUp() override {
     Start();
-    GatewayRecord r = Gateway(0x01);
+    GatewayRecord r = RecordWithMac(0x01);
     r.ActualIp = 0xC0A80132;
     Reply(r);
     ws.Click(IdExpandButton);
     ws.Click(IdConnectButton);
     sockets.AcceptConnect(Tcp());
     ws.Click(IdClearListButton);
-    dlg->CmClearStats();
   }
-  // Sends bytes as one read; yields what the terminal listed.
-  std::vector<std::string> Receive(const std::string& bytes) {
-    sockets.DeliverStream(Tcp(), bytes);
-    const std::vector<std::string> lines = DebugLines();
-    ws.Click(IdClearListButton);
-    return lines;
+  std::string ReceivedTotalAtNextTick() {
+    Tick();
+    return Text(IdReceiveTotal);
   }
 };
 
-TEST_F(ReceivePathTest, CrEndsALineAndLfIsDropped) {
-  EXPECT_EQ(Receive("abc\r\ndef\r\n"), (std::vector<std::string>{"abc", "def"}));
-  EXPECT_EQ(dlg->BytesReceived, 10u);
-  EXPECT_EQ(Receive("abc\r\r"), (std::vector<std::string>{"abc", ""}));
-  EXPECT_TRUE(Receive("one\ntwo\n").empty());
-  EXPECT_EQ(Receive("\r"), std::vector<std::string>{"onetwo"});
-}
-
-TEST_F(ReceivePathTest, APartialLineContinuesInTheNextRead) {
-  EXPECT_TRUE(Receive("ab").empty());
-  EXPECT_EQ(Receive("c\rd"), std::vector<std::string>{"abc"});
-  EXPECT_EQ(Receive("\r"), std::vector<std::string>{"d"});
-}
-
-TEST_F(ReceivePathTest, OverLongLinesKeepTheir298FirstCharacters) {
-  std::string line;
-  for (int i = 0; i < 400; ++i)
-    line += static_cast<char>('a' + i % 26);
-  const auto lines = Receive(line + "\r");
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_EQ(lines[0], line.substr(0, 298));
-  EXPECT_EQ(Receive("next\r"), std::vector<std::string>{"next"});
-}
-
-TEST_F(ReceivePathTest, LinesAreListedByteForByte) {
-  EXPECT_EQ(Receive(std::string("ab\0cd\r", 6)), std::vector<std::string>{"ab"});
-  EXPECT_EQ(Receive("\x01\xE4\xFF<b>\t\r"), std::vector<std::string>{"\x01\xE4\xFF<b>\t"});
-}
-
-TEST_F(ReceivePathTest, OneReadTakesAtMost2047Bytes) {
-  sockets.DeliverStream(Tcp(), std::string(5000, 'x') + "\r");
-  EXPECT_EQ(dlg->BytesReceived, 2047u);
+TEST_F(ReceivePathTest, OneReadTakesAtMost2047BytesAndCountsThemAll) {
+  sockets.DeliverStream(Tcp(), std::string(5000, 'x') + "\r\n");
+  EXPECT_EQ(ReceivedTotalAtNextTick(), "2047");
   sockets.Notify(Tcp(), FD_READ);
   sockets.Notify(Tcp(), FD_READ);
-  EXPECT_EQ(dlg->BytesReceived, 5001u);
-  EXPECT_EQ(DebugLines().back(), std::string(298, 'x'));
+  EXPECT_EQ(ReceivedTotalAtNextTick(), "5002");  // CR and LF counted too
+  EXPECT_EQ(DebugLines(), std::vector<std::string>{std::string(298, 'x')});
 }
 
 // Every read notification tries the datagram first; with none waiting that is no error, so a
 // flood of terminal data does not push the module's lines out with "would block".
 TEST_F(ReceivePathTest, TheDatagramReadComesFirstAndFindingNoneIsNoError) {
-  Udp().Incoming.push_back({AsVector(BuildGatewayInfoReply(Gateway(0x02))),
+  Udp().Incoming.push_back({AsVector(BuildGatewayInfoReply(RecordWithMac(0x02))),
                             TINetSocketAddress(TWinSockDll::htons(8003), 0)});
   sockets.DeliverStream(Tcp(), "hello\r");
   EXPECT_EQ(Combo(IdGatewayCombo).size(), 2u);
@@ -75,19 +75,24 @@ TEST_F(ReceivePathTest, TheDatagramReadComesFirstAndFindingNoneIsNoError) {
 }
 
 TEST_F(ReceivePathTest, ClearKeepsThePartialLineButAnyReturnToIdleDropsIt) {
-  Receive("abc");
+  sockets.DeliverStream(Tcp(), "abc");
   ws.Click(IdClearListButton);
-  EXPECT_EQ(Receive("\r"), std::vector<std::string>{"abc"});
+  sockets.DeliverStream(Tcp(), "\r");
+  EXPECT_EQ(DebugLines(), std::vector<std::string>{"abc"});
 
-  Receive("lost");
-  ws.Click(IdConnectButton);  // disconnect
-  ws.Click(IdConnectButton);
-  sockets.AcceptConnect(Tcp());
-  ws.Click(IdClearListButton);
-  EXPECT_EQ(Receive("\r"), std::vector<std::string>{""});
-  Receive("gone");
-  sockets.Notify(Tcp(), FD_CLOSE);
-  EXPECT_EQ(dlg->ReceiveLineLength, 0);
+  for (bool byButton : {true, false}) {
+    sockets.DeliverStream(Tcp(), "lost");
+    if (byButton) {
+      ws.Click(IdConnectButton);  // disconnect
+    } else {
+      sockets.Notify(Tcp(), FD_CLOSE);
+    }
+    ws.Click(IdConnectButton);
+    sockets.AcceptConnect(Tcp());
+    ws.Click(IdClearListButton);
+    sockets.DeliverStream(Tcp(), "\r");
+    EXPECT_EQ(DebugLines(), std::vector<std::string>{""});
+  }
 }
 
 }  // namespace

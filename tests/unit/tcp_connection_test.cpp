@@ -7,7 +7,7 @@ class TcpConnectionTest : public VelloraTest {
  protected:
   void SetUp() override {
     Start();
-    GatewayRecord r = Gateway(0x01);
+    GatewayRecord r = RecordWithMac(0x01);
     r.ActualIp = 0xC0A80132;  // 192.168.1.50
     r.Port = 8080;            // not used by the terminal
     Reply(r);
@@ -20,7 +20,6 @@ class TcpConnectionTest : public VelloraTest {
     sockets.AcceptConnect(Tcp());
   }
   void ExpectIdle() {
-    EXPECT_EQ(dlg->TcpState, TcpIdle);
     EXPECT_EQ(Text(IdStateText), "State: Idle");
     EXPECT_EQ(Text(IdConnectButton), "Connect");
     EXPECT_EQ(ws.DialogCaption, "Quenlan V1.11 18.07.2008 (IP 1: 192.168.1.20 ) nicht verbunden");
@@ -87,7 +86,7 @@ TEST_F(TcpConnectionTest, CancelAndDisconnectReturnToIdleAtOnceWithoutAnErrorLin
   EXPECT_EQ(Last(1), std::vector<std::string>{"Vellora: Socket disconnected"});
   ExpectIdle();
   sockets.Notify(Tcp(), FD_CONNECT);  // a late outcome of the abandoned connect
-  EXPECT_EQ(dlg->TcpState, TcpIdle);
+  EXPECT_EQ(Text(IdStateText), "State: Idle");
 
   Connected();
   Connect();
@@ -102,7 +101,7 @@ TEST_F(TcpConnectionTest, CloseEndsAnyStateAndOtherNotificationsChangeNothing) {
   Connected();
   sockets.Notify(Tcp(), FD_CONNECT, 10061);
   sockets.Notify(Tcp(), FD_WRITE);
-  EXPECT_EQ(dlg->TcpState, TcpConnected);
+  EXPECT_EQ(Text(IdStateText), "State: Connected");
 
   sockets.Notify(Tcp(), FD_CLOSE);
   ExpectIdle();
@@ -125,7 +124,7 @@ TEST_F(TcpConnectionTest, WithoutASelectionTheTargetIsLookedUpAndOnlyCancelLeave
   EXPECT_EQ(sockets.Lookups[0].Name, "");
   // With the UDP endpoint ready the end of the look-up changes nothing, error or not.
   sockets.CompleteLookup(0, 11001);
-  EXPECT_EQ(dlg->TcpState, TcpLookingUp);
+  EXPECT_EQ(Text(IdStateText), "State: Looking Up Address...");
   Connect();
   ExpectIdle();
 
@@ -137,24 +136,6 @@ TEST_F(TcpConnectionTest, WithoutASelectionTheTargetIsLookedUpAndOnlyCancelLeave
   EXPECT_EQ(Last(2), (std::vector<std::string>{
                          "Vellora: TCP/IP Error converting name to address (Winsock:10093)",
                          "Vellora: Socket disconnected"}));
-}
-
-TEST_F(TcpConnectionTest, LookupEndWhileTheEndpointIsBoundDecidesBothSides) {
-  ws.Click(IdSearchButton);
-  Connect();
-  dlg->UdpState = UdpBound;
-  sockets.CompleteLookup(0, 0);
-  EXPECT_EQ(dlg->UdpState, UdpReady);
-  EXPECT_EQ(dlg->TcpState, TcpLookingUp);  // never goes on to connect
-
-  Connect();
-  Connect();
-  dlg->UdpState = UdpBound;
-  sockets.CompleteLookup(1, 11001);
-  EXPECT_EQ(Last(2), (std::vector<std::string>{"Vellora: Error on looking up address",
-                                               "Vellora: Socket disconnected"}));
-  EXPECT_FALSE(Udp().Open);
-  ExpectIdle();
 }
 
 TEST_F(TcpConnectionTest, ChoosingAnotherPcAddressEndsTheConnectionFirst) {

@@ -1,64 +1,75 @@
-// Traffic statistics on the one-second timer.
+// Traffic statistics: rates and totals once a second.
+#include "terminal/traffic_stats.h"
 #include "tests/support/vellora_fixture.h"
 
 namespace {
 
-class TrafficStatsTest : public VelloraTest {
+TEST(TrafficStatsTest, RatesAreTheGrowthOfOnePeriodAndTotalsWrapWithTheCounters) {
+  TrafficStats stats;
+  TrafficCounters counters;
+  counters.BytesReceived = 25'000'000;  // a fast module: the scaled count needs more than 32 bits
+  EXPECT_EQ(stats.Tick(counters, 1000).ReceivedRate, 25'000'000u);
+  EXPECT_EQ(stats.Tick(counters, 1000).ReceivedRate, 0u);
+  counters.BytesReceived = 0xFFFFFF00u;
+  stats.Tick(counters, 1000);
+  counters.BytesReceived += 0x200u;  // wraps past 2^32
+  const TrafficStats::Shown shown = stats.Tick(counters, 500);
+  EXPECT_EQ(shown.ReceivedRate, 1024u);  // scaled by the period
+  EXPECT_EQ(shown.Totals.BytesReceived, 256u);
+  stats.Clear();
+  EXPECT_EQ(stats.Tick(counters, 1000).ReceivedRate, 256u);
+  EXPECT_EQ(TrafficStats::RateText(512), "    512");
+  EXPECT_EQ(TrafficStats::RateText(25'000'000), "25000000");
+}
+
+class TrafficDisplayTest : public VelloraTest {
  protected:
-  void SetUp() override { Start(); }
-  void Tick() { ASSERT_TRUE(ws.FireTimer(2300)); }
+  void SetUp() override {
+    Start();
+    GatewayRecord r = RecordWithMac(0x01);
+    r.ActualIp = 0xC0A80132;
+    Reply(r);
+    ws.Click(IdExpandButton);
+    ws.Click(IdConnectButton);
+    sockets.AcceptConnect(Tcp());
+  }
   std::vector<std::string> Shown() const {
     return {Text(IdReceiveRate),  Text(IdReceiveTotal), Text(IdCommandRate),
             Text(IdCommandTotal), Text(IdSendRate),     Text(IdSendTotal)};
   }
 };
 
-TEST_F(TrafficStatsTest, ShowsRatesRightAlignedAndTotals) {
-  dlg->BytesReceived = 512;
+TEST_F(TrafficDisplayTest, EachTickShowsRatesRightAlignedAndTotals) {
+  EXPECT_EQ(Text(IdReceiveRate), "Baudrate");  // until the first tick
+  sockets.DeliverStream(Tcp(), std::string(512, 'x'));
   Tick();
   EXPECT_EQ(Shown(), (std::vector<std::string>{"    512", "512", "      0", "0", "      0", "0"}));
   Tick();
   EXPECT_EQ(Shown(), (std::vector<std::string>{"      0", "512", "      0", "0", "      0", "0"}));
-  dlg->BytesReceived += 100;
-  Tick();
-  EXPECT_EQ(Text(IdReceiveRate), "    100");
-  EXPECT_EQ(Text(IdReceiveTotal), "612");
 }
 
-TEST_F(TrafficStatsTest, ClearStartsTheCountAgainAtTheNextTick) {
-  dlg->BytesReceived = 4000;
+TEST_F(TrafficDisplayTest, ClearStartsTheCountAgainAndShowsAtTheNextTick) {
+  sockets.DeliverStream(Tcp(), std::string(40, 'x'));
   Tick();
   ws.Click(IdClearStatsButton);
-  EXPECT_EQ(Text(IdReceiveTotal), "4000");  // the display changes at the next tick
-  dlg->BytesReceived += 30;
+  EXPECT_EQ(Text(IdReceiveTotal), "40");
+  sockets.DeliverStream(Tcp(), std::string(30, 'x'));
   Tick();
   EXPECT_EQ(Text(IdReceiveRate), "     30");
   EXPECT_EQ(Text(IdReceiveTotal), "30");
 }
 
-TEST_F(TrafficStatsTest, HighRatesAndWrappingCountersStayRight) {
-  dlg->BytesReceived = 25'000'000;  // a fast module: the scaled count needs more than 32 bits
-  Tick();
-  EXPECT_EQ(Text(IdReceiveRate), "25000000");
-  dlg->BytesReceived = 0xFFFFFF00u;
-  Tick();
-  dlg->BytesReceived += 0x200u;  // wraps past 2^32
-  Tick();
-  EXPECT_EQ(Text(IdReceiveRate), "    512");
-  EXPECT_EQ(Text(IdReceiveTotal), "256");
-}
-
-TEST_F(TrafficStatsTest, EachTickStopsTheTimerAndStartsItAgainAtItsEnd) {
+TEST_F(TrafficDisplayTest, EachTickStopsTheTimerAndStartsItAgainAtItsEnd) {
   ws.Journal.clear();
   Tick();
   EXPECT_EQ(ws.Journal, (std::vector<std::string>{"KillTimer 2300", "SetTimer 2300 1000"}));
   ws.Journal.clear();
-  dlg->WindowProc(WM_TIMER, 2301, 0);
+  Dialog().WindowProc(WM_TIMER, 2301, 0);
   EXPECT_TRUE(ws.Journal.empty());
   EXPECT_EQ(Text(IdReceiveRate), "      0");
 }
 
-TEST_F(TrafficStatsTest, ATimerThatCannotRestartIsReportedAndTicksStop) {
+TEST_F(TrafficDisplayTest, ATimerThatCannotRestartIsReportedAndTicksStop) {
   ws.FailSetTimer = true;
   Tick();
   ASSERT_EQ(ws.Boxes.size(), 1u);

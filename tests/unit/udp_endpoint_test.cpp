@@ -1,4 +1,5 @@
 // PC address choice, the UDP endpoint, sending and reading datagrams.
+#include "udp/udp_endpoint.h"
 #include "tests/support/vellora_fixture.h"
 
 namespace {
@@ -11,12 +12,12 @@ TEST_F(UdpEndpointTest, EveryChoiceOfPcAddressOpensAFreshSocketAndSearchesAgain)
     sockets.Host.Addresses.push_back(NetworkAddress(10, 0, 1, i));
   sockets.Host.Addresses.push_back(NetworkAddress(10, 0, 0, 7));
   Start();
-  Reply(Gateway(1));
+  Reply(RecordWithMac(1));
   auto* first = sockets.LastDatagramSocket();
 
   ws.PickComboEntry(IdPcIpCombo, 9);
   EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 10: 10.0.0.7 )");
-  EXPECT_EQ(dlg->PcAddressIndex, 9);
+  EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 9);
   EXPECT_NE(&Udp(), first);
   EXPECT_TRUE(first->Released);  // the replaced socket object is gone
   EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
@@ -51,7 +52,7 @@ TEST_F(UdpEndpointTest, CreateOrBindFailureClosesTheEndpointUntilTheNextChoice) 
       (create ? s.CreateError : s.BindError) = wsa::EADDRNOTAVAIL_;
     };
     ws.PickComboEntry(IdPcIpCombo, 1);
-    EXPECT_EQ(dlg->UdpState, UdpClosed);
+    EXPECT_FALSE(Udp().Open);
     ASSERT_GE(DebugLines().size(), 2u);
     EXPECT_EQ(DebugLines()[0], create ? "Vellora: UDP Error on CreateSocket()"
                                       : "Vellora: UDP Error on BindSocket()");
@@ -61,27 +62,27 @@ TEST_F(UdpEndpointTest, CreateOrBindFailureClosesTheEndpointUntilTheNextChoice) 
   }
   sockets.OnNewSocket = nullptr;
   ws.PickComboEntry(IdPcIpCombo, 1);
-  EXPECT_EQ(dlg->UdpState, UdpReady);
+  EXPECT_TRUE(Udp().Open);
   EXPECT_EQ(Udp().Sent.size(), 1u);
 }
 
 TEST_F(UdpEndpointTest, WouldBlockIsSilentOtherSendErrorsCloseTheEndpointUntilTheNextChoice) {
   Start();
-  Reply(Gateway(1));
+  Reply(RecordWithMac(1));
   ws.Click(IdClearListButton);
   Udp().WriteErrors = {wsa::EWOULDBLOCK_, wsa::ENETUNREACH_};
   ws.Click(IdRebootButton);
   EXPECT_TRUE(DebugLines().empty());
-  EXPECT_EQ(dlg->UdpState, UdpReady);
+  EXPECT_TRUE(Udp().Open);
   ws.Click(IdRebootButton);
   EXPECT_EQ(DebugLines(), std::vector<std::string>{sockets.GetReasonString(wsa::ENETUNREACH_)});
-  EXPECT_EQ(dlg->UdpState, UdpClosed);
+  EXPECT_FALSE(Udp().Open);
   ws.Click(IdSearchButton);  // fails again, and says so
   EXPECT_EQ(DebugLines().back(), sockets.GetReasonString(wsa::ENOTSOCK_));
   EXPECT_EQ(Udp().Sent.size(), 1u);  // only the first search ever left
   ws.PickComboEntry(IdPcIpCombo, 0);
   EXPECT_EQ(Udp().Sent.size(), 1u);
-  EXPECT_EQ(dlg->UdpState, UdpReady);
+  EXPECT_TRUE(Udp().Open);
 }
 
 TEST_F(UdpEndpointTest, ReadFailuresAreLoggedAndLeaveTheEndpointOpen) {
@@ -92,10 +93,10 @@ TEST_F(UdpEndpointTest, ReadFailuresAreLoggedAndLeaveTheEndpointOpen) {
   // A datagram longer than the 255 bytes read fails as too long and is discarded.
   sockets.Deliver(Udp(), std::vector<std::uint8_t>(300, 0), NetworkAddress(192, 168, 1, 5), 8003);
   EXPECT_EQ(DebugLines().back(), sockets.GetReasonString(wsa::EMSGSIZE_));
-  EXPECT_EQ(dlg->UdpState, UdpReady);
+  EXPECT_TRUE(Udp().Open);
 
   // A read notification with an error runs neither reader.
-  Udp().Incoming.push_back({AsVector(BuildGatewayInfoReply(Gateway(1))),
+  Udp().Incoming.push_back({AsVector(BuildGatewayInfoReply(RecordWithMac(1))),
                             TINetSocketAddress(TWinSockDll::htons(8003), 0)});
   sockets.Notify(Udp(), FD_READ, 10050);
   EXPECT_EQ(DebugLines().back(), "Vellora: TCP/IP Error while reading (Winsock:10050)");
@@ -106,23 +107,46 @@ TEST_F(UdpEndpointTest, ReadFailuresAreLoggedAndLeaveTheEndpointOpen) {
   EXPECT_EQ(Combo(IdGatewayCombo), std::vector<std::string>{"02 00 00 00 00 01"});
 }
 
-TEST_F(UdpEndpointTest, AnAddressNameIsLookedUpAndItsEndDecidesTheState) {
-  Start();
-  ws.Click(IdClearListButton);
-  EXPECT_TRUE(dlg->OpenUdpEndpoint("gateway-host", "8003"));
-  EXPECT_EQ(DebugLines(),
-            std::vector<std::string>{"Vellora: Can not convert IP string to dotted decimal"});
-  EXPECT_EQ(dlg->UdpState, UdpBound);
-  ASSERT_EQ(sockets.Lookups.size(), 1u);
-  EXPECT_EQ(sockets.Lookups[0].Name, "gateway-host");
-  // The destination is not changed by the look-up path.
-  EXPECT_EQ(dlg->BroadcastAddress.GetNetworkAddress(), NetworkAddress(255, 255, 255, 255));
+// The endpoint on its own: an address text that is not dotted decimal is looked up, and the
+// look-up's end comes to the window; the destination stays the broadcast address.
+TEST(UdpEndpointAloneTest, AnAddressNameIsLookedUpAndTheDestinationStays) {
+  struct Window final : TMessageTarget {
+    long WindowProc(unsigned message, std::uintptr_t, std::intptr_t) override {
+      Messages.push_back(message);
+      return 1;
+    }
+    std::vector<unsigned> Messages;
+  } window;
+  struct Lines final : UdpEndpoint::Listener {
+    void OnUdpMessage(const std::string& line) override { Logged.push_back(line); }
+    std::vector<std::string> Logged;
+  } lines;
+  MemorySocketLayer layer;
+  layer.Startup(1, 1);
+  auto hostInfo = layer.NewHostInfoManager();
+  UdpEndpoint endpoint(layer, *hostInfo, window, lines);
+  endpoint.Choose(NetworkAddress(192, 168, 1, 20));
+  ASSERT_TRUE(endpoint.Open("192.168.1.20", "8003"));
+  EXPECT_EQ(endpoint.GetState(), UdpState::Ready);
 
-  sockets.AsyncStartError = 10093;
-  EXPECT_TRUE(dlg->OpenUdpEndpoint("gateway-host", "8003"));
-  EXPECT_EQ(DebugLines().back(),
+  EXPECT_TRUE(endpoint.Open("gateway-host", "8003"));
+  EXPECT_EQ(lines.Logged,
+            std::vector<std::string>{"Vellora: Can not convert IP string to dotted decimal"});
+  EXPECT_EQ(endpoint.GetState(), UdpState::Bound);
+  EXPECT_EQ(endpoint.Destination(),
+            TINetSocketAddress(TWinSockDll::htons(8003), NetworkAddress(255, 255, 255, 255)));
+  ASSERT_EQ(layer.Lookups.size(), 1u);
+  EXPECT_EQ(layer.Lookups[0].Name, "gateway-host");
+  layer.CompleteLookup(0, 0);
+  EXPECT_EQ(window.Messages, std::vector<unsigned>{WM_HOST_LOOKUP_DONE});
+  endpoint.LookupSucceeded();
+  EXPECT_EQ(endpoint.GetState(), UdpState::Ready);
+
+  layer.AsyncStartError = 10093;
+  EXPECT_TRUE(endpoint.Open("gateway-host", "8003"));
+  EXPECT_EQ(lines.Logged.back(),
             "Vellora: UDP Error, Unable to convert the host name to an address");
-  EXPECT_EQ(dlg->UdpState, UdpClosed);
+  EXPECT_EQ(endpoint.GetState(), UdpState::Closed);
 }
 
 // The PC's addresses change while the program runs: an entry stands for the address it shows,
@@ -155,7 +179,7 @@ TEST_F(UdpEndpointTest, AChoiceBindsToTheAddressItsEntryShowsWhereverThatNowStan
 
 TEST_F(UdpEndpointTest, ChoosingAnAddressThatWentAwayBindsNothingAndEmptiesEverything) {
   Start();
-  GatewayRecord shown = Gateway(1);
+  GatewayRecord shown = RecordWithMac(1);
   std::strcpy(shown.Name, "shown");
   Reply(shown);
   sockets.Host.Addresses.pop_back();
@@ -188,7 +212,7 @@ TEST_F(UdpEndpointTest, ChoosingAnAddressThatWentAwayBindsNothingAndEmptiesEvery
 TEST_F(UdpEndpointTest, TheListFollowsTheSystemAndKeepsTheChoiceWhileItExists) {
   Start();
   ws.PickComboEntry(IdPcIpCombo, 1);
-  Reply(Gateway(1));
+  Reply(RecordWithMac(1));
   auto* socket = &Udp();
   // The system tells of a new address on another interface: the choice stays selected and in
   // use, renumbered.

@@ -12,6 +12,7 @@
 #include "protocol/messages.h"
 #include "resources/control_ids.h"
 #include "tests/support/qt_program.h"
+#include "tests/support/sample_record.h"
 
 namespace {
 
@@ -29,9 +30,9 @@ class ProgramWindowTest : public ::testing::Test {
                     NetworkAddress(192, 168, 1, 99), 8003);
   }
   static GatewayRecord Module(std::uint8_t last, const char* name) {
-    GatewayRecord r = kEmptyGatewayRecord;
-    const std::uint8_t mac[6] = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, last};
-    std::memcpy(r.Mac, mac, 6);
+    GatewayRecord r = RecordWithMac(last, 0x00);
+    const std::uint8_t middle[4] = {0x1A, 0x2B, 0x3C, 0x4D};
+    std::memcpy(r.Mac + 1, middle, 4);
     r.ActualIp = 0xC0A80132;
     std::strcpy(r.Name, name);
     return r;
@@ -133,13 +134,7 @@ TEST_F(ProgramWindowTest, TheDebugListShowsTheNewest501Lines) {
 }
 
 TEST_F(ProgramWindowTest, Screenshots) {
-  GatewayRecord r = Module(0x5E, "press-line-3");
-  r.Ip = r.ActualIp;
-  r.Netmask = 0xFFFFFF00;
-  r.GatewayIp = 0xC0A80101;
-  r.DnsIp = 0xC0A80101;
-  r.Port = 80;
-  std::strcpy(r.Server, "collector.plant.example");
+  GatewayRecord r = SampleRecord();
   Reply(r);
   Reply(Module(0x5F, "press-line-4"));
   for (const char* line : {"Vellora: Socket connecting ...", "Vellora: Socket connected",

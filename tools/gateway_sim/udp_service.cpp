@@ -78,7 +78,7 @@ void UdpService::Handle(const sockaddr_in& from, std::size_t length, std::size_t
                         std::int64_t nowMs) {
   const std::uint8_t* bytes = buffer_.data();
   GatewayRequest request;
-  if (!DecodeGatewayRequest(bytes, count, request)) {
+  if (!DecodeGatewayRequest(std::span(bytes, count), request)) {
     ++malformed_;
     MalformedLine(from, length, bytes, count).Emit();
     return;

@@ -1,5 +1,5 @@
 #include "dialog/vellora.h"
-#include "gateway/field_text.h"
+#include "protocol/text_values.h"
 
 long Vellora::EvSocketNotify(std::uintptr_t, std::intptr_t lParam) {
   const unsigned event = LowWord(static_cast<std::uint64_t>(lParam));
@@ -14,36 +14,24 @@ long Vellora::EvSocketNotify(std::uintptr_t, std::intptr_t lParam) {
     }
     ReceiveGatewayReply();
     ReadTcpData();
-    return 1;
-  }
-  if (event == FD_CONNECT) {
-    if (TcpState != TcpConnecting) return 1;
-    if (error == 0) {
-      EnterTcpConnected();
-    } else {
-      AddDebugLine(Format("Vellora: TCP/IP Error while connecting (Winsock:%5u)", error).c_str());
-      EnterTcpIdle();
-    }
-    return 1;
-  }
-  if (event == FD_CLOSE) {
-    if (error != 0) {
-      AddDebugLine(Format("Vellora: TCP/IP Error closing socket (Winsock:%5u)", error).c_str());
-    }
-    EnterTcpIdle();
+  } else if (event == FD_CONNECT) {
+    Terminal.ConnectNotified(error);
+  } else if (event == FD_CLOSE) {
+    Terminal.CloseNotified(error);
   }
   return 1;
 }
 
 long Vellora::EvHostLookupDone(std::uintptr_t, std::intptr_t lParam) {
   const unsigned error = HighWord(static_cast<std::uint64_t>(lParam));
-  if (UdpState != UdpBound || TcpState != TcpLookingUp) return 1;
+  // A look-up's end is shared: it counts only while both sides wait for one.
+  if (Udp.GetState() != UdpState::Bound || Terminal.State() != TcpState::LookingUp) return 1;
   if (error != 0) {
     AddDebugLine("Vellora: Error on looking up address");
-    CloseUdpEndpoint();
-    EnterTcpIdle();
+    Udp.Close();
+    Terminal.LookupFailed();
   } else {
-    UdpState = UdpReady;
+    Udp.LookupSucceeded();
   }
   return 1;
 }

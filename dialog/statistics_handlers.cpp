@@ -1,0 +1,36 @@
+#include "dialog/vellora.h"
+#include "protocol/text_values.h"
+#include "resources/control_ids.h"
+
+void Vellora::EvTimer(unsigned timerId) {
+  if (timerId != kStatsTimerId) return;
+  // Stopped while the tick runs: a message box of the label check holds no further tick.
+  Ws().KillTimer(kStatsTimerId);
+
+  const TrafficStats::Shown shown = Statistics.Tick(Terminal.Counters(), kStatsTimerPeriod);
+  Ws().SetDlgItemText(IdSendRate, TrafficStats::RateText(shown.SentRate));
+  Ws().SetDlgItemText(IdReceiveRate, TrafficStats::RateText(shown.ReceivedRate));
+  Ws().SetDlgItemText(IdCommandRate, TrafficStats::RateText(shown.CommandRate));
+  Ws().SetDlgItemText(IdCommandTotal, std::to_string(shown.Totals.CommandsReceived));
+  Ws().SetDlgItemText(IdReceiveTotal, std::to_string(shown.Totals.BytesReceived));
+  Ws().SetDlgItemText(IdSendTotal, std::to_string(shown.Totals.BytesSent));
+
+  if (SearchWaiting.Tick()) {
+    AddDebugLine(("Vellora: No module answered the search from " +
+                  DottedQuad(NetworkToHostLong(Udp.Chosen().value_or(0))) +
+                  ". If modules are connected, a firewall on this PC may drop their replies: UDP "
+                  "from port 8003 must be allowed in.")
+                     .c_str());
+  }
+  if (Ws().IsDlgButtonChecked(IdVerifyMacCheck)) VerifyLabelMac();
+
+  if (Ws().SetTimer(kStatsTimerId, kStatsTimerPeriod) == 0) {
+    Ws().MessageBox(true, "", "Kein Timer f\xFCr Refresh der Socket-Baudrateanzeige verf\xFCgbar",
+                    MB_OK);
+  }
+}
+
+void Vellora::CmClearStats() {
+  Terminal.ClearCounters();
+  Statistics.Clear();
+}

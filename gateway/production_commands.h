@@ -1,0 +1,30 @@
+#pragma once
+
+#include <array>
+#include <span>
+#include <string>
+
+#include "gateway/command_outcome.h"
+#include "protocol/gateway_record.h"
+
+// The production line's commands, addressed to a module by the MAC it reports now. An empty
+// field is never a value on the wire: it refuses the command and names the field.
+
+// "Set MAC": the six MAC bytes typed, as hexadecimal. Fields 0 to 5.
+CommandOutcome SetMacCommand(const GatewayRecord& target, std::span<const std::string, 6> mac);
+
+// "Set && Incr.": the first three MAC bytes typed (fields 0 to 2) and the running serial number
+// from its four pairs of decimal digits (fields 3 to 6) make the new MAC. A serial number
+// beyond FF FF FF is refused, never cut to fit. With the request comes the number the next
+// module gets, as its four pairs.
+struct SetAndIncrOutcome {
+  CommandOutcome Command;
+  std::array<std::string, 4> NextSerial;
+};
+SetAndIncrOutcome SetAndIncrCommand(const GatewayRecord& target,
+                                    std::span<const std::string, 3> macStart,
+                                    std::span<const std::string, 4> serial);
+
+// "Set EEPROM value": the cell's address (field 0) and the byte (field 1), hexadecimal.
+CommandOutcome SetEepromCommand(const GatewayRecord& target, const std::string& address,
+                                const std::string& value);

@@ -1,0 +1,105 @@
+// The gateway commands and the label check on their own, over records and typed texts.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "gateway/label_check.h"
+#include "gateway/production_commands.h"
+#include "gateway/serial_number.h"
+#include "gateway/settings_commands.h"
+#include "protocol/messages.h"
+#include "tests/support/sample_record.h"
+
+namespace {
+
+std::vector<std::uint8_t> Bytes(const auto& request) {
+  return std::vector<std::uint8_t>(request.begin(), request.end());
+}
+
+TEST(SettingsCommandTest, TheTypedSettingsGoIntoTheRecordThatTheRequestCarries) {
+  const GatewayRecord sample = SampleRecord();
+  // A record's own settings, typed back unchanged, make exactly its request.
+  GatewayRecord record = sample;
+  EXPECT_EQ(SetCommand(record, SettingsOfRecord(sample)).Request,
+            Bytes(BuildSetConfigRequest(sample)));
+
+  TypedSettings typed = SettingsOfRecord(sample);
+  const char* octets[16] = {"10", "0",  "0", "1", "255", "255", "0", "0",
+                            "0",  " 7", "0", "3", "1",   "2",   "3", "4"};
+  for (std::size_t i = 0; i < 16; ++i)
+    typed.Octets[i] = octets[i];
+  typed.Port = "1234";
+  typed.Name = std::string(40, 'n');
+  typed.Server = std::string(70, 's');
+  typed.ProxyServer = "p";
+  typed.UseDhcp = true;
+  typed.UseProxy = false;
+  const CommandOutcome outcome = SetCommand(record, typed);
+  ASSERT_FALSE(outcome.Refused);
+  EXPECT_EQ(record.Ip, 0x0A000001u);
+  EXPECT_EQ(record.Netmask, 0xFFFF0000u);
+  EXPECT_EQ(record.GatewayIp, 0x00070003u);
+  EXPECT_EQ(record.DnsIp, 0x01020304u);
+  EXPECT_EQ(record.Port, 1234u);
+  EXPECT_EQ(record.UseDhcp, 1);
+  EXPECT_EQ(record.UseProxy, 0);
+  EXPECT_EQ(std::string(record.Name), std::string(32, 'n'));  // 20 of them travel
+  EXPECT_EQ(std::string(record.Server), std::string(64, 's'));
+  // The MAC and the address in use never come from the fields.
+  EXPECT_EQ(record.ActualIp, sample.ActualIp);
+  EXPECT_EQ(std::memcmp(record.Mac, sample.Mac, 6), 0);
+  EXPECT_EQ(outcome.Request, Bytes(BuildSetConfigRequest(record)));
+
+  // A refused command leaves the record as it was.
+  typed.Octets[15] = "256";
+  GatewayRecord untouched = sample;
+  const CommandOutcome refused = SetCommand(untouched, typed);
+  ASSERT_TRUE(refused.Refused);
+  EXPECT_EQ(refused.Refused->Field, 15);
+  EXPECT_TRUE(refused.Request.empty());
+  EXPECT_EQ(std::memcmp(&untouched, &sample, sizeof sample), 0);
+}
+
+TEST(ProductionCommandsTest, RequestsCarryWhatWasTypedAndRefusalsNameTheField) {
+  const GatewayRecord target = SampleRecord();
+  const std::array<std::string, 6> mac = {"a", "1A", "2b", "FF", "0", "7"};
+  const std::uint8_t newMac[6] = {0x0A, 0x1A, 0x2B, 0xFF, 0x00, 0x07};
+  EXPECT_EQ(SetMacCommand(target, mac).Request, Bytes(BuildSetMacRequest(target, newMac)));
+  EXPECT_EQ(SetEepromCommand(target, "ABC", "15A").Request,
+            Bytes(BuildSetEepromRequest(target, 0xABC, 0x15A)));
+
+  const std::array<std::string, 3> start = {"00", "1A", "2B"};
+  const std::array<std::string, 4> serial = {"00", "00", "00", "01"};
+  const SetAndIncrOutcome incr = SetAndIncrCommand(target, start, serial);
+  const std::uint8_t serialMac[6] = {0x00, 0x1A, 0x2B, 0x00, 0x00, 0x01};
+  EXPECT_EQ(incr.Command.Request, Bytes(BuildSetMacRequest(target, serialMac)));
+  EXPECT_EQ(incr.NextSerial, (std::array<std::string, 4>{"00", "00", "00", "02"}));
+
+  const std::array<std::string, 4> gap = {"00", "", "00", "01"};
+  const SetAndIncrOutcome refused = SetAndIncrCommand(target, start, gap);
+  ASSERT_TRUE(refused.Command.Refused);
+  EXPECT_EQ(refused.Command.Refused->Field, 4);
+  EXPECT_TRUE(refused.Command.Request.empty());
+  EXPECT_EQ(SetEepromCommand(target, "1", " ").Refused->Field, 1);
+}
+
+TEST(SerialNumberTest, GivesEveryNumberUpToFFFFFFOnceAndNothingBeyond) {
+  const SerialNumber largest = SerialNumber::FromPairs({16, 77, 72, 15});
+  EXPECT_TRUE(largest.CanBeGiven());
+  EXPECT_EQ(largest.MacBytes(), (std::array<std::uint8_t, 3>{0xFF, 0xFF, 0xFF}));
+  EXPECT_FALSE(largest.Next().CanBeGiven());
+  EXPECT_EQ(largest.Next().Pairs(), (std::array<std::string, 4>{"16", "77", "72", "16"}));
+  EXPECT_FALSE(SerialNumber::FromPairs({99, 99, 99, 99}).CanBeGiven());
+  EXPECT_EQ(SerialNumber::FromPairs({0, 0, 0, 99}).Next().Pairs(),
+            (std::array<std::string, 4>{"00", "00", "01", "00"}));
+}
+
+TEST(LabelCheckTest, ALabelIsTwelveCharactersOfSixHexNumbers) {
+  const MacAddress mac{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+  EXPECT_EQ(LabelCheck::LabelMac("001a2b3C4D5e"), mac);
+  EXPECT_EQ(LabelCheck::LabelMac("0 1 2 3 4 5 "), (MacAddress{0, 1, 2, 3, 4, 5}));
+  for (const char* bad : {"001A2B3C4D5", "001A2B3C4D5E0", "ZZZZZZZZZZZZ", "00-1A-2B-3C-"})
+    EXPECT_FALSE(LabelCheck::LabelMac(bad)) << bad;
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+#pragma once
+
+// The wait for the first reply to a search, counted in ticks of the one-second timer. A
+// search that nobody answers is worth one line: a host firewall that lets in only answers to
+// the PC's own connections drops every reply, and an empty list alone does not say so.
+class SearchWait {
+ public:
+  static constexpr int kTicks = 3;
+
+  void Started() { Ticks = 0; }
+  void Stopped() { Ticks = -1; }
+  // True once, at the tick that ends a wait without any reply.
+  bool Tick() {
+    if (Ticks < 0 || ++Ticks < kTicks) return false;
+    Ticks = -1;
+    return true;
+  }
+
+ private:
+  int Ticks = -1;  // -1: no search waits
+};
