@@ -1,18 +1,12 @@
 #include "bench/common/bench_program.h"
 
 #include <QAbstractButton>
-#include <QComboBox>
 #include <QEventLoop>
-#include <QMessageBox>
 #include <QTimer>
-#include <QWidget>
-#include <QWindow>
 
-#include "app/socket_view_app.h"
 #include "platform/posix/posix_socket_layer.h"
 #include "platform/qt/qt_event_loop.h"
-#include "platform/qt/qt_window_system.h"
-#include "resources/control_ids.h"
+#include "tests/support/qt_program.h"
 
 // A one-second timer stopped at each tick and started again at its end, as the program's own:
 // each tick is due one period after the previous one was done.
@@ -33,58 +27,45 @@ class TickProbe {
 };
 
 BenchProgram::BenchProgram()
-    : WindowSystem(std::make_unique<QtWindowSystem>()),
-      Loop(std::make_unique<QtEventLoop>()),
+    : Loop(std::make_unique<QtEventLoop>()),
       Posix(std::make_unique<PosixSocketLayer>(*Loop)),
       Counting(std::make_unique<CountingSocketLayer>(*Posix)),
-      App(std::make_unique<TSocketViewApp>("Vellora", *WindowSystem, *Counting)) {
-  WindowSystem->SetMessageBoxObserver([this](QMessageBox& box) {
-    BoxTexts.push_back(box.windowTitle().toStdString() + ": " + box.text().toStdString());
-    box.accept();
-  });
-  App->InitMainWindow();
-  Probe = std::make_unique<TickProbe>();
-  RunUntil(
-      [this] {
-        const QWidget* shown = WindowSystem->FrameWidget();
-        return shown != nullptr && shown->windowHandle() != nullptr &&
-               shown->windowHandle()->isExposed();
-      },
-      std::chrono::milliseconds(5000));
-}
+      Program(std::make_unique<QtProgram>(*Counting)),
+      Probe(std::make_unique<TickProbe>()) {}
 
 BenchProgram::~BenchProgram() {
   Probe.reset();
-  App.reset();  // the dialog's sockets leave the loop before the loop goes
+  Program.reset();  // the dialog's sockets leave the loop before the loop goes
   Counting.reset();
   Posix.reset();
   Loop.reset();
-  WindowSystem.reset();
+}
+
+QtWindowSystem& BenchProgram::Windows() {
+  return Program->Windows();
 }
 
 std::string BenchProgram::Text(int id) const {
-  return WindowSystem->GetDlgItemText(id, 4096);
+  return Program->Text(id);
 }
 
 std::vector<std::string> BenchProgram::Entries(int comboId) const {
-  std::vector<std::string> entries;
-  if (const auto* combo = qobject_cast<QComboBox*>(WindowSystem->ControlWidget(comboId))) {
-    for (int i = 0; i < combo->count(); ++i)
-      entries.push_back(combo->itemText(i).toStdString());
-  }
-  return entries;
+  return Program->Combo(comboId);
 }
 
 std::vector<std::string> BenchProgram::DebugLines() const {
-  std::vector<std::string> lines;
-  const int count = WindowSystem->ListGetCount(IdDebugList);
-  for (int i = 0; i < count; ++i)
-    lines.push_back(WindowSystem->ListGetString(IdDebugList, i));
-  return lines;
+  return Program->DebugLines();
+}
+
+std::vector<std::string> BenchProgram::Boxes() const {
+  std::vector<std::string> texts;
+  for (const QtProgram::Box& box : Program->Boxes)
+    texts.push_back(box.Caption + ": " + box.Text);
+  return texts;
 }
 
 bool BenchProgram::Click(int id) {
-  auto* button = qobject_cast<QAbstractButton*>(WindowSystem->ControlWidget(id));
+  auto* button = qobject_cast<QAbstractButton*>(Program->Widget(id));
   if (button == nullptr || !button->isVisible() || !button->isEnabled()) return false;
   button->click();
   return true;

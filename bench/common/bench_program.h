@@ -1,7 +1,8 @@
 #pragma once
 
 // The program as its main() builds it: the real Qt window (offscreen when QT_QPA_PLATFORM says
-// so), the Qt event loop and the POSIX socket layer, started by the application object. For
+// so), the Qt event loop and the POSIX socket layer, started by the application object as the
+// tests start it. For
 // measuring, the sockets pass through a counting layer, and a probe timer on the same event
 // loop ticks once a second as the program's own timer does. Make it on a thread inside the
 // program's namespace: the first search leaves during construction.
@@ -16,8 +17,8 @@
 
 class QtWindowSystem;
 class QtEventLoop;
+class QtProgram;
 class PosixSocketLayer;
-class TSocketViewApp;
 class TickProbe;
 
 class BenchProgram {
@@ -29,7 +30,7 @@ class BenchProgram {
   BenchProgram(const BenchProgram&) = delete;
   BenchProgram& operator=(const BenchProgram&) = delete;
 
-  QtWindowSystem& Windows() { return *WindowSystem; }
+  QtWindowSystem& Windows();
   const SocketReadCounts& Counts() const { return Counting->Counts(); }
   // The address the program's UDP socket is bound to, its port as bound.
   TINetSocketAddress DatagramAddress() const { return Counting->DatagramAddress(); }
@@ -37,8 +38,8 @@ class BenchProgram {
   std::string Text(int id) const;
   std::vector<std::string> Entries(int comboId) const;
   std::vector<std::string> DebugLines() const;
-  // Texts of the message boxes the program showed; each was closed at once.
-  const std::vector<std::string>& Boxes() const { return BoxTexts; }
+  // "caption: text" of each message box the program showed; each was closed at once.
+  std::vector<std::string> Boxes() const;
 
   // Clicks a button of the dialog as a user would (it must be shown and enabled); false when
   // it is not.
@@ -61,11 +62,9 @@ class BenchProgram {
   Lateness LatenessBetween(Clock::time_point from, Clock::time_point to) const;
 
  private:
-  std::unique_ptr<QtWindowSystem> WindowSystem;
   std::unique_ptr<QtEventLoop> Loop;
   std::unique_ptr<PosixSocketLayer> Posix;
   std::unique_ptr<CountingSocketLayer> Counting;
-  std::unique_ptr<TSocketViewApp> App;
+  std::unique_ptr<QtProgram> Program;
   std::unique_ptr<TickProbe> Probe;
-  std::vector<std::string> BoxTexts;
 };

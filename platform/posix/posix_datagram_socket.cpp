@@ -15,6 +15,17 @@ namespace {
 
 constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
 
+// A message of one part with the peer's address; no control data yet.
+msghdr OnePartMessage(sockaddr_in& peer, iovec& part) {
+  msghdr message;
+  std::memset(&message, 0, sizeof message);
+  message.msg_name = &peer;
+  message.msg_namelen = sizeof peer;
+  message.msg_iov = &part;
+  message.msg_iovlen = 1;
+  return message;
+}
+
 // Receives, or with MSG_PEEK looks at, one datagram with its source and arrival information.
 // With MSG_TRUNC the result is the datagram's full length. -1 with errno on failure.
 ssize_t ReceiveOne(int fd, void* buffer, std::size_t room, int flags, DatagramArrival& arrival) {
@@ -22,12 +33,7 @@ ssize_t ReceiveOne(int fd, void* buffer, std::size_t room, int flags, DatagramAr
   std::memset(&source, 0, sizeof source);
   iovec part{buffer, room};
   alignas(cmsghdr) unsigned char control[CMSG_SPACE(sizeof(in_pktinfo))];
-  msghdr message;
-  std::memset(&message, 0, sizeof message);
-  message.msg_name = &source;
-  message.msg_namelen = sizeof source;
-  message.msg_iov = &part;
-  message.msg_iovlen = 1;
+  msghdr message = OnePartMessage(source, part);
   message.msg_control = control;
   message.msg_controllen = sizeof control;
   const ssize_t length = recvmsg(fd, &message, flags | MSG_DONTWAIT);
@@ -132,12 +138,7 @@ int PosixDatagramSocket::Write(const std::uint8_t* bytes, int count, const TINet
 
   sockaddr_in destination = ToSockAddr(to);
   iovec part{const_cast<std::uint8_t*>(bytes), static_cast<std::size_t>(count)};
-  msghdr message;
-  std::memset(&message, 0, sizeof message);
-  message.msg_name = &destination;
-  message.msg_namelen = sizeof destination;
-  message.msg_iov = &part;
-  message.msg_iovlen = 1;
+  msghdr message = OnePartMessage(destination, part);
   alignas(cmsghdr) unsigned char control[CMSG_SPACE(sizeof(in_pktinfo))];
   std::memset(control, 0, sizeof control);
   if (BoundInterface != 0) {

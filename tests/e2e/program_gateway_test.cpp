@@ -118,9 +118,7 @@ TEST_F(ProgramGatewayTest, ASecondaryAddressIsTheSourceWhenChosen) {
 }
 
 TEST_F(ProgramGatewayTest, SetArrivesByteForByteAndShowsAtTheNextSearch) {
-  StartSimulatorA();
-  StartProgram();
-  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
+  ASSERT_NO_FATAL_FAILURE(StartWithModules());
   Program->Replace(11219, "60");
   Program->Replace(IdNameEdit, "e2e-name");
   Program->Replace(IdPortEdit, "8080");
@@ -145,9 +143,7 @@ TEST_F(ProgramGatewayTest, SetArrivesByteForByteAndShowsAtTheNextSearch) {
 }
 
 TEST_F(ProgramGatewayTest, RebootSilencesTheModuleUntilItIsBack) {
-  StartSimulatorA({"--reboot-seconds", "0.5"});
-  StartProgram();
-  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
+  ASSERT_NO_FATAL_FAILURE(StartWithModules({"--reboot-seconds", "0.5"}));
   Program->Click(IdRebootButton);
   EXPECT_EQ(Field(Received(*SimA, "RebootRequest"), "hex"), Hex(BuildRebootRequest(ModuleOne())));
   Program->Click(IdSearchButton);
@@ -159,9 +155,7 @@ TEST_F(ProgramGatewayTest, RebootSilencesTheModuleUntilItIsBack) {
 }
 
 TEST_F(ProgramGatewayTest, ProductionCommandsArriveByteForByteAndTakeEffect) {
-  StartSimulatorA();
-  StartProgram();
-  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
+  ASSERT_NO_FATAL_FAILURE(StartWithModules());
   Program->Click(IdExpandButton);
 
   // Set MAC: module 1 becomes 02 00 00 00 00 99.

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "resources/control_ids.h"
+
 std::unique_ptr<NamespaceLab> ProgramLab::Lab;
 std::string ProgramLab::Pc, ProgramLab::GwA, ProgramLab::GwB;
 
@@ -63,6 +65,12 @@ void ProgramLab::StartProgram(const std::string& netns) {
   Loop = std::make_unique<QtEventLoop>();
   Sockets = std::make_unique<PosixSocketLayer>(*Loop);
   Program = std::make_unique<QtProgram>(*Sockets);
+}
+
+void ProgramLab::StartWithModules(const std::vector<std::string>& extra) {
+  ASSERT_NO_FATAL_FAILURE(StartSimulatorA(extra));
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
 }
 
 bool ProgramLab::Until(const std::function<bool()>& condition, int boundMs) {

@@ -37,6 +37,8 @@ class ProgramLab : public ::testing::Test {
   void StartSimulatorB(const std::vector<std::string>& extra = {});
   // Starts the program inside the PC namespace (or another); its first search leaves at once.
   void StartProgram(const std::string& netns = {});
+  // Simulator A with `extra`, then the program, until it lists A's three modules.
+  void StartWithModules(const std::vector<std::string>& extra = {});
 
   // Runs the program's event loop (and reads the simulators' output) until the condition
   // holds; false when it never did within the bound.

@@ -121,9 +121,7 @@ TEST_F(ProgramSafetyTest, ASearchThatAFirewallSilencesSaysSo) {
 }
 
 TEST_F(ProgramSafetyTest, EmptyFieldsAndAUsedUpSerialNumberSendNothing) {
-  StartSimulatorA();
-  StartProgram();
-  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
+  ASSERT_NO_FATAL_FAILURE(StartWithModules());
   ASSERT_FALSE(Received(*SimA, "SearchRequest").empty());
 
   // As the window opens, Shift+Tab from the PC address list reaches "Set EEPROM value" below

@@ -10,10 +10,8 @@ namespace {
 
 class ProgramTerminalTest : public ProgramLab {
  protected:
-  void StartWithModules(const std::vector<std::string>& simulatorOptions) {
-    StartSimulatorA(simulatorOptions);
-    StartProgram();
-    ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
+  void StartExpanded(const std::vector<std::string>& simulatorOptions) {
+    ASSERT_NO_FATAL_FAILURE(StartWithModules(simulatorOptions));
     Program->Click(IdExpandButton);
   }
   bool Listed(const std::string& line, int boundMs = 10000) {
@@ -30,7 +28,7 @@ class ProgramTerminalTest : public ProgramLab {
 };
 
 TEST_F(ProgramTerminalTest, ConnectsListsTheModulesLinesAndCountsThem) {
-  StartWithModules({"--tcp-mode", "status", "--interval-ms", "50"});
+  StartExpanded({"--tcp-mode", "status", "--interval-ms", "50"});
   Program->Click(IdConnectButton);
   ASSERT_TRUE(Listed("Vellora: Socket connected"));
   EXPECT_EQ(Program->Text(IdStateText), "State: Connected");
@@ -62,7 +60,7 @@ TEST_F(ProgramTerminalTest, ConnectsListsTheModulesLinesAndCountsThem) {
 }
 
 TEST_F(ProgramTerminalTest, TheModuleClosingTheConnectionReturnsToIdle) {
-  StartWithModules({"--tcp-mode", "close", "--close-after", "3"});
+  StartExpanded({"--tcp-mode", "close", "--close-after", "3"});
   Program->Click(IdConnectButton);
   ASSERT_TRUE(Listed("Vellora: Socket disconnected"));
   const auto lines = Program->DebugLines();
@@ -78,7 +76,7 @@ TEST_F(ProgramTerminalTest, TheModuleClosingTheConnectionReturnsToIdle) {
 }
 
 TEST_F(ProgramTerminalTest, ARefusedConnectionIsReportedWithItsNumber) {
-  StartWithModules({"--no-tcp"});
+  StartExpanded({"--no-tcp"});
   Program->Click(IdConnectButton);
   ASSERT_TRUE(Listed("Vellora: Socket disconnected"));
   EXPECT_EQ(OwnLines(),
@@ -89,7 +87,7 @@ TEST_F(ProgramTerminalTest, ARefusedConnectionIsReportedWithItsNumber) {
 }
 
 TEST_F(ProgramTerminalTest, DisconnectEndsTheConnectionAtOnce) {
-  StartWithModules({"--tcp-mode", "status", "--interval-ms", "50"});
+  StartExpanded({"--tcp-mode", "status", "--interval-ms", "50"});
   Program->Click(IdConnectButton);
   ASSERT_TRUE(Listed("Vellora: Socket connected"));
   Program->Click(IdConnectButton);
@@ -104,7 +102,7 @@ TEST_F(ProgramTerminalTest, DisconnectEndsTheConnectionAtOnce) {
 }
 
 TEST_F(ProgramTerminalTest, TheLabelCheckComparesWithTheModuleThatAnswers) {
-  StartWithModules({});
+  StartExpanded({});
   Program->Click(IdVerifyMacCheck);
   Program->Type(IdLabelMacEdit, "020000000001");
   Program->Key(IdLabelMacEdit, Qt::Key_Return);

@@ -14,6 +14,7 @@
 #include "protocol/messages.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_11000.h"
+#include "tests/support/memory_reply.h"
 #include "tests/support/sample_record.h"
 
 // The program on the in-memory window system and socket layer: start it, play user actions
@@ -29,10 +30,44 @@ class VelloraTest : public ::testing::Test {
     sockets.Journal = &ws.Journal;
   }
 
+  // `count` addresses a.b.c.1 and up.
+  static std::vector<std::uint32_t> Addresses(unsigned a, unsigned b, unsigned c, unsigned count) {
+    std::vector<std::uint32_t> addresses;
+    for (unsigned i = 1; i <= count; ++i)
+      addresses.push_back(NetworkAddress(a, b, c, i));
+    return addresses;
+  }
+
   // Runs the application's start-up: main window, set-up, first search.
   void Start() {
     app = std::make_unique<TSocketViewApp>("Vellora", ws, sockets);
     app->InitMainWindow();
+  }
+
+  // Starts with one module listed, its address in use 192.168.1.50, and the production
+  // controls shown; with `connected`, its terminal is connected too.
+  void StartWithModule(bool connected) {
+    Start();
+    GatewayRecord module = RecordWithMac(0x01);
+    module.ActualIp = 0xC0A80132;
+    Reply(module);
+    ws.Click(IdExpandButton);
+    if (!connected) return;
+    ws.Click(IdConnectButton);
+    sockets.AcceptConnect(Tcp());
+  }
+
+  // The production controls shown and usable in the expanded form only: "Set MAC", "Set &&
+  // Incr." with the new serial number, "Connect" and its state are shown, the MAC and server
+  // edits enabled.
+  void ExpectForm(bool expanded) const {
+    for (int id : {IdSetMacButton, IdConnectButton, IdStateText, 11253, 11247, 11246, 11245,
+                   IdSetIncrButton})
+      EXPECT_EQ(ws.Get(id).Visible, expanded) << id;
+    for (int id : kMacEditIds)
+      EXPECT_EQ(ws.Get(id).Enabled, expanded) << id;
+    EXPECT_EQ(ws.Get(IdServerEdit).Enabled, expanded);
+    EXPECT_EQ(Text(IdExpandButton), expanded ? "<<" : ">>");
   }
 
   Vellora& Dialog() const { return *app->MainDialog(); }
@@ -45,11 +80,8 @@ class VelloraTest : public ::testing::Test {
   // One tick of the dialog's one-second timer.
   void Tick() { ws.FireTimer(2300); }
 
-  // Delivers the record's reply on the current UDP socket, from port 8003 by default.
   void Reply(const GatewayRecord& record, std::uint16_t fromPort = 8003) {
-    const auto bytes = BuildGatewayInfoReply(record);
-    sockets.Deliver(Udp(), std::vector<std::uint8_t>(bytes.begin(), bytes.end()),
-                    NetworkAddress(192, 168, 1, 99), fromPort);
+    DeliverReply(sockets, record, fromPort);
   }
 
   // The bytes of every datagram sent so far, on any socket.

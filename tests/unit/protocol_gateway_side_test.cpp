@@ -5,20 +5,13 @@
 #include <cstring>
 
 #include "protocol/messages.h"
+#include "tests/support/sample_record.h"
 
 namespace {
 
 TEST(GatewaySide, ReplyRoundTripsThroughTheToolsParser) {
-  GatewayRecord r = kEmptyGatewayRecord;
-  const std::uint8_t mac[6] = {0x02, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE};
-  std::memcpy(r.Mac, mac, 6);
-  r.ActualIp = r.Ip = 0x0A000105;
-  r.Netmask = 0xFFFF0000;
-  r.DnsIp = 0x0A000002;
-  r.Port = 1234;
-  r.UseDhcp = r.UseProxy = 1;
-  std::strcpy(r.Name, "line-7");
-  std::strcpy(r.ProxyServer, "proxy.local");
+  GatewayRecord r = SampleRecord();
+  r.UseDhcp = 1;
   const auto bytes = BuildGatewayInfoReply(r, 0x42);
   EXPECT_EQ(bytes[10], 0x42);
   ParsedReply p;
@@ -30,7 +23,7 @@ TEST(GatewaySide, ReplyRoundTripsThroughTheToolsParser) {
   ASSERT_TRUE(DecodeGatewayRequest(config, q));
   EXPECT_EQ(q.Command, CmdSetConfigRequest);
   EXPECT_EQ(q.Settings.Ip, r.Ip);
-  EXPECT_STREQ(q.Settings.ProxyServer, "proxy.local");
+  EXPECT_STREQ(q.Settings.ProxyServer, "proxy.plant.example");
   const auto eeprom = BuildSetEepromRequest(r, 0x1F0, 0xA5);
   ASSERT_TRUE(DecodeGatewayRequest(eeprom, q));
   EXPECT_EQ(q.EepromAddress, 0x1F0);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "protocol/messages.h"
+#include "tests/support/sample_record.h"
 
 namespace {
 
@@ -58,38 +59,31 @@ TEST(SetMacRequest, HeaderKeepsThePresentMacAndBodyCarriesTheNewOne) {
 
 class SetConfigRequestTest : public ::testing::Test {
  protected:
-  GatewayRecord record = RecordWithMac(0x02, 0x11, 0x22, 0x33, 0x44, 0x55);
+  GatewayRecord record = SampleRecord();
 };
 
 TEST_F(SetConfigRequestTest, PlacesEveryFieldAtItsOffset) {
   record.UseDhcp = 1;
-  record.Ip = 0x0A000001;
-  record.Netmask = 0xFFFFFF00;
-  record.GatewayIp = 0xC0A80101;
-  record.DnsIp = 0x08080404;
-  record.Port = 8003;
-  record.UseProxy = 1;
-  std::strcpy(record.Name, "gw");
-  std::strcpy(record.Server, "srv");
-  std::strcpy(record.ProxyServer, "px");
   record.ActualIp = 0x01020304;  // never travels in this message
-
   const auto b = BuildSetConfigRequest(record);
   EXPECT_EQ(Bytes(b, 0, 10),
-            (std::vector<int>{0x00, 0x04, 0x02, 0x11, 0x22, 0x33, 0x44, 0x55, 0x00, 0xB5}));
+            (std::vector<int>{0x00, 0x04, 0x02, 0x00, 0x00, 0x12, 0x34, 0x56, 0x00, 0xB5}));
   EXPECT_EQ(b[10], 1);
-  EXPECT_EQ(Bytes(b, 11, 4), (std::vector<int>{0x0A, 0x00, 0x00, 0x01}));
+  EXPECT_EQ(Bytes(b, 11, 4), (std::vector<int>{0xC0, 0xA8, 0x01, 0x32}));
   EXPECT_EQ(Bytes(b, 15, 4), (std::vector<int>{0xFF, 0xFF, 0xFF, 0x00}));
   EXPECT_EQ(Bytes(b, 19, 4), (std::vector<int>{0xC0, 0xA8, 0x01, 0x01}));
-  EXPECT_EQ(Bytes(b, 23, 3), (std::vector<int>{'g', 'w', 0}));
-  EXPECT_EQ(Bytes(b, 44, 4), (std::vector<int>{'s', 'r', 'v', 0}));
+  auto text = [&b](std::size_t at) { return std::string(reinterpret_cast<const char*>(&b[at])); };
+  EXPECT_EQ(text(23), "line-3-station-12");
+  EXPECT_EQ(text(44), "collector.plant.example");
   EXPECT_EQ(b[109], 1);
-  EXPECT_EQ(Bytes(b, 110, 3), (std::vector<int>{'p', 'x', 0}));
-  EXPECT_EQ(Bytes(b, 175, 2), (std::vector<int>{0x1F, 0x43}));
-  EXPECT_EQ(Bytes(b, 177, 4), (std::vector<int>{0x08, 0x08, 0x04, 0x04}));
+  EXPECT_EQ(text(110), "proxy.plant.example");
+  EXPECT_EQ(Bytes(b, 175, 2), (std::vector<int>{0x1F, 0x90}));
+  EXPECT_EQ(Bytes(b, 177, 4), (std::vector<int>{0x08, 0x08, 0x08, 0x08}));
 }
 
 TEST_F(SetConfigRequestTest, PortAbove16BitsIsSentModulo65536) {
+  record.Port = 8003;
+  EXPECT_EQ(Bytes(BuildSetConfigRequest(record), 175, 2), (std::vector<int>{0x1F, 0x43}));
   record.Port = 70000;
   EXPECT_EQ(Bytes(BuildSetConfigRequest(record), 175, 2), (std::vector<int>{0x11, 0x70}));
   record.Port = 0;

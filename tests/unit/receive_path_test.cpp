@@ -39,13 +39,7 @@ TEST(LineCutterTest, LinesKeepTheirFirst298BytesAsTheyCame) {
 class ReceivePathTest : public VelloraTest {
  protected:
   void SetUp() override {
-    Start();
-    GatewayRecord r = RecordWithMac(0x01);
-    r.ActualIp = 0xC0A80132;
-    Reply(r);
-    ws.Click(IdExpandButton);
-    ws.Click(IdConnectButton);
-    sockets.AcceptConnect(Tcp());
+    StartWithModule(true);
     ws.Click(IdClearListButton);
   }
   std::string ReceivedTotalAtNextTick() {

@@ -9,20 +9,15 @@ class RecordFieldsTest : public VelloraTest {
 };
 
 TEST_F(RecordFieldsTest, ShowsEveryFieldOfTheRecord) {
-  GatewayRecord r = RecordWithMac(0x40, 0x0A);
+  GatewayRecord r = SampleRecord();
+  r.Mac[0] = 0x0A;
   r.Mac[3] = 0x01;
   r.Mac[4] = 0xE2;
+  r.Mac[5] = 0x40;
   r.ActualIp = 0xC0A801FE;
-  r.Ip = 0xC0A8010A;
-  r.Netmask = 0xFFFFFF00;
-  r.GatewayIp = 0xC0A80101;
-  r.DnsIp = 0x08080404;
-  r.Port = 8003;
   r.UseDhcp = 1;
   r.UseProxy = 2;
   std::strcpy(r.Name, "n\xE4me");
-  std::strcpy(r.Server, "server");
-  std::strcpy(r.ProxyServer, "proxy");
   Reply(r);
 
   EXPECT_EQ(Text(11210), "0A");
@@ -33,14 +28,14 @@ TEST_F(RecordFieldsTest, ShowsEveryFieldOfTheRecord) {
   for (int id : kOctetEditIds)
     octets.push_back(Text(id));
   EXPECT_EQ(octets, (std::vector<std::string>{"192", "168", "1",   "254", "192", "168", "1",
-                                              "10",  "255", "255", "255", "0",   "192", "168",
-                                              "1",   "1",   "8",   "8",   "4",   "4"}));
-  EXPECT_EQ(Text(IdPortEdit), "8003");
+                                              "50",  "255", "255", "255", "0",   "192", "168",
+                                              "1",   "1",   "8",   "8",   "8",   "8"}));
+  EXPECT_EQ(Text(IdPortEdit), "8080");
   EXPECT_TRUE(ws.IsDlgButtonChecked(IdUseDhcpCheck));
   EXPECT_TRUE(ws.IsDlgButtonChecked(IdUseProxyCheck));
   EXPECT_EQ(Text(IdNameEdit), "n\xE4me");
-  EXPECT_EQ(Text(IdServerEdit), "server");
-  EXPECT_EQ(Text(IdProxyEdit), "proxy");
+  EXPECT_EQ(Text(IdServerEdit), "collector.plant.example");
+  EXPECT_EQ(Text(IdProxyEdit), "proxy.plant.example");
   // Serial number 123456 from the last three bytes 01 E2 40.
   EXPECT_EQ((std::vector<std::string>{Text(11257), Text(11256), Text(11255), Text(11254)}),
             (std::vector<std::string>{"00", "12", "34", "56"}));

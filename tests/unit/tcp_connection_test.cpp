@@ -6,12 +6,7 @@ namespace {
 class TcpConnectionTest : public VelloraTest {
  protected:
   void SetUp() override {
-    Start();
-    GatewayRecord r = RecordWithMac(0x01);
-    r.ActualIp = 0xC0A80132;  // 192.168.1.50
-    r.Port = 8080;            // not used by the terminal
-    Reply(r);
-    ws.Click(IdExpandButton);
+    StartWithModule(false);
     ws.Click(IdClearListButton);
   }
   void Connect() { ws.Click(IdConnectButton); }

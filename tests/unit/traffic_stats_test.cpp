@@ -24,15 +24,7 @@ TEST(TrafficStatsTest, RatesAreTheGrowthOfOnePeriodAndTotalsWrapWithTheCounters)
 
 class TrafficDisplayTest : public VelloraTest {
  protected:
-  void SetUp() override {
-    Start();
-    GatewayRecord r = RecordWithMac(0x01);
-    r.ActualIp = 0xC0A80132;
-    Reply(r);
-    ws.Click(IdExpandButton);
-    ws.Click(IdConnectButton);
-    sockets.AcceptConnect(Tcp());
-  }
+  void SetUp() override { StartWithModule(true); }
   std::vector<std::string> Shown() const {
     return {Text(IdReceiveRate),  Text(IdReceiveTotal), Text(IdCommandRate),
             Text(IdCommandTotal), Text(IdSendRate),     Text(IdSendTotal)};

@@ -7,9 +7,7 @@ namespace {
 using UdpEndpointTest = VelloraTest;
 
 TEST_F(UdpEndpointTest, EveryChoiceOfPcAddressOpensAFreshSocketAndSearchesAgain) {
-  sockets.Host.Addresses.clear();
-  for (unsigned i = 1; i <= 9; ++i)
-    sockets.Host.Addresses.push_back(NetworkAddress(10, 0, 1, i));
+  sockets.Host.Addresses = Addresses(10, 0, 1, 9);
   sockets.Host.Addresses.push_back(NetworkAddress(10, 0, 0, 7));
   Start();
   Reply(RecordWithMac(1));

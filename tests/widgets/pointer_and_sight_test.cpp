@@ -18,7 +18,9 @@
 #include "protocol/messages.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_11000.h"
+#include "tests/support/memory_reply.h"
 #include "tests/support/qt_program.h"
+#include "tests/support/sample_record.h"
 
 namespace {
 
@@ -30,13 +32,9 @@ class PointerAndSightTest : public ::testing::Test {
     program->Click(IdExpandButton);
   }
   void Reply(std::uint8_t last, std::uint32_t actualIp = 0xC0A80132) {
-    GatewayRecord r = kEmptyGatewayRecord;
-    r.Mac[0] = 0x02;
-    r.Mac[5] = last;
+    GatewayRecord r = RecordWithMac(last);
     r.ActualIp = actualIp;
-    const auto bytes = BuildGatewayInfoReply(r);
-    sockets.Deliver(*sockets.LastDatagramSocket(), {bytes.begin(), bytes.end()},
-                    NetworkAddress(192, 168, 1, 99), 8003);
+    DeliverReply(sockets, r);
   }
   // One notch of the wheel, down, with the pointer over the control's centre.
   void WheelDown(int id) {

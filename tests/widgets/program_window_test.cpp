@@ -11,6 +11,7 @@
 #include "platform/memory/memory_socket_layer.h"
 #include "protocol/messages.h"
 #include "resources/control_ids.h"
+#include "tests/support/memory_reply.h"
 #include "tests/support/qt_program.h"
 #include "tests/support/sample_record.h"
 
@@ -24,11 +25,7 @@ class ProgramWindowTest : public ::testing::Test {
   }
   void TearDown() override { program.reset(); }
 
-  void Reply(const GatewayRecord& record) {
-    const auto bytes = BuildGatewayInfoReply(record);
-    sockets.Deliver(*sockets.LastDatagramSocket(), {bytes.begin(), bytes.end()},
-                    NetworkAddress(192, 168, 1, 99), 8003);
-  }
+  void Reply(const GatewayRecord& record) { DeliverReply(sockets, record); }
   static GatewayRecord Module(std::uint8_t last, const char* name) {
     GatewayRecord r = RecordWithMac(last, 0x00);
     const std::uint8_t middle[4] = {0x1A, 0x2B, 0x3C, 0x4D};
