@@ -18,6 +18,7 @@
 #include "tools/gateway_sim/sim_clock.h"
 #include "tools/gateway_sim/tcp_line_server.h"
 #include "tools/gateway_sim/udp_service.h"
+#include "tools/gateway_sim/usage_text.h"
 
 namespace {
 
