@@ -74,7 +74,7 @@ bool ApplyGatewayKey(std::string_view key, std::string_view value, GatewaySetup&
   return ok;
 }
 
-bool ApplyGatewaySpec(std::string_view settings, GatewaySetup& gateway, std::string& error) {
+bool ApplyGatewaySettings(std::string_view settings, GatewaySetup& gateway, std::string& error) {
   bool actualGiven = false;
   while (!settings.empty()) {
     const std::size_t comma = settings.find(',');
@@ -125,7 +125,7 @@ struct CommandLineValues {
   MacAddress MacBase = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
   std::uint32_t IpBase = 0xC0A80065u;  // 192.168.0.101
   unsigned GatewayCount = 0;
-  std::vector<std::string> Specs;
+  std::vector<std::string> GatewaySettings;  // of each --gateway, in order
   double RebootSeconds = 3.0;
   double RunSeconds = 0.0;
   double StreamSeconds = 5.0;
@@ -144,8 +144,8 @@ void BindOptions(CommandLine& line, CommandLineValues& v) {
       .Mac("mac-base", v.MacBase)
       .DottedQuad("ip-base", v.IpBase)
       .Custom("gateway",
-              [&v](std::string_view spec, std::string&) {
-                v.Specs.emplace_back(spec);  // applied once every base is known
+              [&v](std::string_view settings, std::string&) {
+                v.GatewaySettings.emplace_back(settings);  // applied once the bases are known
                 return true;
               })
       .Choice("reply", o.Reply,
@@ -197,14 +197,14 @@ bool ParseOptions(int argc, const char* const* argv, SimOptions& out, std::strin
   SimOptions& o = v.Options;
   o.Help = line.HelpWanted();
   o.TcpEnabled = !v.NoTcp;
-  if (v.GatewayCount != 0 && v.GatewayCount < v.Specs.size()) {
+  if (v.GatewayCount != 0 && v.GatewayCount < v.GatewaySettings.size()) {
     error = "--gateways is smaller than the number of --gateway options";
     return false;
   }
-  const std::size_t count = std::max<std::size_t>({v.GatewayCount, v.Specs.size(), 1});
+  const std::size_t count = std::max<std::size_t>({v.GatewayCount, v.GatewaySettings.size(), 1});
   for (std::size_t i = 0; i < count; ++i) {
     GatewaySetup g = DefaultGateway(i, v.MacBase, v.IpBase);
-    if (i < v.Specs.size() && !ApplyGatewaySpec(v.Specs[i], g, error)) {
+    if (i < v.GatewaySettings.size() && !ApplyGatewaySettings(v.GatewaySettings[i], g, error)) {
       error = "--gateway " + std::to_string(i + 1) + ": " + error;
       return false;
     }

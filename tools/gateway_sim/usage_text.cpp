@@ -21,8 +21,8 @@ Gateways (gateway i counts from 1):
   --mac-base MAC         MAC of gateway 1; gateway i gets MAC + i-1 (default 02:00:00:00:00:01)
   --ip-base ADDR         address and address in use of gateway 1; gateway i gets ADDR + i-1
                          (default 192.168.0.101)
-  --gateway SPEC         settings of the next gateway (repeatable; the first --gateway is
-                         gateway 1); SPEC is key=value[,key=value...] with the keys
+  --gateway SETTINGS     settings of the next gateway (repeatable; the first --gateway is
+                         gateway 1): key=value[,key=value...] with the keys
                            mac=MAC  ip=ADDR  actual=ADDR (address in use)  mask=ADDR
                            gw=ADDR  dns=ADDR  name=TEXT (<= 20)  server=TEXT (<= 64)
                            proxy=TEXT (<= 64)  port=0..65535  dhcp=0..255  useproxy=0..255
