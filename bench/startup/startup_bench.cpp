@@ -19,13 +19,14 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "bench/common/bench_network.h"
+#include "tools/command_line/command_line.h"
 
 namespace {
 
@@ -88,10 +89,11 @@ double Median(std::vector<double> values) {
 int main(int argc, char** argv) {
   int runs = 15;
   bool netns = false;
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) runs = std::atoi(argv[++i]);
-    if (std::strcmp(argv[i], "--netns") == 0) netns = true;
-  }
+  CommandLine line("startup_bench");
+  line.Number("runs", runs, 2, 1000,
+              "starts of each mode, the first to warm the caches (default 15)")
+      .Flag("netns", netns, "also start the program on real sockets, in namespaces (needs root)");
+  if (const std::optional<int> exit = line.ParseOrExitCode(argc, argv)) return *exit;
 
   std::vector<std::string> modes = {"bare", "program"};
   std::vector<std::string> prefix;

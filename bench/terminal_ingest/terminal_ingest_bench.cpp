@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -34,6 +35,7 @@
 #include "resources/control_ids.h"
 #include "tests/support/netns.h"
 #include "tests/support/sim_process.h"
+#include "tools/command_line/command_line.h"
 
 namespace {
 
@@ -49,20 +51,14 @@ struct Options {
   int LineLength = 38;
 };
 
-bool ParseOptions(int argc, char** argv, Options& options) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool more = i + 1 < argc;
-    if (arg == "--seconds" && more) {
-      options.Seconds = std::atof(argv[++i]);
-    } else if (arg == "--line-length" && more) {
-      options.LineLength = std::atoi(argv[++i]);
-    } else {
-      return false;
-    }
-  }
-  // Up to the program's line cap, so that every line arrives whole.
-  return options.Seconds > 0 && options.LineLength >= 9 && options.LineLength <= 297;
+// Nothing when the run is to go on, else the code to exit with (after --help or a fault).
+std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
+  CommandLine line("terminal_ingest_bench");
+  // Lines up to the program's line cap, so that every line arrives whole.
+  line.Fraction("seconds", options.Seconds, 0.1, 3600, {"S", "how long to measure (default 10)"})
+      .Number("line-length", options.LineLength, 9, 297,
+              {"L", "characters of a line before CR LF (default 38)"});
+  return line.ParseOrExitCode(argc, argv);
 }
 
 // The bytes read must be those of the flood lines up to the newest, plus at most the part of
@@ -235,10 +231,7 @@ int Run(const Options& options, SimProcess& simulator, const std::string& gatewa
 
 int main(int argc, char** argv) {
   Options options;
-  if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: terminal_ingest_bench [--seconds N] [--line-length 9..297]\n");
-    return 2;
-  }
+  if (const std::optional<int> exit = ParseOptions(argc, argv, options)) return *exit;
   if (!CanMakeNamespaces()) {
     std::printf(
         "terminal_ingest_bench: skipped: needs root and iproute2 to make network "

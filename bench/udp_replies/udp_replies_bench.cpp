@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -37,6 +38,7 @@
 #include "platform/qt/qt_window_system.h"
 #include "resources/control_ids.h"
 #include "tests/support/netns.h"
+#include "tools/command_line/command_line.h"
 
 namespace {
 
@@ -71,29 +73,24 @@ struct PhaseResult {
   std::vector<std::string> Faults;
 };
 
-bool ParseOptions(int argc, char** argv, Options& options) {
-  std::string mix = "both";
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool more = i + 1 < argc;
-    if (arg == "--seconds" && more) {
-      options.Seconds = std::atof(argv[++i]);
-    } else if (arg == "--mix" && more) {
-      mix = argv[++i];
-    } else if (arg == "--distinct" && more) {
-      options.Distinct = std::atoi(argv[++i]);
-    } else if (arg == "--rate" && more) {
-      options.Rate = std::strtoull(argv[++i], nullptr, 10);
-    } else if (arg == "--burst" && more) {
-      options.Burst = std::atoi(argv[++i]);
-    } else {
-      return false;
-    }
-  }
-  if (options.Seconds <= 0 || options.Distinct < 2 || options.Burst < 1) return false;
-  if (mix == "duplicates" || mix == "both") options.Mixes.push_back(1);
-  if (mix == "distinct" || mix == "both") options.Mixes.push_back(options.Distinct);
-  return !options.Mixes.empty();
+// Nothing when the run is to go on, else the code to exit with (after --help or a fault).
+std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
+  constexpr unsigned kDuplicates = 1, kDistinct = 2;
+  unsigned mixes = kDuplicates | kDistinct;
+  CommandLine line("udp_replies_bench");
+  line.Fraction("seconds", options.Seconds, 0.1, 3600, {"S", "how long each mix runs (default 5)"})
+      .Choice(
+          "mix", mixes,
+          {{"duplicates", kDuplicates}, {"distinct", kDistinct}, {"both", kDuplicates | kDistinct}},
+          "one MAC repeated, --distinct MACs, or both mixes (default both)")
+      .Number("distinct", options.Distinct, 2, 100000, "MACs of the distinct mix (default 4000)")
+      .Number("rate", options.Rate, 0, UINT64_MAX,
+              {"R", "datagrams per second, 0 = as fast as the sender can (default 0)"})
+      .Number("burst", options.Burst, 1, 1024, {"B", "datagrams per sendmmsg call (default 64)"});
+  if (const std::optional<int> exit = line.ParseOrExitCode(argc, argv)) return exit;
+  if (mixes & kDuplicates) options.Mixes.push_back(1);
+  if (mixes & kDistinct) options.Mixes.push_back(options.Distinct);
+  return std::nullopt;
 }
 
 double Seconds(std::int64_t ns) {
@@ -279,12 +276,7 @@ int Run(const Options& options, ReplyFlooder& sender) {
 
 int main(int argc, char** argv) {
   Options options;
-  if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr,
-                 "usage: udp_replies_bench [--seconds S] [--mix duplicates|distinct|both] "
-                 "[--distinct N>=2] [--rate R] [--burst B]\n");
-    return 2;
-  }
+  if (const std::optional<int> exit = ParseOptions(argc, argv, options)) return *exit;
   if (!CanMakeNamespaces()) {
     std::printf(
         "udp_replies_bench: skipped: needs root and iproute2 to make network "

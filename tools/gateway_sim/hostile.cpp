@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "protocol/messages.h"
-#include "tools/gateway_sim/address_text.h"
+#include "tools/gateway_sim/mac_numbering.h"
 #include "tools/gateway_sim/search_answer.h"
 
 namespace {

@@ -5,7 +5,8 @@
 
 #include <cstdio>
 
-#include "tools/gateway_sim/address_text.h"
+#include "protocol/gateway_record.h"
+#include "protocol/text_values.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ LogLine& LogLine::Quoted(std::string_view key, std::string_view text) {
 }
 
 LogLine& LogLine::Ip(std::string_view key, std::uint32_t ip) {
-  return Add(key, Ipv4Text(ip));
+  return Add(key, DottedQuad(ip));
 }
 
 LogLine& LogLine::Endpoint(std::string_view key, const sockaddr_in& address) {
@@ -81,7 +82,9 @@ LogLine& LogLine::Endpoint(std::string_view key, const sockaddr_in& address) {
 }
 
 LogLine& LogLine::Mac(std::string_view key, const std::uint8_t mac[6]) {
-  return Quoted(key, MacText(mac));
+  char text[kMacTextSize];
+  FormatMacText(mac, text);
+  return Quoted(key, text);
 }
 
 LogLine& LogLine::Bytes(std::string_view key, const std::uint8_t* bytes, std::size_t count) {
@@ -100,5 +103,5 @@ void LogLine::Emit() const {
 }
 
 std::string EndpointText(const sockaddr_in& address) {
-  return Ipv4Text(ntohl(address.sin_addr.s_addr)) + ":" + std::to_string(ntohs(address.sin_port));
+  return DottedQuad(ntohl(address.sin_addr.s_addr)) + ":" + std::to_string(ntohs(address.sin_port));
 }

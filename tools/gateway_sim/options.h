@@ -48,7 +48,6 @@ struct SimOptions {
   std::string Interface;     // empty: no SO_BINDTODEVICE
   std::uint16_t UdpPort = 8003;
   bool TcpEnabled = true;
-  bool TcpBindGiven = false;
   std::uint32_t TcpBindIp = 0;
   std::uint16_t TcpPort = 80;
 
@@ -56,7 +55,6 @@ struct SimOptions {
 
   ReplyMode Reply = ReplyMode::Unicast;
   ReplyFaultOptions Faults;
-  bool SeedGiven = false;
   int RebootMs = 3000;
   bool LogReplies = false;
 
@@ -71,5 +69,6 @@ struct SimOptions {
 // `error` for an unknown option, a missing or malformed value, or a contradiction.
 bool ParseOptions(int argc, const char* const* argv, SimOptions& out, std::string& error);
 
-// The --help text.
-extern const char kUsageText[];
+// What is wrong with the --help text (kUsageText): options it leaves out, or names it gives
+// that are no option. Empty when it fits the options.
+std::vector<std::string> UsageTextMismatches();

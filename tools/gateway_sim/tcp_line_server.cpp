@@ -10,15 +10,19 @@
 
 #include "protocol/gateway_record.h"
 #include "tools/gateway_sim/log_line.h"
+#include "tools/gateway_sim/sim_clock.h"
 #include "tools/gateway_sim/socket_setup.h"
 
-TcpLineServer::TcpLineServer(const TcpLineOptions& options, const GatewayModel& model)
-    : options_(options), model_(model) {}
+TcpLineServer::TcpLineServer(TEventLoop& loop, const TcpLineOptions& options,
+                             const GatewayModel& model)
+    : loop_(loop), options_(options), model_(model) {}
 
 TcpLineServer::~TcpLineServer() {
   for (auto& client : clients_)
-    if (client->Fd >= 0) close(client->Fd);
-  if (listenFd_ >= 0) close(listenFd_);
+    Close(*client, nullptr);
+  if (listenFd_ < 0) return;
+  loop_.RemoveWatch(listenWatch_);
+  close(listenFd_);
 }
 
 bool TcpLineServer::Open(std::uint32_t ip, std::uint16_t port, const std::string& interface,
@@ -29,39 +33,15 @@ bool TcpLineServer::Open(std::uint32_t ip, std::uint16_t port, const std::string
     error = std::string("listen: ") + std::strerror(errno);
     return false;
   }
+  startMs_ = MonotonicMs();
+  listenWatch_ = loop_.AddWatch(listenFd_, TEventLoop::WatchKind::Read, [this] { Accept(); });
   return true;
 }
 
-void TcpLineServer::Prepare(PollSet& set, std::int64_t nowMs) {
-  if (startMs_ < 0) startMs_ = nowMs;
-  listenIndex_ = set.Add(listenFd_, POLLIN);
-  for (auto& client : clients_) {
-    short events = POLLIN;
-    if (client->Head < client->Tail) events = static_cast<short>(events | POLLOUT);
-    client->PollIndex = set.Add(client->Fd, events);
-    set.WakeAt(NextWakeMs(*client));
-  }
-}
-
-void TcpLineServer::Dispatch(const PollSet& set, std::int64_t nowMs) {
-  // Clients accepted below were not polled in this turn; they are served as they come in.
-  const std::size_t polled = clients_.size();
-  for (std::size_t i = 0; i < polled; ++i) {
-    Client& client = *clients_[i];
-    const short ready = set.Ready(client.PollIndex);
-    if (ready & POLLIN) Discard(client);
-    if (!client.Closed && (ready & (POLLERR | POLLHUP)) && !(ready & POLLIN))
-      Close(client, "error");
-    Serve(client, nowMs);
-  }
-  // Clients closed above no longer count against the limit for the ones accepted now.
-  std::erase_if(clients_, [](const std::unique_ptr<Client>& c) { return c->Closed; });
-  if (set.Ready(listenIndex_) & POLLIN) Accept(nowMs);
-}
-
-void TcpLineServer::Serve(Client& client, std::int64_t nowMs) {
+void TcpLineServer::Serve(Client& client) {
+  const std::int64_t nowMs = MonotonicMs();
   // Queue and send in rounds, so a fast reader in flood mode gets more than one buffer per
-  // turn without keeping the loop from the other sockets for long.
+  // pass without keeping the loop from the other sockets for long.
   for (int round = 0; round < 8 && !client.Closed; ++round) {
     Queue(client, nowMs);
     const std::size_t before = client.Head;
@@ -69,10 +49,15 @@ void TcpLineServer::Serve(Client& client, std::int64_t nowMs) {
     if (client.Head < client.Tail || client.Head == before) break;
   }
   if (!client.Closed && client.Done && client.Head == client.Tail) Close(client, "done");
+  if (client.Closed) return;
+  loop_.EnableWatch(client.WriteWatch, WantsWritable(client));
+  client.LineTimer->At(NextLineMs(client));
 }
 
-void TcpLineServer::Accept(std::int64_t nowMs) {
+void TcpLineServer::Accept() {
+  const std::int64_t nowMs = MonotonicMs();
   for (;;) {
+    EraseClosed();  // a closed client no longer counts against the limit
     sockaddr_in peer{};
     socklen_t length = sizeof peer;
     const int fd = accept4(listenFd_, reinterpret_cast<sockaddr*>(&peer), &length,
@@ -88,21 +73,23 @@ void TcpLineServer::Accept(std::int64_t nowMs) {
           .Emit();
       continue;
     }
-    auto client = std::make_unique<Client>();
-    client->Fd = fd;
-    client->Peer = peer;
+    clients_.push_back(std::make_unique<Client>());
+    Client& client = *clients_.back();
+    client.Fd = fd;
+    client.Peer = peer;
     sockaddr_in local{};
     socklen_t localLength = sizeof local;
     if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLength) == 0)
-      client->LocalIp = ntohl(local.sin_addr.s_addr);
-    client->StartMs = nowMs;
-    client->NextLineMs = nowMs;
-    clients_.push_back(std::move(client));
+      client.LocalIp = ntohl(local.sin_addr.s_addr);
+    client.StartMs = nowMs;
+    client.NextLineMs = nowMs;
+    client.ReadWatch =
+        loop_.AddWatch(fd, TEventLoop::WatchKind::Read, [this, &client] { Discard(client); });
+    client.WriteWatch =
+        loop_.AddWatch(fd, TEventLoop::WatchKind::Write, [this, &client] { Serve(client); });
+    client.LineTimer.emplace(loop_, [this, &client] { Serve(client); });
     LogLine("tcp-open").Endpoint("from", peer).Number("clients", clients_.size()).Emit();
-    // The first lines go out at once rather than a turn later. A client that is finished
-    // already (close mode, or gone) leaves at once, so it does not count for the next accept.
-    Serve(*clients_.back(), nowMs);
-    if (clients_.back()->Closed) clients_.pop_back();
+    Serve(client);  // the first lines go out at once
   }
 }
 
@@ -218,24 +205,45 @@ void TcpLineServer::Discard(Client& client) {
 
 void TcpLineServer::Close(Client& client, const char* reason) {
   if (client.Closed) return;
+  loop_.RemoveWatch(client.ReadWatch);
+  loop_.RemoveWatch(client.WriteWatch);
+  client.LineTimer->At(-1);
   close(client.Fd);
   client.Fd = -1;
   client.Closed = true;
+  if (reason == nullptr) return;  // the simulator stops: no line
   LogLine("tcp-close")
       .Endpoint("from", client.Peer)
       .Number("lines", client.Lines)
       .Number("bytes", client.Bytes)
       .Add("reason", reason)
       .Emit();
+  // Closed from a callback of its own, the client may be forgotten only after it.
+  if (erasePosted_) return;
+  erasePosted_ = true;
+  loop_.Post([this] {
+    erasePosted_ = false;
+    EraseClosed();
+  });
 }
 
-std::int64_t TcpLineServer::NextWakeMs(const Client& client) const {
-  if (client.Head < client.Tail) return -1;  // POLLOUT wakes the loop
+void TcpLineServer::EraseClosed() {
+  std::erase_if(clients_, [](const std::unique_ptr<Client>& c) { return c->Closed; });
+}
+
+bool TcpLineServer::WantsWritable(const Client& client) const {
+  // An unpaced flood refills whenever the socket takes more.
+  return client.Head < client.Tail ||
+         (options_.Mode == TcpMode::Flood && options_.Rate <= 0 && !client.Done);
+}
+
+std::int64_t TcpLineServer::NextLineMs(const Client& client) const {
   switch (options_.Mode) {
     case TcpMode::Status:
+      // Due whether or not the client reads: one that does not loses lines.
       return client.NextLineMs;
     case TcpMode::Flood: {
-      if (options_.Rate <= 0) return 0;  // as fast as possible: refill at once
+      if (options_.Rate <= 0 || client.Head < client.Tail) return -1;  // the socket paces it
       const auto rate = static_cast<std::uint64_t>(options_.Rate);
       return client.StartMs + static_cast<std::int64_t>((client.Lines * 1000 + rate - 1) / rate);
     }

@@ -6,28 +6,29 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/event_loop.h"
+#include "tools/gateway_sim/deadline_timer.h"
 #include "tools/gateway_sim/gateway_model.h"
 #include "tools/gateway_sim/options.h"
-#include "tools/gateway_sim/poll_set.h"
 
 // The gateways' TCP port: accepts clients and sends them CR LF terminated text lines, paced
-// by the poll loop. Writes never block; a slow client only fills its own buffer, and a client
-// that goes away is closed without disturbing the others.
+// by the event loop: a client is served when its next line is due and when its socket takes
+// more (an unpaced flood whenever it does). Writes never block; a slow client only fills its
+// own buffer, and a client that goes away is closed without disturbing the others.
 class TcpLineServer {
  public:
-  TcpLineServer(const TcpLineOptions& options, const GatewayModel& model);
+  TcpLineServer(TEventLoop& loop, const TcpLineOptions& options, const GatewayModel& model);
   ~TcpLineServer();
   TcpLineServer(const TcpLineServer&) = delete;
   TcpLineServer& operator=(const TcpLineServer&) = delete;
 
+  // Opens the listening socket and starts accepting.
   bool Open(std::uint32_t ip, std::uint16_t port, const std::string& interface, std::string& error);
   sockaddr_in LocalAddress() const { return local_; }
-
-  void Prepare(PollSet& set, std::int64_t nowMs);
-  void Dispatch(const PollSet& set, std::int64_t nowMs);
 
  private:
   static constexpr std::size_t kOutBuffer = 65536;
@@ -46,11 +47,14 @@ class TcpLineServer {
     std::int64_t NextLineMs = 0;
     bool Done = false;  // close mode: every line is queued; close once they are sent
     bool Closed = false;
-    std::size_t PollIndex = 0;
+    int ReadWatch = 0;
+    int WriteWatch = 0;                      // enabled while the socket is to take more
+    std::optional<DeadlineTimer> LineTimer;  // when the next line is due
   };
 
-  void Accept(std::int64_t nowMs);
-  void Serve(Client& client, std::int64_t nowMs);
+  void Accept();
+  // Queues the lines that are due, sends what the socket takes, and waits for what comes next.
+  void Serve(Client& client);
   void Queue(Client& client, std::int64_t nowMs);
   bool Append(Client& client, const char* text, std::size_t length);
   std::size_t StatusLine(const Client& client, std::int64_t nowMs, char* out,
@@ -59,13 +63,18 @@ class TcpLineServer {
   void Flush(Client& client);
   void Discard(Client& client);
   void Close(Client& client, const char* reason);
-  std::int64_t NextWakeMs(const Client& client) const;
+  // Forgets the closed clients; never from a callback of one of them.
+  void EraseClosed();
+  bool WantsWritable(const Client& client) const;
+  std::int64_t NextLineMs(const Client& client) const;
 
+  TEventLoop& loop_;
   TcpLineOptions options_;
   const GatewayModel& model_;
   int listenFd_ = -1;
+  int listenWatch_ = 0;
   sockaddr_in local_{};
-  std::size_t listenIndex_ = 0;
-  std::int64_t startMs_ = -1;
+  std::int64_t startMs_ = 0;
   std::vector<std::unique_ptr<Client>> clients_;
+  bool erasePosted_ = false;
 };

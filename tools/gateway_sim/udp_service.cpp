@@ -11,13 +11,22 @@
 #include "tools/gateway_sim/log_line.h"
 #include "tools/gateway_sim/request_log.h"
 #include "tools/gateway_sim/search_answer.h"
+#include "tools/gateway_sim/sim_clock.h"
 #include "tools/gateway_sim/socket_setup.h"
 
-UdpService::UdpService(const SimOptions& options, GatewayModel& model)
-    : options_(options), model_(model), faults_(options.Faults) {}
+UdpService::UdpService(TEventLoop& loop, const SimOptions& options, GatewayModel& model)
+    : loop_(loop),
+      options_(options),
+      model_(model),
+      reboots_(loop, model),
+      sendTimer_(loop, [this] { SendWhatIsDue(); }),
+      faults_(options.Faults) {}
 
 UdpService::~UdpService() {
-  if (fd_ >= 0) close(fd_);
+  if (fd_ < 0) return;
+  loop_.RemoveWatch(readWatch_);
+  loop_.RemoveWatch(writeWatch_);
+  close(fd_);
 }
 
 bool UdpService::Open(std::string& error) {
@@ -30,29 +39,35 @@ bool UdpService::Open(std::string& error) {
     error = std::string("SO_BROADCAST: ") + std::strerror(errno);
     return false;
   }
+  readWatch_ = loop_.AddWatch(fd_, TEventLoop::WatchKind::Read, [this] { OnReadable(); });
+  writeWatch_ = loop_.AddWatch(fd_, TEventLoop::WatchKind::Write, [this] { OnWritable(); });
+  loop_.EnableWatch(writeWatch_, false);
   return true;
 }
 
-void UdpService::Prepare(PollSet& set) {
-  short events = POLLIN;
-  if (blocked_) events = static_cast<short>(events | POLLOUT);
-  pollIndex_ = set.Add(fd_, events);
-  if (!blocked_) {
-    set.WakeAt(queue_.NextDueMs());
-    set.WakeAt(StreamNextMs());
-  }
+void UdpService::OnReadable() {
+  const std::int64_t nowMs = MonotonicMs();
+  reboots_.Update(nowMs);  // a gateway whose reboot has ended hears these requests
+  ReceiveWaiting(nowMs);
+  reboots_.Update(nowMs);  // and the reboots these requests began end on time
+  SendWhatIsDue();
 }
 
-void UdpService::Dispatch(const PollSet& set, std::int64_t nowMs) {
-  const short ready = set.Ready(pollIndex_);
-  if (ready & POLLOUT) blocked_ = false;
-  if (ready & (POLLIN | POLLERR)) ReceiveWaiting(nowMs);
+void UdpService::OnWritable() {
+  blocked_ = false;
+  SendWhatIsDue();
+}
+
+void UdpService::SendWhatIsDue() {
+  const std::int64_t nowMs = MonotonicMs();
   SendDue(nowMs);
   StreamDue(nowMs);
+  loop_.EnableWatch(writeWatch_, blocked_);
+  sendTimer_.At(blocked_ ? -1 : EarliestMs(queue_.NextDueMs(), StreamNextMs()));
 }
 
 void UdpService::ReceiveWaiting(std::int64_t nowMs) {
-  for (int i = 0; i < kReadsPerTurn; ++i) {
+  for (int i = 0; i < kReadsPerPass; ++i) {
     sockaddr_in from{};
     socklen_t fromLength = sizeof from;
     // MSG_TRUNC makes recvfrom return the datagram's full length even when it is cut to the
