@@ -7,6 +7,7 @@
 // The program runs in the first, its peers in the second; nothing they send can reach the
 // machine's real interfaces. Everything goes with the object, or when the run is interrupted.
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,16 @@ struct BenchNetwork {
       Lab.Address(Gw, kGwInterface, address + "/24", false);
   }
   bool Ready() const { return Lab.Ready(); }
+
+  // Whether this run can make namespaces; when not, says so for the benchmark named.
+  static bool Possible(const char* benchmark) {
+    if (CanMakeNamespaces()) return true;
+    std::printf(
+        "%s: skipped: needs root and iproute2 to make network namespaces (the program "
+        "broadcasts and may only run inside them)\n",
+        benchmark);
+    return false;
+  }
 
   NamespaceLab Lab;
   const std::string Pc, Gw;

@@ -277,12 +277,7 @@ int Run(const Options& options, ReplyFlooder& sender) {
 int main(int argc, char** argv) {
   Options options;
   if (const std::optional<int> exit = ParseOptions(argc, argv, options)) return *exit;
-  if (!CanMakeNamespaces()) {
-    std::printf(
-        "udp_replies_bench: skipped: needs root and iproute2 to make network "
-        "namespaces (the program broadcasts and may only run inside them)\n");
-    return 0;
-  }
+  if (!BenchNetwork::Possible("udp_replies_bench")) return 0;
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
   BenchNetwork namespaces("vbur-", {});

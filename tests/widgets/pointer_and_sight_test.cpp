@@ -18,23 +18,21 @@
 #include "protocol/messages.h"
 #include "resources/control_ids.h"
 #include "resources/dialog_11000.h"
-#include "tests/support/memory_reply.h"
-#include "tests/support/qt_program.h"
 #include "tests/support/sample_record.h"
+#include "tests/support/window_fixture.h"
 
 namespace {
 
-class PointerAndSightTest : public ::testing::Test {
+class PointerAndSightTest : public WindowTest {
  protected:
   void SetUp() override {
-    sockets.Host.Addresses = {NetworkAddress(192, 168, 1, 20), NetworkAddress(10, 0, 0, 7)};
-    program = std::make_unique<QtProgram>(sockets);
+    WindowTest::SetUp();
     program->Click(IdExpandButton);
   }
   void Reply(std::uint8_t last, std::uint32_t actualIp = 0xC0A80132) {
     GatewayRecord r = RecordWithMac(last);
     r.ActualIp = actualIp;
-    DeliverReply(sockets, r);
+    WindowTest::Reply(r);
   }
   // One notch of the wheel, down, with the pointer over the control's centre.
   void WheelDown(int id) {
@@ -47,9 +45,6 @@ class PointerAndSightTest : public ::testing::Test {
   int Selected(int id) const {
     return qobject_cast<QComboBox*>(program->Widget(id))->currentIndex();
   }
-
-  MemorySocketLayer sockets;
-  std::unique_ptr<QtProgram> program;
 };
 
 TEST_F(PointerAndSightTest, TheWheelChangesADropDownListOnlyWhenItHasTheFocus) {

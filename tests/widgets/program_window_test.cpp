@@ -11,21 +11,13 @@
 #include "platform/memory/memory_socket_layer.h"
 #include "protocol/messages.h"
 #include "resources/control_ids.h"
-#include "tests/support/memory_reply.h"
-#include "tests/support/qt_program.h"
 #include "tests/support/sample_record.h"
+#include "tests/support/window_fixture.h"
 
 namespace {
 
-class ProgramWindowTest : public ::testing::Test {
+class ProgramWindowTest : public WindowTest {
  protected:
-  void SetUp() override {
-    sockets.Host.Addresses = {NetworkAddress(192, 168, 1, 20), NetworkAddress(10, 0, 0, 7)};
-    program = std::make_unique<QtProgram>(sockets);
-  }
-  void TearDown() override { program.reset(); }
-
-  void Reply(const GatewayRecord& record) { DeliverReply(sockets, record); }
   static GatewayRecord Module(std::uint8_t last, const char* name) {
     GatewayRecord r = RecordWithMac(last, 0x00);
     const std::uint8_t middle[4] = {0x1A, 0x2B, 0x3C, 0x4D};
@@ -36,9 +28,6 @@ class ProgramWindowTest : public ::testing::Test {
   }
   std::size_t Sent() const { return sockets.AllSent().size(); }
   void Tick() { program->Dialog().WindowProc(WM_TIMER, 2300, 0); }
-
-  MemorySocketLayer sockets;
-  std::unique_ptr<QtProgram> program;
 };
 
 TEST_F(ProgramWindowTest, OpensCollapsedWithTheBannerCaptionAndAFixedFrame) {
