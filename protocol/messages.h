@@ -33,16 +33,16 @@ inline constexpr std::size_t kSettingsBlockLength = 171;
 
 // Offsets inside the settings block, which a reply carries at 15 and a set-config request at 10.
 namespace settings_offset {
-inline constexpr std::size_t UseDhcp = 0;
-inline constexpr std::size_t Ip = 1;
-inline constexpr std::size_t Netmask = 5;
-inline constexpr std::size_t GatewayIp = 9;
-inline constexpr std::size_t Name = 13;
-inline constexpr std::size_t Server = 34;
-inline constexpr std::size_t UseProxy = 99;
-inline constexpr std::size_t ProxyServer = 100;
-inline constexpr std::size_t Port = 165;
-inline constexpr std::size_t DnsIp = 167;
+inline constexpr std::size_t kUseDhcp = 0;
+inline constexpr std::size_t kIp = 1;
+inline constexpr std::size_t kNetmask = 5;
+inline constexpr std::size_t kGatewayIp = 9;
+inline constexpr std::size_t kName = 13;
+inline constexpr std::size_t kServer = 34;
+inline constexpr std::size_t kUseProxy = 99;
+inline constexpr std::size_t kProxyServer = 100;
+inline constexpr std::size_t kPort = 165;
+inline constexpr std::size_t kDnsIp = 167;
 }  // namespace settings_offset
 
 inline constexpr std::size_t kNameWireWidth = 21;

@@ -111,9 +111,9 @@ void AppendMalformedReplies(const GatewaySetup& gateway, unsigned kinds,
   if (kinds & HostileNoNul) {
     Datagram d = Variant(gateway, "no-nul");
     using namespace settings_offset;
-    FillWithoutNul(d, kReplySettingsOffset + Name, kNameWireWidth, 'A');
-    FillWithoutNul(d, kReplySettingsOffset + Server, kServerWireWidth, 'a');
-    FillWithoutNul(d, kReplySettingsOffset + ProxyServer, kProxyWireWidth, 'A');
+    FillWithoutNul(d, kReplySettingsOffset + kName, kNameWireWidth, 'A');
+    FillWithoutNul(d, kReplySettingsOffset + kServer, kServerWireWidth, 'a');
+    FillWithoutNul(d, kReplySettingsOffset + kProxyServer, kProxyWireWidth, 'A');
     out.push_back(d);
   }
   if (kinds & HostileBadCommand) {
