@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  clang libclang-rt-14-dev clang-format
+  clang libclang-rt-14-dev clang-format clang-tidy
   qt6-base-dev libgl-dev libxkbcommon-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   iproute2 procps nftables

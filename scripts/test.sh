@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: unit, widgets (offscreen), net (loopback), e2e
-# (network namespaces, needs root), the unit and net tests again under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a short run of each fuzzer.
+# (network namespaces, needs root), the unit, widget and net tests again under AddressSanitizer
+# and UndefinedBehaviorSanitizer, and a short run of each fuzzer. Checks the formatting and the
+# naming rules of the logic first.
 #
 #   VELLORA_FUZZ_SECONDS   seconds per fuzzer (default 60, 0 skips fuzzing)
 #   VELLORA_BUILD_ROOT     where the build trees go (default ./build)
@@ -23,18 +24,22 @@ step "Build (warnings are errors)"
 cmake -S . -B "$root/ci" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLORA_WERROR=ON
 cmake --build "$root/ci" -j "$jobs"
 
+step "Naming rules of the logic"
+run-clang-tidy -p "$root/ci" -quiet -j "$jobs" '/(protocol|udp|gateway|terminal|dialog|app)/[^/]+\.cpp$' \
+  >"$root/ci/clang-tidy.log" 2>&1 || { cat "$root/ci/clang-tidy.log"; exit 1; }
+
 step "Unit, widget and loopback tests"
 ctest --test-dir "$root/ci" -L 'unit|widgets|net' -j "$jobs" --output-on-failure
 
 step "End-to-end tests in network namespaces"
 ctest --test-dir "$root/ci" -L e2e --output-on-failure
 
-step "Unit and loopback tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+step "Unit, widget and loopback tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B "$root/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELLORA_WERROR=ON \
-  -DVELLORA_SANITIZE=ON -DVELLORA_GUI=OFF -DVELLORA_BENCH=OFF
+  -DVELLORA_SANITIZE=ON -DVELLORA_BENCH=OFF
 cmake --build "$root/asan" -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir "$root/asan" -L 'unit|net' -j "$jobs" --output-on-failure
+  ctest --test-dir "$root/asan" -L 'unit|widgets|net' -j "$jobs" --output-on-failure
 
 if [[ $fuzz_seconds -gt 0 ]]; then
   step "Fuzzing, ${fuzz_seconds} s per target"

@@ -1,10 +1,10 @@
-// The gateway commands and the label check on their own, over records and typed texts.
+// The settings command, the serial number and the label check on their own, over records and typed
+// texts.
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "gateway/label_check.h"
-#include "gateway/production_commands.h"
 #include "gateway/serial_number.h"
 #include "gateway/settings_commands.h"
 #include "protocol/messages.h"
@@ -60,29 +60,6 @@ TEST(SettingsCommandTest, TheTypedSettingsGoIntoTheRecordThatTheRequestCarries) 
   EXPECT_EQ(std::memcmp(&untouched, &sample, sizeof sample), 0);
 }
 
-TEST(ProductionCommandsTest, RequestsCarryWhatWasTypedAndRefusalsNameTheField) {
-  const GatewayRecord target = SampleRecord();
-  const std::array<std::string, 6> mac = {"a", "1A", "2b", "FF", "0", "7"};
-  const std::uint8_t newMac[6] = {0x0A, 0x1A, 0x2B, 0xFF, 0x00, 0x07};
-  EXPECT_EQ(SetMacCommand(target, mac).Request, Bytes(BuildSetMacRequest(target, newMac)));
-  EXPECT_EQ(SetEepromCommand(target, "ABC", "15A").Request,
-            Bytes(BuildSetEepromRequest(target, 0xABC, 0x15A)));
-
-  const std::array<std::string, 3> start = {"00", "1A", "2B"};
-  const std::array<std::string, 4> serial = {"00", "00", "00", "01"};
-  const SetAndIncrOutcome incr = SetAndIncrCommand(target, start, serial);
-  const std::uint8_t serialMac[6] = {0x00, 0x1A, 0x2B, 0x00, 0x00, 0x01};
-  EXPECT_EQ(incr.Command.Request, Bytes(BuildSetMacRequest(target, serialMac)));
-  EXPECT_EQ(incr.NextSerial, (std::array<std::string, 4>{"00", "00", "00", "02"}));
-
-  const std::array<std::string, 4> gap = {"00", "", "00", "01"};
-  const SetAndIncrOutcome refused = SetAndIncrCommand(target, start, gap);
-  ASSERT_TRUE(refused.Command.Refused);
-  EXPECT_EQ(refused.Command.Refused->Field, 4);
-  EXPECT_TRUE(refused.Command.Request.empty());
-  EXPECT_EQ(SetEepromCommand(target, "1", " ").Refused->Field, 1);
-}
-
 TEST(SerialNumberTest, GivesEveryNumberUpToFFFFFFOnceAndNothingBeyond) {
   const SerialNumber largest = SerialNumber::FromPairs({16, 77, 72, 15});
   EXPECT_TRUE(largest.CanBeGiven());
@@ -90,8 +67,6 @@ TEST(SerialNumberTest, GivesEveryNumberUpToFFFFFFOnceAndNothingBeyond) {
   EXPECT_FALSE(largest.Next().CanBeGiven());
   EXPECT_EQ(largest.Next().Pairs(), (std::array<std::string, 4>{"16", "77", "72", "16"}));
   EXPECT_FALSE(SerialNumber::FromPairs({99, 99, 99, 99}).CanBeGiven());
-  EXPECT_EQ(SerialNumber::FromPairs({0, 0, 0, 99}).Next().Pairs(),
-            (std::array<std::string, 4>{"00", "00", "01", "00"}));
 }
 
 TEST(LabelCheckTest, ALabelIsTwelveCharactersOfSixHexNumbers) {

@@ -108,10 +108,4 @@ TEST_F(SetConfigRequestTest, TextsAreCutAtTheirWireWidth) {
   EXPECT_EQ(b[174], 0);
 }
 
-TEST_F(SetConfigRequestTest, NameOfExactlyTwentyCharactersGoesOutWhole) {
-  std::strcpy(record.Name, "ABCDEFGHIJKLMNOPQRST");
-  const auto b = BuildSetConfigRequest(record);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.data() + 23)), "ABCDEFGHIJKLMNOPQRST");
-}
-
 }  // namespace
