@@ -1,14 +1,43 @@
 // Program entry: the real platform (Qt 6 Widgets, POSIX sockets on Qt's event loop) under the
-// application object. The command line is left to Qt; the program itself reads none.
+// application object, started as the command line asks.
+#include <QGuiApplication>
+#include <cstdio>
+#include <memory>
+
+#include "app/program_options.h"
 #include "app/socket_view_app.h"
+#include "platform/posix/append_file.h"
 #include "platform/posix/posix_socket_layer.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_window_system.h"
 
 int main(int argc, char** argv) {
+  // The names a desktop knows the program by: its menu entry and the window class.
+  QCoreApplication::setApplicationName(QStringLiteral("vellora"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(VELLORA_VERSION));
+  QGuiApplication::setDesktopFileName(QStringLiteral("vellora"));
+
+  // Everything the command line can refuse is refused before a window opens or a socket is made.
+  ProgramOptions options;
+  if (const std::optional<int> exit = ReadProgramOptions(argc, argv, options)) return *exit;
+  StartOptions start;
+  start.Expanded = options.Expanded;
+  if (const std::optional<int> exit = ChooseStartAddress(options, start)) return *exit;
+  std::unique_ptr<AppendFile> record;
+  if (!options.LogPath.empty()) {
+    std::string error;
+    record = AppendFile::Open(options.LogPath, error);
+    if (!record) {
+      std::fprintf(stderr, "vellora: cannot open the log file %s: %s\n", options.LogPath.c_str(),
+                   error.c_str());
+      return 2;
+    }
+    start.Record = record.get();
+  }
+
   QtWindowSystem windows(argc, argv);
   QtEventLoop loop;
   PosixSocketLayer sockets(loop);
-  TSocketViewApp app("Vellora", windows, sockets);
+  TSocketViewApp app("Vellora", windows, sockets, start);
   return app.Run();
 }

@@ -3,8 +3,8 @@
 #include "resources/dialog_11000.h"
 
 TSocketViewApp::TSocketViewApp(std::string name, TWindowSystem& windowSystem,
-                               TSocketLayer& socketLayer)
-    : Name(std::move(name)), Ws(windowSystem), Sockets(socketLayer) {}
+                               TSocketLayer& socketLayer, StartOptions options)
+    : Name(std::move(name)), Ws(windowSystem), Sockets(socketLayer), Options(options) {}
 
 TSocketViewApp::~TSocketViewApp() = default;
 
@@ -15,7 +15,7 @@ void TSocketViewApp::InitMainWindow() {
   } else {
     Sockets.Startup(1, 1);
   }
-  Dialog = std::make_unique<Vellora>(Ws, Sockets);
+  Dialog = std::make_unique<Vellora>(Ws, Sockets, Options);
   TFrameSpec frame;
   frame.Title = Name;
   frame.IconId = kIconId;

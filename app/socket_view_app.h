@@ -11,7 +11,8 @@
 // of the frame window and runs the message loop until the frame closes.
 class TSocketViewApp {
  public:
-  TSocketViewApp(std::string name, TWindowSystem& windowSystem, TSocketLayer& socketLayer);
+  TSocketViewApp(std::string name, TWindowSystem& windowSystem, TSocketLayer& socketLayer,
+                 StartOptions options = {});
   ~TSocketViewApp();
   TSocketViewApp(const TSocketViewApp&) = delete;
   TSocketViewApp& operator=(const TSocketViewApp&) = delete;
@@ -25,5 +26,6 @@ class TSocketViewApp {
   std::string Name;
   TWindowSystem& Ws;
   TSocketLayer& Sockets;
+  StartOptions Options;
   std::unique_ptr<Vellora> Dialog;
 };

@@ -1,4 +1,6 @@
 #include "dialog/vellora.h"
+#include "protocol/request_text.h"
+#include "protocol/text_values.h"
 
 void Vellora::AddDebugLine(const char* text) {
   Debug.Add(text);
@@ -10,4 +12,11 @@ void Vellora::CmClearList() {
 
 void Vellora::OnUdpMessage(const std::string& line) {
   AddDebugLine(line.c_str());
+}
+
+void Vellora::OnRequestSent(std::uint32_t from, std::span<const std::uint8_t> request) {
+  // The production record: which module got which MAC, serial number or EEPROM byte.
+  if (Options.Record != nullptr)
+    Debug.Record("request from=" + DottedQuad(NetworkToHostLong(from)) + " " +
+                 DescribeRequest(request));
 }

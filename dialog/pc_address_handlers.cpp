@@ -31,10 +31,11 @@ void Vellora::RefreshPcAddressList() {
       return;
     }
     ShowPcAddressInCaption();
-  } else if (Udp.MayTakeFirst()) {
-    // A PC that had no address at start takes the first that comes, as it would have at
-    // start; an address the operator chose and lost is not replaced behind their back.
-    PcIpCombo->SetSelIndex(0);
+  } else if (const int take = Udp.AddressToTake(); take >= 0) {
+    // A PC that had no address at start takes the first that comes (or the one asked for), as
+    // it would have at start; an address the operator chose and lost is not replaced behind
+    // their back.
+    PcIpCombo->SetSelIndex(take);
     SelectPcAddress();
   }
 }

@@ -1,4 +1,5 @@
 #include "dialog/vellora.h"
+#include "protocol/text_values.h"
 #include "resources/control_ids.h"
 
 void Vellora::SetupWindow() {
@@ -11,20 +12,28 @@ void Vellora::SetupWindow() {
     Ws().MessageBox(true, "", "Kein Timer f\xFCr Refresh des Socket-Dialogs verf\xFCgbar!", MB_OK);
   }
 
+  Debug.CopyTo(Options.Record);
+  if (Options.PcAddress) Udp.Prefer(*Options.PcAddress);
   // The list follows the PC's addresses as they change, not only as they were at start.
   AddressWatch = Sockets.WatchAddresses(*this, WM_ADDRESS_CHANGE);
   Udp.ReadPcAddresses();
   ShowPcAddressList();
-  PcIpCombo->SetSelIndex(0);
+  const int first = Udp.AddressToTake();
+  PcIpCombo->SetSelIndex(first);
 
   DebugListBox->SetFixedPitchFont();
 
-  if (Udp.PcAddresses().Count() > 0) {
+  if (first >= 0) {
     SelectPcAddress();
   } else {
     // Nothing to bind to: no socket, and the user sees why, under the banner caption.
     ShowBannerCaption();
-    AddDebugLine("Vellora: No IPv4 address found on this PC, no search possible");
+    AddDebugLine(Options.PcAddress
+                     ? ("Vellora: The PC address " +
+                        DottedQuad(NetworkToHostLong(*Options.PcAddress)) +
+                        " asked for is not on this PC, no search possible")
+                           .c_str()
+                     : "Vellora: No IPv4 address found on this PC, no search possible");
   }
 
   LockGatewaySelection(false);
@@ -41,4 +50,6 @@ void Vellora::SetupWindow() {
   Collapsed = false;
   ExpandButton->SetCaption(">>");
   ToggleExpanded();
+  // A production station may open with its controls shown.
+  if (Options.Expanded) ToggleExpanded();
 }

@@ -22,9 +22,10 @@ std::unique_ptr<TEdit> RangeEdit(TDialog* parent, int id, int limit, long min, l
 
 }  // namespace
 
-Vellora::Vellora(TWindowSystem& windowSystem, TSocketLayer& socketLayer)
+Vellora::Vellora(TWindowSystem& windowSystem, TSocketLayer& socketLayer, StartOptions options)
     : TDialog(windowSystem, MainDialogTemplate()),
       Sockets(socketLayer),
+      Options(options),
       DebugListBox(std::make_unique<TListBox>(this, IdDebugList)),
       StateText(std::make_unique<TStatic>(this, IdStateText)),
       ConnectButton(std::make_unique<TButton>(this, IdConnectButton)),

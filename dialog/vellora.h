@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "gateway/settings_commands.h"
 #include "platform/controls.h"
 #include "platform/dialog.h"
+#include "platform/log_file.h"
 #include "platform/socket_layer.h"
 #include "protocol/gateway_record.h"
 #include "terminal/debug_list.h"
@@ -21,6 +23,14 @@
 #include "udp/udp_endpoint.h"
 
 inline constexpr const char* kBanner = "Quenlan V1.11 18.07.2008";
+
+// How the window starts: the PC address to choose (network order; without one the first
+// listed), the expanded form, and a record on disk of every debug line and request sent.
+struct StartOptions {
+  std::optional<std::uint32_t> PcAddress;
+  bool Expanded = false;
+  TLogFile* Record = nullptr;
+};
 
 // Stands for the frame window; only asked whether the frame is minimised.
 class TFrameAlias {
@@ -39,7 +49,7 @@ class Vellora : public TDialog,
                 private UdpEndpoint::Listener,
                 private TerminalConnection::Listener {
  public:
-  Vellora(TWindowSystem& windowSystem, TSocketLayer& socketLayer);
+  Vellora(TWindowSystem& windowSystem, TSocketLayer& socketLayer, StartOptions options = {});
   ~Vellora() override;
 
   // --- Set-up, dispatch, window forms (dialog/setup_window.cpp, dispatch.cpp, window_forms.cpp)
@@ -90,6 +100,7 @@ class Vellora : public TDialog,
 
   // What the components report.
   void OnUdpMessage(const std::string& line) override;
+  void OnRequestSent(std::uint32_t from, std::span<const std::uint8_t> request) override;
   void OnTcpStateEntered(TcpState state) override;
   void OnTerminalMessage(const std::string& line) override;
   void OnTerminalLine(const char* line) override;
@@ -108,6 +119,7 @@ class Vellora : public TDialog,
   void SendOrRefuse(const CommandOutcome& outcome, std::span<const int> fieldIds);
 
   TSocketLayer& Sockets;
+  StartOptions Options;
 
   // Control objects, children of the dialog, created in this order (the order in which the
   // dialog checks its fields before it closes).

@@ -7,6 +7,17 @@ constexpr int kKeptBeforeAdd = 500;  // with the new line the list holds at most
 }  // namespace
 
 void DebugList::Add(const char* line) {
+  Show(line);
+  Record(line);
+}
+
+void DebugList::Record(const std::string& line) {
+  if (File == nullptr || File->AppendLine(line) || FileFailed) return;
+  FileFailed = true;
+  Show("Vellora: The log file cannot be written; from here on it misses lines");
+}
+
+void DebugList::Show(const char* line) {
   if (List.GetCount() > kKeptBeforeAdd) List.DeleteString(0);
   List.AddString(line);
   List.SetCaretIndex(List.GetCount() - 1, true);

@@ -32,8 +32,10 @@ int UdpEndpoint::ChosenPosition() const {
   return ChosenAddress ? Addresses.Find(*ChosenAddress) : -1;
 }
 
-bool UdpEndpoint::MayTakeFirst() const {
-  return !EverChosen && Addresses.Count() > 0;
+int UdpEndpoint::AddressToTake() const {
+  if (EverChosen) return -1;
+  if (Preferred) return Addresses.Find(*Preferred);
+  return Addresses.Count() > 0 ? 0 : -1;
 }
 
 bool UdpEndpoint::Open(const std::string& addressText, const std::string& portText) {
@@ -86,8 +88,10 @@ bool UdpEndpoint::SendDatagram(std::span<const std::uint8_t> bytes) {
     Out.OnUdpMessage("Vellora: No PC address chosen, nothing sent");
     return false;
   }
-  if (Socket->Write(bytes.data(), static_cast<int>(bytes.size()), BroadcastAddress) != -1)
+  if (Socket->Write(bytes.data(), static_cast<int>(bytes.size()), BroadcastAddress) != -1) {
+    Out.OnRequestSent(ChosenAddress.value_or(0), bytes);
     return true;
+  }
   const int error = Socket->GetLastError();
   if (error == wsa::EWOULDBLOCK_) return false;  // dropped, not retried
   Out.OnUdpMessage(TSocketError(Sockets, error).GetReasonString());

@@ -21,6 +21,8 @@ class UdpEndpoint {
    public:
     // A line for the debug list: what went wrong, and why.
     virtual void OnUdpMessage(const std::string& line) = 0;
+    // A request left, from the chosen address (network order).
+    virtual void OnRequestSent(std::uint32_t from, std::span<const std::uint8_t> request) = 0;
 
    protected:
     ~Listener() = default;
@@ -44,8 +46,11 @@ class UdpEndpoint {
   std::optional<std::uint32_t> Chosen() const { return ChosenAddress; }
   // Where the chosen address stands in the list now; -1 when it is not there.
   int ChosenPosition() const;
-  // Nothing was ever chosen (the PC had no address) and now there is an address to take.
-  bool MayTakeFirst() const;
+  // The address to take when nothing is chosen: the one asked for at start, wherever it is
+  // listed, or, when none was asked for and nothing was ever chosen, the first listed. -1 when
+  // there is none to take: an address the operator chose and lost is not replaced.
+  int AddressToTake() const;
+  void Prefer(std::uint32_t address) { Preferred = address; }
 
   // --- The socket ---
   // A new socket on the chosen address, bound and ready to broadcast to port `portText`. An
@@ -74,6 +79,7 @@ class UdpEndpoint {
   Listener& Out;
   PcAddressList Addresses;
   std::optional<std::uint32_t> ChosenAddress;  // network order
+  std::optional<std::uint32_t> Preferred;
   bool EverChosen = false;
   std::unique_ptr<TDatagramSocket> Socket;
   UdpState State = UdpState::Closed;

@@ -1,32 +1,12 @@
 #include "platform/qt/windows1252.h"
 
-#include <array>
+#include "protocol/windows1252.h"
 
 namespace {
 
-// 0x80..0x9F; the rest of the table is Latin-1.
-constexpr char16_t kHighCodes[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98
-};
-
-constexpr std::array<char16_t, 256> MakeTable() {
-  std::array<char16_t, 256> table{};
-  for (unsigned b = 0; b < 256; ++b)
-    table[b] = (b >= 0x80 && b <= 0x9F) ? kHighCodes[b - 0x80] : static_cast<char16_t>(b);
-  return table;
-}
-
-constexpr std::array<char16_t, 256> kToUnicode = MakeTable();
-
 char ByteFor(char32_t code) {
-  if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<char>(code);
-  for (unsigned i = 0; i < 32; ++i) {
-    if (kHighCodes[i] == code) return static_cast<char>(0x80 + i);
-  }
-  return '?';
+  char byte = '?';
+  return Windows1252Byte(code, byte) ? byte : '?';
 }
 
 }  // namespace
@@ -35,7 +15,7 @@ QString FromWindows1252(std::string_view bytes) {
   QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
   QChar* out = text.data();
   for (char c : bytes)
-    *out++ = QChar(kToUnicode[static_cast<unsigned char>(c)]);
+    *out++ = QChar(Windows1252Character(static_cast<std::uint8_t>(c)));
   return text;
 }
 

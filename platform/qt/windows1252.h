@@ -4,10 +4,8 @@
 #include <string>
 #include <string_view>
 
-// Texts cross the window-system boundary as Windows-1252 bytes. Every byte has a character:
-// 0x80..0x9F as Windows-1252 defines them (the five it leaves open, 0x81 0x8D 0x8F 0x90 0x9D,
-// stand for the control characters of the same number), all others as in Latin-1. A character
-// that Windows-1252 cannot hold becomes '?', one byte, even outside the BMP.
+// Texts cross the window-system boundary as Windows-1252 bytes (protocol/windows1252.h). A
+// character that Windows-1252 cannot hold becomes '?', one byte, even outside the BMP.
 
 QString FromWindows1252(std::string_view bytes);
 std::string ToWindows1252(QStringView text);

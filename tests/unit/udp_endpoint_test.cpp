@@ -117,6 +117,7 @@ TEST(UdpEndpointAloneTest, AnAddressNameIsLookedUpAndTheDestinationStays) {
   } window;
   struct Lines final : UdpEndpoint::Listener {
     void OnUdpMessage(const std::string& line) override { Logged.push_back(line); }
+    void OnRequestSent(std::uint32_t, std::span<const std::uint8_t>) override {}
     std::vector<std::string> Logged;
   } lines;
   MemorySocketLayer layer;

@@ -1,0 +1,51 @@
+#include "protocol/windows1252.h"
+
+namespace {
+
+// 0x80..0x9F; the rest of the table is Latin-1.
+constexpr char16_t kHighCodes[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98
+};
+
+}  // namespace
+
+char16_t Windows1252Character(std::uint8_t byte) {
+  return byte >= 0x80 && byte <= 0x9F ? kHighCodes[byte - 0x80] : static_cast<char16_t>(byte);
+}
+
+bool Windows1252Byte(char32_t character, char& byte) {
+  if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) {
+    byte = static_cast<char>(character);
+    return true;
+  }
+  for (unsigned i = 0; i < 32; ++i) {
+    if (kHighCodes[i] == character) {
+      byte = static_cast<char>(0x80 + i);
+      return true;
+    }
+  }
+  byte = '\0';
+  return false;
+}
+
+std::string Windows1252ToUtf8(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (const char c : bytes) {
+    const char16_t code = Windows1252Character(static_cast<std::uint8_t>(c));
+    if (code < 0x80) {
+      text.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+      text.push_back(static_cast<char>(0xC0 | (code >> 6)));
+      text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+      text.push_back(static_cast<char>(0xE0 | (code >> 12)));
+      text.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+      text.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+  }
+  return text;
+}

@@ -1,0 +1,86 @@
+// How the window starts when the command line asks: the PC address asked for, the expanded
+// form, and the record on disk of the debug list and every request sent.
+#include "tests/support/vellora_fixture.h"
+
+namespace {
+
+// A log file that keeps its lines, or refuses them.
+struct KeptLines final : TLogFile {
+  bool AppendLine(const std::string& text) override {
+    if (Broken) return false;
+    Lines.push_back(text);
+    return true;
+  }
+  std::vector<std::string> Lines;
+  bool Broken = false;
+};
+
+class StartOptionsTest : public VelloraTest {
+ protected:
+  void StartWith(const StartOptions& options) {
+    app = std::make_unique<TSocketViewApp>("Vellora", ws, sockets, options);
+    app->InitMainWindow();
+  }
+};
+
+TEST_F(StartOptionsTest, TheAddressAskedForIsChosenAndNoOtherWhenItIsMissing) {
+  StartOptions options;
+  options.PcAddress = NetworkAddress(10, 0, 0, 7);
+  options.Expanded = true;
+  StartWith(options);
+  EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 2: 10.0.0.7 )");
+  ExpectForm(true);
+
+  // Gone by the time the window opens: nothing is bound, until that very address comes.
+  MemoryWindowSystem windows;
+  MemorySocketLayer layer;
+  layer.Host.Addresses = {NetworkAddress(192, 168, 1, 20)};
+  TSocketViewApp later("Vellora", windows, layer, options);
+  later.InitMainWindow();
+  EXPECT_EQ(layer.LastDatagramSocket(), nullptr);
+  EXPECT_EQ(
+      windows.Lines(IdDebugList),
+      std::vector<std::string>{
+          "Vellora: The PC address 10.0.0.7 asked for is not on this PC, no search possible"});
+  layer.ChangeAddresses({NetworkAddress(192, 168, 1, 20), NetworkAddress(172, 16, 0, 1)});
+  EXPECT_EQ(layer.LastDatagramSocket(), nullptr);
+  layer.ChangeAddresses({NetworkAddress(192, 168, 1, 20), NetworkAddress(10, 0, 0, 7)});
+  EXPECT_EQ(layer.LastDatagramSocket()->Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+}
+
+TEST_F(StartOptionsTest, TheRecordHoldsEveryDebugLineAndEveryRequestSent) {
+  KeptLines record;
+  StartOptions options;
+  options.Record = &record;
+  StartWith(options);
+  Reply(SampleRecord());
+  ws.Click(IdExpandButton);
+  for (int id : kSerialEditIds)
+    ws.SetDlgItemText(id, "16");
+  ws.SetDlgItemText(kSerialEditIds[2], "");
+  ws.Click(IdSetIncrButton);
+  ws.SetDlgItemText(kSerialEditIds[2], "16");
+  ws.Click(IdSetIncrButton);
+  ws.Type(IdEepromAddressEdit, "1F0");
+  ws.Type(IdEepromValueEdit, "A5");
+  ws.Click(IdSetEepromButton);
+  EXPECT_EQ(record.Lines,
+            (std::vector<std::string>{
+                "request from=192.168.1.20 command=SearchRequest target=\"00 00 00 00 00 00\"",
+                "Vellora: Set & Incr. not sent, new serial number pair 3 is empty",
+                "request from=192.168.1.20 command=SetMacRequest target=\"02 00 00 12 34 56\" "
+                "new-mac=\"02 00 00 F6 9B 50\" serial=16161616",
+                "request from=192.168.1.20 command=SetEepromRequest target=\"02 00 00 12 34 56\" "
+                "address=0x01F0 value=0xA5"}));
+
+  // A record that can no longer be written is said once; the window goes on.
+  record.Broken = true;
+  ws.Click(IdSetEepromButton);
+  ws.Click(IdSetEepromButton);
+  EXPECT_EQ(DebugLines().back(),
+            "Vellora: The log file cannot be written; from here on it misses lines");
+  EXPECT_EQ(std::count(DebugLines().begin(), DebugLines().end(), DebugLines().back()), 1);
+}
+
+}  // namespace
