@@ -49,3 +49,27 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
   }
   return text;
 }
+
+std::optional<std::string> Utf8ToWindows1252(std::string_view text) {
+  std::string bytes;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80           ? 1
+                               : (lead >> 5) == 0x6  ? 2
+                               : (lead >> 4) == 0xE  ? 3
+                               : (lead >> 3) == 0x1E ? 4
+                                                     : 0;
+    if (length == 0 || i + length > text.size()) return std::nullopt;
+    char32_t code = length == 1 ? lead : lead & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return std::nullopt;
+      code = (code << 6) | (next & 0x3F);
+    }
+    char byte = '\0';
+    if (!Windows1252Byte(code, byte)) return std::nullopt;
+    bytes.push_back(byte);
+    i += length;
+  }
+  return bytes;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,3 +12,5 @@ char16_t Windows1252Character(std::uint8_t byte);
 // The byte of a character; nothing ('\0' with false) when Windows-1252 has none for it.
 bool Windows1252Byte(char32_t character, char& byte);
 std::string Windows1252ToUtf8(std::string_view bytes);
+// Nothing when the text is no UTF-8 or holds a character that Windows-1252 has no byte for.
+std::optional<std::string> Utf8ToWindows1252(std::string_view text);

@@ -1,0 +1,85 @@
+// vellora-cli: the gateway functions of the window for scripts and production lines, with
+// exactly the same requests on the wire.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "tools/command_line/command_line.h"
+
+namespace {
+
+struct Command {
+  const char* Name;
+  int (*Run)(const std::vector<std::string>& words);
+  const char* Operands;
+  const char* Summary;
+};
+
+constexpr Command kCommands[] = {
+    {"search", SearchCommand, "[--json]", "list the modules that answer, every field of each"},
+    {"set", SetCommandLine, "MAC|--only key=value...",
+     "change the named settings: ip, netmask, gateway, dns, dhcp, name, server, proxy, "
+     "use-proxy, port"},
+    {"reboot", RebootCommand, "MAC|--only", "make the module restart"},
+    {"set-mac", SetMacCommandLine, "MAC|--only NEWMAC", "give the module a new MAC"},
+    {"eeprom", EepromCommand, "MAC|--only ADDRESS VALUE", "write one EEPROM byte (hexadecimal)"},
+    {"assign", AssignCommand, "MAC|--only --prefix AA:BB:CC --serial-file FILE",
+     "give the module the next MAC of the line's running serial number"},
+    {"verify", VerifyCommand, "LABEL", "check that the module with the label's MAC answers"},
+    {"listen", ListenCommand, "MAC|--ip A.B.C.D [--seconds N]",
+     "print the lines the module sends on its TCP port 80"},
+};
+
+std::string Help() {
+  std::string text =
+      "usage: vellora-cli COMMAND [options] [operands]\n\n"
+      "Finds Ethernet gateway modules on one network interface of this PC and does for scripts\n"
+      "what the window does, with the same requests on the wire. A module is named by its MAC\n"
+      "in any usual notation (02:00:00:00:00:01, 02-00-00-00-00-01, 020000000001), or by\n"
+      "--only for the one module that answers.\n\nCommands:\n";
+  for (const Command& command : kCommands) {
+    text += std::string("  ") + command.Name + " " + command.Operands + "\n      " +
+            command.Summary + "\n";
+  }
+  text +=
+      "\nEvery command takes --address A.B.C.D or --interface NAME (without them, the PC's first\n"
+      "address), --wait SECONDS (how long a search waits, default 1) and --log FILE (appends the\n"
+      "requests sent and the messages, with the time). set, set-mac and assign take --confirm.\n"
+      "'vellora-cli COMMAND --help' lists a command's options.\n\n"
+      "Results go to stdout, messages to stderr.\n"
+      "Exit status: 0 done; 1 not found, did not answer, or refused; 2 bad usage.\n";
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool version = false;
+  CommandLine line("vellora-cli", "COMMAND ...");
+  line.Flag("version", version, "the version").StopAtCommand();
+  if (!line.Parse(argc, argv)) {
+    std::fprintf(stderr, "vellora-cli: %s\nTry 'vellora-cli --help'.\n", line.Error().c_str());
+    return kBadUsage;
+  }
+  if (line.HelpWanted()) {
+    std::fputs(Help().c_str(), stdout);
+    return kDone;
+  }
+  if (version) {
+    std::printf("vellora-cli %s\n", VELLORA_VERSION);
+    return kDone;
+  }
+  if (line.Positional().empty()) {
+    std::fputs(Help().c_str(), stderr);
+    return kBadUsage;
+  }
+  const std::string& name = line.Positional().front();
+  for (const Command& command : kCommands) {
+    if (name == command.Name) return command.Run(line.Positional());
+  }
+  std::fprintf(stderr, "vellora-cli: unknown command '%s'\nTry 'vellora-cli --help'.\n",
+               name.c_str());
+  return kBadUsage;
+}

@@ -1,0 +1,65 @@
+#include <cstdio>
+#include <cstring>
+
+#include "cli/command_options.h"
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "cli/record_text.h"
+#include "gateway/label_check.h"
+
+namespace {
+
+// As the window says it when a search goes unanswered.
+void SayNobodyAnswered(Session& session) {
+  session.Say("Vellora: No module answered the search from " +
+              DottedQuad(NetworkToHostLong(session.Address())) +
+              ". If modules are connected, a firewall on this PC may drop their replies: UDP "
+              "from port 8003 must be allowed in.");
+}
+
+}  // namespace
+
+int SearchCommand(const std::vector<std::string>& words) {
+  CommonOptions common;
+  bool json = false;
+  CommandLine line("vellora-cli search");
+  common.AddTo(line);
+  line.Flag("json", json, "one JSON object per module and line");
+  if (const auto exit = ParseCommand(line, words)) return *exit;
+  if (!line.Positional().empty())
+    return BadUsage(line, "unexpected argument '" + line.Positional()[0] + "'");
+  Started started;
+  if (const auto exit = Start(common, line, started)) return *exit;
+
+  const GatewayList& answered = started.Run->Search(common.Wait());
+  for (int i = 0; i < answered.Count(); ++i)
+    std::printf("%s\n", (json ? RecordJson : RecordLine)(answered.At(i)).c_str());
+  if (answered.Count() == 0) SayNobodyAnswered(*started.Run);
+  return answered.Count() > 0 && !started.Run->RecordFailed() ? kDone : kNotDone;
+}
+
+int VerifyCommand(const std::vector<std::string>& words) {
+  CommonOptions common;
+  CommandLine line("vellora-cli verify", "LABEL");
+  common.AddTo(line);
+  if (const auto exit = ParseCommand(line, words)) return *exit;
+  if (line.Positional().size() != 1) return BadUsage(line, "give the label's MAC, one word");
+  // The label as the window's label check reads it: twelve characters, six hexadecimal numbers.
+  const std::optional<MacAddress> label = LabelCheck::LabelMac(line.Positional()[0]);
+  if (!label)
+    return BadUsage(
+        line, "'" + line.Positional()[0] + "' is not a label's MAC: twelve hexadecimal characters");
+  Started started;
+  if (const auto exit = Start(common, line, started)) return *exit;
+
+  const GatewayList& answered = started.Run->Search(common.Wait());
+  for (int i = 0; i < answered.Count(); ++i) {
+    if (std::memcmp(answered.At(i).Mac, label->data(), label->size()) == 0) {
+      std::printf("MAC is OK! %s\n", RecordLine(answered.At(i)).c_str());
+      return started.Run->RecordFailed() ? kNotDone : kDone;
+    }
+  }
+  started.Run->Say("vellora-cli: no module with the label's MAC " + ColonMac(*label) +
+                   " answered; " + std::to_string(answered.Count()) + " other module(s) did");
+  return kNotDone;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+
+#include "platform/log_file.h"
+#include "platform/posix/poll_event_loop.h"
+#include "platform/posix/posix_socket_layer.h"
+#include "udp/gateway_list.h"
+#include "udp/udp_endpoint.h"
+
+// One run of a command: the event loop, the POSIX sockets, the PC address it works from and the
+// UDP endpoint on it. Messages go to stderr and to the record, when there is one; every request
+// sent goes to the record, as the window's --log keeps it.
+class Session final : private UdpEndpoint::Listener {
+ public:
+  explicit Session(TLogFile* record);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Works from `address` (network order, when given), the first address of `interface` (when
+  // given), or the first address of the PC. False, with the reason said, when there is no such
+  // address.
+  bool ChooseAddress(std::optional<std::uint32_t> address, const std::string& interface);
+  // Opens the endpoint; false, with the reason said, when the socket cannot be made.
+  bool Open();
+  std::uint32_t Address() const { return *Udp.Chosen(); }
+
+  // Sends a search and takes replies for `wait`: at most 20 modules, each with its first reply.
+  const GatewayList& Search(std::chrono::milliseconds wait);
+  // False when the request did not leave (the reason is said).
+  bool Send(std::span<const std::uint8_t> request);
+
+  // A line for stderr and the record.
+  void Say(const std::string& line);
+
+  PollEventLoop& Loop() { return EventLoop; }
+  TSocketLayer& Sockets() { return Layer; }
+  THostInfoManager& HostInfo() { return *Lookups; }
+  TLogFile* Record() const { return File; }
+  // Whether a line could not be written to the record.
+  bool RecordFailed() const { return FileFailed; }
+
+ private:
+  // Takes the endpoint's read notifications.
+  class Notifications final : public TMessageTarget {
+   public:
+    explicit Notifications(Session& owner) : Owner(owner) {}
+    long WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
+
+   private:
+    Session& Owner;
+  };
+
+  void OnUdpMessage(const std::string& line) override { Say(line); }
+  void OnRequestSent(std::uint32_t from, std::span<const std::uint8_t> request) override;
+  void Keep(const std::string& line);
+
+  TLogFile* File;
+  bool FileFailed = false;
+  PollEventLoop EventLoop;
+  PosixSocketLayer Layer{EventLoop};
+  std::unique_ptr<THostInfoManager> Lookups;
+  Notifications Window{*this};
+  UdpEndpoint Udp;
+  GatewayList Gateways;
+};
