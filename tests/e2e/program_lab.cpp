@@ -35,12 +35,16 @@ void ProgramLab::SetUp() {
 }
 
 void ProgramLab::TearDown() {
+  EndProgram();
+  SimA.reset();
+  SimB.reset();
+}
+
+void ProgramLab::EndProgram() {
   Program.reset();
   Sockets.reset();
   Loop.reset();
   Inside.reset();
-  SimA.reset();
-  SimB.reset();
 }
 
 void ProgramLab::StartSimulatorA(const std::vector<std::string>& extra) {

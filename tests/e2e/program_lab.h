@@ -37,6 +37,8 @@ class ProgramLab : public ::testing::Test {
   void StartSimulatorB(const std::vector<std::string>& extra = {});
   // Starts the program inside the PC namespace (or another); its first search leaves at once.
   void StartProgram(const std::string& netns = {});
+  // Closes the program and leaves the PC namespace.
+  void EndProgram();
   // Simulator A with `extra`, then the program, until it lists A's three modules.
   void StartWithModules(const std::vector<std::string>& extra = {});
 

@@ -20,8 +20,9 @@ void CopySettings(const GatewayRecord& from, GatewayRecord& to) {
 
 }  // namespace
 
-GatewayModel::GatewayModel(const std::vector<GatewaySetup>& setups, std::int64_t rebootMs)
-    : rebootMs_(rebootMs) {
+GatewayModel::GatewayModel(const std::vector<GatewaySetup>& setups, std::int64_t rebootMs,
+                           bool readOnly)
+    : rebootMs_(rebootMs), readOnly_(readOnly) {
   gateways_.resize(setups.size());
   for (std::size_t i = 0; i < setups.size(); ++i)
     gateways_[i].Setup = setups[i];
@@ -39,16 +40,17 @@ RequestResult GatewayModel::Handle(const GatewayRequest& request, std::int64_t n
     if (gateway.Rebooting) continue;
     if (request.Command == CmdSetEepromRequest && result.Gateways.empty())
       result.EepromPrevious = gateway.Eeprom[request.EepromAddress];
-    Apply(request, gateway, nowMs);
+    if (!readOnly_) Apply(request, gateway, nowMs);
     result.Gateways.push_back(i);
   }
   if (!named)
     result.Outcome = RequestOutcome::UnknownMac;
   else if (result.Gateways.empty())
     result.Outcome = RequestOutcome::Rebooting;
+  else if (request.Command == CmdSearchRequest)
+    result.Outcome = RequestOutcome::Answered;
   else
-    result.Outcome =
-        request.Command == CmdSearchRequest ? RequestOutcome::Answered : RequestOutcome::Applied;
+    result.Outcome = readOnly_ ? RequestOutcome::Ignored : RequestOutcome::Applied;
   return result;
 }
 

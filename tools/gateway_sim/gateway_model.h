@@ -24,6 +24,7 @@ enum class RequestOutcome {
   Applied,     // a command, carried out by the gateways listed
   UnknownMac,  // no gateway has the MAC named
   Rebooting,   // every gateway meant is rebooting and hears nothing
+  Ignored,     // read-only gateways heard the command and changed nothing
 };
 
 struct RequestResult {
@@ -34,7 +35,9 @@ struct RequestResult {
 
 class GatewayModel {
  public:
-  GatewayModel(const std::vector<GatewaySetup>& setups, std::int64_t rebootMs);
+  // Read-only gateways answer searches and carry out no command, as a write-protected module.
+  GatewayModel(const std::vector<GatewaySetup>& setups, std::int64_t rebootMs,
+               bool readOnly = false);
 
   // Carries out one decoded request at `nowMs`. A search is answered by every running
   // gateway; any other request acts on every running gateway whose MAC it names:
@@ -59,4 +62,5 @@ class GatewayModel {
 
   std::vector<SimGateway> gateways_;
   std::int64_t rebootMs_;
+  bool readOnly_;
 };

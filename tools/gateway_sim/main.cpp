@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   }
 
   PollEventLoop loop;
-  GatewayModel model(options.Gateways, options.RebootMs);
+  GatewayModel model(options.Gateways, options.RebootMs, options.ReadOnly);
   UdpService udp(loop, options, model);
   if (!udp.Open(error)) {
     std::fprintf(stderr, "gateway_sim: UDP: %s\n", error.c_str());

@@ -156,6 +156,7 @@ void BindOptions(CommandLine& line, CommandLineValues& v) {
       .Number("duplicates", o.Faults.Duplicates, 0, 100)
       .Number("seed", o.Faults.Seed, 0, UINT64_MAX)
       .Fraction("reboot-seconds", v.RebootSeconds, 0.0, 3600.0)
+      .Flag("read-only", o.ReadOnly)
       .Flag("log-replies", o.LogReplies)
       .Custom("hostile",
               [&o](std::string_view kinds, std::string& why) {

@@ -56,6 +56,7 @@ struct SimOptions {
   ReplyMode Reply = ReplyMode::Unicast;
   ReplyFaultOptions Faults;
   int RebootMs = 3000;
+  bool ReadOnly = false;
   bool LogReplies = false;
 
   HostileOptions Hostile;

@@ -17,6 +17,8 @@ const char* OutcomeName(RequestOutcome outcome) {
       return "unknown-mac";
     case RequestOutcome::Rebooting:
       return "rebooting";
+    case RequestOutcome::Ignored:
+      return "ignored";
   }
   return "?";
 }

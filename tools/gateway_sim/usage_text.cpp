@@ -31,6 +31,8 @@ Gateways (gateway i counts from 1):
                          commas. Defaults: name sim-gw-i, netmask 255.255.255.0, default
                          gateway and DNS the .1 of the base subnet, port 80, DHCP and proxy
                          off, server and proxy empty.
+  --read-only            gateways answer searches but carry out no command, as a
+                         write-protected module
   MAC: 02:00:00:00:00:01, 02-00-00-00-00-01, "02 00 00 00 00 01" or 020000000001.
 
 Replies:
@@ -94,7 +96,8 @@ quotes with \" \\ and \xNN escapes; every line starts with the local time HH:MM:
               SetConfigRequest dhcp ip mask gw dns name server useproxy proxy port as above;
               SetMacRequest new-mac="M"; SetEepromRequest address=0xHHHH value=0xHH
               previous=0xHH|-
-      O: answered, applied, unknown-mac, rebooting; gateways: the numbers that acted
+      O: answered, applied, unknown-mac, rebooting, ignored (--read-only); gateways: the
+      numbers that heard it
       hex: the bytes read, at most 2048; len: the datagram's full size
   malformed from=ADDR:PORT len=N reason=R [cmd=0xHH length-field=N] hex=BYTES
       R: short-header, first-byte, command, length-field, truncated

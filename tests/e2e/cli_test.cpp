@@ -1,0 +1,279 @@
+// vellora-cli end to end: the program run as a script runs it, in the PC namespace, against the
+// simulated modules. Each command's request is compared with the window's for the same input,
+// each against a simulator fresh from its start.
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "resources/control_ids.h"
+#include "tests/e2e/program_lab.h"
+#include "tests/support/child_run.h"
+
+namespace {
+
+class CliTest : public ProgramLab {
+ protected:
+  void SetUp() override {
+    ProgramLab::SetUp();
+    char name[] = "/tmp/vellora-cli-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(name), nullptr);
+    folder = name;
+  }
+  void TearDown() override {
+    ProgramLab::TearDown();
+    if (!folder.empty()) std::system(("rm -rf " + folder).c_str());
+  }
+
+  ChildResult Cli(std::vector<std::string> args) {
+    args.insert(args.begin(), VELLORA_CLI_PATH);
+    return RunChild(Pc, args);
+  }
+  // The request of `command` that the window sends after `act`, on module 1 of a fresh
+  // simulator A.
+  std::string WindowSends(const std::string& command, const std::function<void()>& act) {
+    StartWithModules();
+    if (HasFatalFailure()) return {};
+    act();
+    const std::string hex = Field(Received(*SimA, command), "hex");
+    EndProgram();
+    SimA.reset();
+    return hex;
+  }
+  // The request of `command` that vellora-cli sends with `args`, to a fresh simulator A.
+  std::string CliSends(const std::string& command, std::vector<std::string> args) {
+    StartSimulatorA();
+    if (HasFatalFailure()) return {};
+    args.insert(args.end(), {"--address", "10.88.1.1", "--wait", "0.3"});
+    const ChildResult run = Cli(args);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    const std::string hex = Field(SimA->TakeLine("rx", {"cmd=" + command}), "hex");
+    SimA.reset();
+    return hex;
+  }
+  void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+  static std::string ReadFile(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+  }
+  static std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+      lines.push_back(line);
+    return lines;
+  }
+
+  std::string folder;
+};
+
+TEST_F(CliTest, EveryCommandSendsTheBytesTheWindowSendsForTheSameInput) {
+  const std::string counter = folder + "/serial";
+  struct Case {
+    const char* Command;
+    std::function<void()> Window;
+    std::vector<std::string> Cli;
+  };
+  const std::vector<Case> cases = {
+      {"SearchRequest", [] {}, {"search"}},
+      {"SetConfigRequest",
+       [&] {
+         Program->Replace(11219, "60");
+         Program->Replace(IdNameEdit, "e2e-name");
+         Program->Replace(IdPortEdit, "8080");
+         Program->Click(IdUseDhcpCheck);
+         Program->Click(IdSetButton);
+       },
+       {"set", "02:00:00:00:00:01", "ip=10.88.1.60", "name=e2e-name", "port=8080", "dhcp=1"}},
+      {"RebootRequest", [&] { Program->Click(IdRebootButton); }, {"reboot", "020000000001"}},
+      {"SetMacRequest",
+       [&] {
+         Program->Click(IdExpandButton);
+         Program->Replace(IdMacEdit6, "99");
+         Program->Click(IdSetMacButton);
+       },
+       {"set-mac", "02-00-00-00-00-01", "02:00:00:00:00:99"}},
+      {"SetEepromRequest",
+       [&] {
+         Program->Click(IdExpandButton);
+         Program->Type(IdEepromAddressEdit, "1F0");
+         Program->Type(IdEepromValueEdit, "a5");
+         Program->Click(IdSetEepromButton);
+       },
+       {"eeprom", "02:00:00:00:00:01", "1F0", "a5"}},
+      {"SetMacRequest",
+       [&] {
+         Program->Click(IdExpandButton);
+         const char* start[] = {"0A", "0B", "0C"};
+         for (int i = 0; i < 3; ++i)
+           Program->Replace(kMacEditIds[i], start[i]);
+         const char* serial[] = {"01", "01", "23", "45"};
+         for (int i = 0; i < 4; ++i)
+           Program->Replace(kSerialEditIds[i], serial[i]);
+         Program->Click(IdSetIncrButton);
+       },
+       {"assign", "02:00:00:00:00:01", "--prefix", "0a:0b:0c", "--serial-file", counter}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Cli[0]);
+    WriteFile(counter, "1012345\n");
+    // The test stands in the PC namespace only while the window runs; the CLI gets there itself.
+    const std::string window = WindowSends(c.Command, c.Window);
+    const std::string cli = CliSends(c.Command, c.Cli);
+    EXPECT_FALSE(window.empty());
+    EXPECT_EQ(cli, window);
+  }
+  EXPECT_EQ(ReadFile(counter), "1012346\n");  // as the window's serial edits go on
+}
+
+TEST_F(CliTest, SearchListsEveryModuleAsLinesOrJsonAndVerifyFindsTheLabelsMac) {
+  StartSimulatorA();
+  const ChildResult lines = Cli({"search", "--address", "10.88.1.1", "--wait", "0.3"});
+  ASSERT_EQ(lines.Status, 0) << lines.Err;
+  ASSERT_EQ(Lines(lines.Out).size(), 3u) << lines.Out;
+  EXPECT_EQ(Lines(lines.Out)[0],
+            "mac=02:00:00:00:00:01 actual=10.88.1.50 ip=10.88.1.50 netmask=255.255.255.0 "
+            "gateway=10.88.1.1 dns=10.88.1.1 dhcp=0 name=\"sim-gw-1\" server=\"\" use-proxy=0 "
+            "proxy=\"\" port=80 serial=1");
+
+  const ChildResult json = Cli({"search", "--json", "--interface", "pa", "--wait", "0.3"});
+  ASSERT_EQ(json.Status, 0) << json.Err;
+  std::set<std::string> macs;
+  for (const std::string& line : Lines(json.Out)) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << line;
+    const QJsonObject module = document.object();
+    macs.insert(module["mac"].toString().toStdString());
+    EXPECT_EQ(module["netmask"].toString(), "255.255.255.0");
+    EXPECT_EQ(module["port"].toInt(), 80);
+    EXPECT_TRUE(module["name"].toString().startsWith("sim-gw-"));
+  }
+  EXPECT_EQ(macs,
+            (std::set<std::string>{"02:00:00:00:00:01", "02:00:00:00:00:02", "02:00:00:00:00:03"}));
+
+  const ChildResult found = Cli({"verify", "020000000002", "--wait", "0.3"});
+  EXPECT_EQ(found.Status, 0) << found.Err;
+  EXPECT_EQ(found.Out.rfind("MAC is OK! mac=02:00:00:00:00:02 ", 0), 0u) << found.Out;
+  const ChildResult missing = Cli({"verify", "0200000000FF", "--wait", "0.3"});
+  EXPECT_EQ(missing.Status, 1);
+  EXPECT_EQ(missing.Out, "");
+  EXPECT_NE(missing.Err.find("no module with the label's MAC 02:00:00:00:00:FF answered; 3 other"),
+            std::string::npos)
+      << missing.Err;
+}
+
+TEST_F(CliTest, RefusalsAndUnknownModulesSendNothingAndSayWhy) {
+  StartSimulatorA();
+  const std::string counter = folder + "/serial";
+  WriteFile(counter, "16777216\n");
+  struct Case {
+    std::vector<std::string> Args;
+    int Status;
+    const char* Says;
+  };
+  const std::vector<Case> cases = {
+      {{"set", "020000000001", "ip=10.88.1.300"}, 1, "Vellora: Set not sent"},
+      {{"set", "020000000001", "netmask=255..255.0"}, 1, "Vellora: Set not sent"},
+      {{"assign", "020000000001", "--prefix", "0A:0B:0C", "--serial-file", counter},
+       1,
+       "Vellora: Set & Incr. not sent, serial number 16777216 is above the largest, 16777215"},
+      {{"reboot", "020000000009"}, 1, "02:00:00:00:00:09"},
+      {{"reboot", "--only"}, 1, "3 modules answered"},
+      {{"eeprom", "020000000001", "1F00", "1"}, 2, "usage: vellora-cli eeprom"},
+      {{"set-mac", "020000000001", "02:00:00:00:00"}, 2, "usage: vellora-cli set-mac"},
+      {{"search", "--address", "10.77.0.1"}, 2, "10.88.1.1"},
+      {{"search", "--interface", "nosuch"}, 2, "nosuch"},
+      {{"verify", "02-00-00-00-00-01"}, 2, "is not a label's MAC: twelve hexadecimal"},
+      {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.Args;
+    args.insert(args.end(), {"--wait", "0.3"});
+    const ChildResult run = Cli(args);
+    EXPECT_EQ(run.Status, c.Status) << c.Args[0] << " " << c.Args[1] << ": " << run.Err;
+    EXPECT_NE(run.Err.find(c.Says), std::string::npos) << run.Err;
+  }
+  EXPECT_EQ(ReadFile(counter), "16777216\n");
+  SimA->Pump(200);
+  for (const char* command : {"SetConfigRequest", "SetMacRequest", "RebootRequest"})
+    EXPECT_EQ(SimA->TakeLine("rx", {std::string("cmd=") + command}, 0), "") << command;
+  SimA.reset();
+
+  // Nobody answers: the same hint as the window's.
+  const ChildResult silent = Cli({"search", "--wait", "0.3"});
+  EXPECT_EQ(silent.Status, 1);
+  EXPECT_NE(silent.Err.find("Vellora: No module answered the search from 10.88.1.1. If modules "
+                            "are connected, a firewall on this PC may drop their replies"),
+            std::string::npos)
+      << silent.Err;
+}
+
+TEST_F(CliTest, TwoAssignLoopsOnOneCounterNeverGiveTheSameMac) {
+  StartSimulatorB();
+  const std::string counter = folder + "/serial";
+  WriteFile(counter, "500\n");
+  // Two stations give MACs at once to the one module on the line, each as fast as it can.
+  const std::string loop = std::string("for i in 1 2 3 4 5 6 7 8; do ") + VELLORA_CLI_PATH +
+                           " assign --only --address 10.88.2.1 --wait 0.2 --prefix 0A:0B:0C "
+                           "--serial-file " +
+                           counter + " || exit 1; done";
+  const std::vector<std::string> shell = {"/bin/sh", "-c", loop};
+  ChildResult first, second;
+  std::thread other([&] { second = RunChild(Pc, shell); });
+  first = RunChild(Pc, shell);
+  other.join();
+  ASSERT_EQ(first.Status, 0) << first.Err;
+  ASSERT_EQ(second.Status, 0) << second.Err;
+
+  std::vector<std::string> given = Lines(first.Out);
+  const std::vector<std::string> more = Lines(second.Out);
+  given.insert(given.end(), more.begin(), more.end());
+  ASSERT_EQ(given.size(), 16u);
+  std::set<std::string> expected;
+  for (int serial = 500; serial < 516; ++serial) {
+    char mac[18];
+    std::snprintf(mac, sizeof mac, "0A:0B:0C:00:%02X:%02X", serial >> 8, serial & 0xFF);
+    expected.insert(mac);
+  }
+  EXPECT_EQ(std::set<std::string>(given.begin(), given.end()), expected);
+  EXPECT_EQ(ReadFile(counter), "516\n");
+  // And the module was told each of them once.
+  std::multiset<std::string> told;
+  for (std::string line; !(line = SimB->TakeLine("rx", {"cmd=SetMacRequest"}, 1000)).empty();)
+    told.insert(Field(line, "new-mac"));
+  EXPECT_EQ(told.size(), 16u);
+  EXPECT_EQ(std::set<std::string>(told.begin(), told.end()).size(), 16u);
+}
+
+TEST_F(CliTest, ListenWritesTheModulesLinesAndConfirmSeesTheNewMac) {
+  StartSimulatorA({"--tcp-mode", "status", "--interval-ms", "50"});
+  const ChildResult listened =
+      Cli({"listen", "02:00:00:00:00:01", "--seconds", "0.6", "--wait", "0.3"});
+  EXPECT_EQ(listened.Status, 0) << listened.Err;
+  const std::vector<std::string> lines = Lines(listened.Out);
+  ASSERT_GE(lines.size(), 3u) << listened.Out;
+  EXPECT_EQ(lines[0].rfind("sim-gw-1 (02 00 00 00 00 01) status line 1,", 0), 0u) << lines[0];
+  EXPECT_NE(listened.Err.find("Vellora: Socket connected"), std::string::npos) << listened.Err;
+
+  const ChildResult confirmed =
+      Cli({"set-mac", "020000000002", "02:00:00:00:00:42", "--confirm", "--wait", "0.3"});
+  EXPECT_EQ(confirmed.Status, 0) << confirmed.Err;
+  EXPECT_NE(confirmed.Err.find("vellora-cli: confirmed mac=02:00:00:00:00:42 "), std::string::npos)
+      << confirmed.Err;
+  // A module that ignores the write is reported, and the command fails.
+  SimA.reset();
+  StartSimulatorA({"--read-only"});
+  const ChildResult ignored = Cli({"set-mac", "020000000002", "02:00:00:00:00:43", "--confirm",
+                                   "--confirm-seconds", "0.6", "--wait", "0.3"});
+  EXPECT_EQ(ignored.Status, 1);
+  EXPECT_NE(ignored.Err.find("the module did not answer with its new MAC within 0.6 s"),
+            std::string::npos)
+      << ignored.Err;
+}
+
+}  // namespace
