@@ -12,7 +12,9 @@ void CommonOptions::AddTo(CommandLine& line) {
       .Text("log", LogPath, 4096,
             {"FILE", "append the requests sent and the messages, with the time, to FILE"})
       .Fraction("wait", WaitSeconds, 0.05, 60,
-                {"SECONDS", "how long to wait for the modules' answers (default 1)"});
+                {"SECONDS",
+                 "how long a search waits for answers (default 1); a search for one "
+                 "module's MAC ends when it answers"});
 }
 
 std::optional<int> ParseCommand(CommandLine& line, const std::vector<std::string>& words) {
@@ -71,7 +73,12 @@ bool ReadModuleName(bool only, std::vector<std::string>& operands, ModuleName& n
 
 std::optional<GatewayRecord> FindModule(Session& session, const ModuleName& name,
                                         std::chrono::milliseconds wait) {
-  const GatewayList& answered = session.Search(wait);
+  // A module named by its MAC is taken as soon as it answers; --only needs the whole wait, to
+  // know that no other module answers.
+  const auto named = [&](const GatewayRecord& record) {
+    return std::memcmp(record.Mac, name.Mac->data(), name.Mac->size()) == 0;
+  };
+  const GatewayList& answered = name.Only ? session.Search(wait) : session.Search(wait, named);
   if (name.Only) {
     if (answered.Count() == 1) return answered.At(0);
     session.Say(answered.Count() == 0 ? "vellora-cli: no module answered the search from " +
@@ -81,8 +88,7 @@ std::optional<GatewayRecord> FindModule(Session& session, const ModuleName& name
     return std::nullopt;
   }
   for (int i = 0; i < answered.Count(); ++i) {
-    if (std::memcmp(answered.At(i).Mac, name.Mac->data(), name.Mac->size()) == 0)
-      return answered.At(i);
+    if (named(answered.At(i))) return answered.At(i);
   }
   session.Say("vellora-cli: " + ColonMac(*name.Mac) + " did not answer the search from " +
               DottedQuad(NetworkToHostLong(session.Address())));

@@ -45,8 +45,9 @@ std::string Help() {
   }
   text +=
       "\nEvery command takes --address A.B.C.D or --interface NAME (without them, the PC's first\n"
-      "address), --wait SECONDS (how long a search waits, default 1) and --log FILE (appends the\n"
-      "requests sent and the messages, with the time). set, set-mac and assign take --confirm.\n"
+      "address), --wait SECONDS (how long a search waits, default 1; a search for one module's\n"
+      "MAC ends when it answers) and --log FILE (appends the requests sent and the messages,\n"
+      "with the time). set, set-mac and assign take --confirm.\n"
       "'vellora-cli COMMAND --help' lists a command's options.\n\n"
       "Results go to stdout, messages to stderr.\n"
       "Exit status: 0 done; 1 not found, did not answer, or refused; 2 bad usage.\n";

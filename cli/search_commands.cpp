@@ -52,9 +52,12 @@ int VerifyCommand(const std::vector<std::string>& words) {
   Started started;
   if (const auto exit = Start(common, line, started)) return *exit;
 
-  const GatewayList& answered = started.Run->Search(common.Wait());
+  const auto labelled = [&](const GatewayRecord& record) {
+    return std::memcmp(record.Mac, label->data(), label->size()) == 0;
+  };
+  const GatewayList& answered = started.Run->Search(common.Wait(), labelled);
   for (int i = 0; i < answered.Count(); ++i) {
-    if (std::memcmp(answered.At(i).Mac, label->data(), label->size()) == 0) {
+    if (labelled(answered.At(i))) {
       std::printf("MAC is OK! %s\n", RecordLine(answered.At(i)).c_str());
       return started.Run->RecordFailed() ? kNotDone : kDone;
     }

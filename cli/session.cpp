@@ -43,9 +43,18 @@ bool Session::Open() {
          Udp.GetState() == UdpState::Ready;
 }
 
-const GatewayList& Session::Search(std::chrono::milliseconds wait) {
+const GatewayList& Session::Search(std::chrono::milliseconds wait,
+                                   const std::function<bool(const GatewayRecord&)>& sought) {
   Gateways.Clear();
-  if (Udp.SendDatagram(BuildSearchRequest())) EventLoop.RunFor(wait);
+  if (!Udp.SendDatagram(BuildSearchRequest())) return Gateways;
+  EventLoop.RunUntil(
+      [&] {
+        for (int i = 0; sought && i < Gateways.Count(); ++i) {
+          if (sought(Gateways.At(i))) return true;
+        }
+        return false;
+      },
+      PollEventLoop::Clock::now() + wait);
   return Gateways;
 }
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -31,7 +32,9 @@ class Session final : private UdpEndpoint::Listener {
   std::uint32_t Address() const { return *Udp.Chosen(); }
 
   // Sends a search and takes replies for `wait`: at most 20 modules, each with its first reply.
-  const GatewayList& Search(std::chrono::milliseconds wait);
+  // With `sought`, stops early once a module it holds for has answered.
+  const GatewayList& Search(std::chrono::milliseconds wait,
+                            const std::function<bool(const GatewayRecord&)>& sought = nullptr);
   // False when the request did not leave (the reason is said).
   bool Send(std::span<const std::uint8_t> request);
 

@@ -62,7 +62,7 @@ int Confirm(Session& session, const Target& target, const char* expected,
   const auto deadline = PollEventLoop::Clock::now() +
                         std::chrono::milliseconds(static_cast<long>(target.ConfirmSeconds * 1000));
   do {
-    const GatewayList& answered = session.Search(target.Common.Wait());
+    const GatewayList& answered = session.Search(target.Common.Wait(), answersWell);
     for (int i = 0; i < answered.Count(); ++i) {
       if (answersWell(answered.At(i))) {
         session.Say("vellora-cli: confirmed " + RecordLine(answered.At(i)));

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,7 +81,9 @@ ChildResult RunChild(const std::string& netns, std::vector<std::string> argv,
     if (p.fd >= 0) close(p.fd);
   }
   int status = 0;
-  waitpid(pid, &status, 0);
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  result.PeakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
   result.Milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   if (!killed && WIFEXITED(status)) result.Status = WEXITSTATUS(status);
   return result;

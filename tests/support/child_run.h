@@ -9,6 +9,7 @@ struct ChildResult {
   int Status = -1;  // the exit status; -1 when it was killed or did not start
   std::string Out, Err;
   double Milliseconds = 0;  // from the start to the end of the process
+  double PeakMiB = 0;       // its largest resident set
 };
 
 // Runs argv[0] with the arguments inside the network namespace (none: this one), with `env`
