@@ -59,6 +59,8 @@ int VerifyCommand(const std::vector<std::string>& words) {
   for (int i = 0; i < answered.Count(); ++i) {
     if (labelled(answered.At(i))) {
       std::printf("MAC is OK! %s\n", RecordLine(answered.At(i)).c_str());
+      started.Run->Note("vellora-cli: verify " + line.Positional()[0] + ": MAC is OK! " +
+                        ColonMac(*label) + " answered");
       return started.Run->RecordFailed() ? kNotDone : kDone;
     }
   }

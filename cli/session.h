@@ -40,6 +40,8 @@ class Session final : private UdpEndpoint::Listener {
 
   // A line for stderr and the record.
   void Say(const std::string& line);
+  // A line for the record only.
+  void Note(const std::string& line) { Keep(line); }
 
   PollEventLoop& Loop() { return EventLoop; }
   TSocketLayer& Sockets() { return Layer; }

@@ -250,6 +250,50 @@ TEST_F(CliTest, TwoAssignLoopsOnOneCounterNeverGiveTheSameMac) {
   EXPECT_EQ(std::set<std::string>(told.begin(), told.end()).size(), 16u);
 }
 
+// The line cycle of the README, as it stands there, against the one module behind pb.
+TEST_F(CliTest, TheReadmesLineCycleGivesTheNextMacWritesTheEepromAndChecksTheLabel) {
+  std::string readme = ReadFile(VELLORA_SOURCE_DIR "/README.md");
+  const std::size_t marker = readme.find("<!-- line-cycle -->\n```sh\n");
+  ASSERT_NE(marker, std::string::npos) << "the README has no line cycle";
+  const std::size_t start = readme.find('\n', readme.find("```sh", marker)) + 1;
+  const std::string script = readme.substr(start, readme.find("```\n", start) - start);
+  WriteFile(folder + "/cycle.sh", script);
+  WriteFile(folder + "/serial", "4660\n");
+  StartSimulatorB();
+
+  const std::string cliFolder =
+      std::string(VELLORA_CLI_PATH).substr(0, std::string(VELLORA_CLI_PATH).rfind('/'));
+  const std::vector<std::string> env = {"PATH=" + cliFolder + ":/usr/sbin:/usr/bin:/sbin:/bin",
+                                        "IFACE=pb", "COUNTER=" + folder + "/serial",
+                                        "LOG=" + folder + "/line.log"};
+  const auto cycle = [&](const std::string& scanned) {
+    return RunChild(Pc, {"/bin/sh", "-c", "echo " + scanned + " | sh " + folder + "/cycle.sh"},
+                    env);
+  };
+  const ChildResult run = cycle("0A0B0C001234");
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(Lines(run.Out).back(), "0A:0B:0C:00:12:34 done");
+  EXPECT_EQ(ReadFile(folder + "/serial"), "4661\n");
+  const std::string eeprom = SimB->TakeLine("rx", {"cmd=SetEepromRequest"});
+  EXPECT_EQ(Field(eeprom, "mac"), "0A 0B 0C 00 12 34") << eeprom;
+  EXPECT_EQ(Field(eeprom, "outcome"), "applied") << eeprom;
+
+  const std::string log = ReadFile(folder + "/line.log");
+  for (const char* step :
+       {"request from=10.88.2.1 command=SetMacRequest target=\"02 00 00 00 20 01\" "
+        "new-mac=\"0A 0B 0C 00 12 34\" serial=4660",
+        "request from=10.88.2.1 command=SetEepromRequest target=\"0A 0B 0C 00 12 34\" "
+        "address=0x01F0 value=0xA5",
+        "vellora-cli: verify 0A0B0C001234: MAC is OK! 0A:0B:0C:00:12:34 answered"})
+    EXPECT_NE(log.find(step), std::string::npos) << step << " not in\n" << log;
+
+  // The next module: a label that is not the module's stops the cycle.
+  const ChildResult wrong = cycle("0A0B0C001299");
+  EXPECT_EQ(wrong.Status, 1);
+  EXPECT_EQ(wrong.Out.find("done"), std::string::npos) << wrong.Out;
+  EXPECT_EQ(ReadFile(folder + "/serial"), "4662\n");
+}
+
 TEST_F(CliTest, ListenWritesTheModulesLinesAndConfirmSeesTheNewMac) {
   StartSimulatorA({"--tcp-mode", "status", "--interval-ms", "50"});
   const ChildResult listened =
