@@ -193,8 +193,8 @@ int Run(const Options& options, SimProcess& simulator, const std::string& gatewa
               static_cast<double>(bytes) / 1048576.0 / seconds,
               static_cast<unsigned long long>(bytes));
   std::printf("  flood lines to list   %10.0f /s\n", floodLines);
-  std::printf("  other lines to list   %10.0f /s  (\"%s\", one per read notification)\n",
-              otherLines, wouldBlock.c_str());
+  std::printf("  datagram reads failed %10.0f /s  (\"%s\", none listed)\n", otherLines,
+              wouldBlock.c_str());
   std::printf("  stream reads          %10.0f /s  (%.0f bytes each)\n",
               static_cast<double>(reads) / seconds,
               reads > 0 ? static_cast<double>(bytes) / static_cast<double>(reads) : 0.0);
