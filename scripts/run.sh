@@ -54,7 +54,7 @@ ip -n "$pc" link set vpc1 up
 ip -n "$gwa" link set vgw0 up
 ip -n "$gwb" link set vgw1 up
 
-sim="$build/tools/gateway_sim/gateway_sim"
+sim="$build/tools/gateway_sim/vellora-gateway-sim"
 ip netns exec "$gwa" "$sim" --interface vgw0 --gateways 3 --ip-base 192.168.100.50 \
   --reply broadcast "${@}" >"$build/simulator-a.log" 2>&1 &
 sim_pids+=($!)
