@@ -58,6 +58,16 @@ class ProgramLab : public ::testing::Test {
   std::unique_ptr<QtProgram> Program;
 };
 
+// Runs the commands when the scope ends, so that a failed test leaves the shared namespaces
+// as it found them.
+struct Restore {
+  std::vector<std::string> Commands;
+  ~Restore() {
+    for (const std::string& command : Commands)
+      Shell(command);
+  }
+};
+
 // Lower-case hexadecimal of bytes, as the simulator prints them.
 template <class Bytes>
 std::string Hex(const Bytes& bytes) {
