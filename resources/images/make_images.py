@@ -34,33 +34,28 @@ def png_chunk(kind, data):
     return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
 
-def write_rgb_png(path, width, height, pixels):
-    rows = bytearray()
-    for y in range(height):
-        rows.append(0)
-        for x in range(width):
-            rows.extend(pixels[y * width + x])
+def write_png(path, width, height, color_type, rows, chunks=()):
+    """rows: the filtered image rows; chunks: (kind, data) to go between IHDR and IDAT."""
     data = b"\x89PNG\r\n\x1a\n"
-    data += png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+    data += png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, color_type, 0, 0, 0))
+    for kind, body in chunks:
+        data += png_chunk(kind, body)
     data += png_chunk(b"IDAT", zlib.compress(bytes(rows), 9))
     data += png_chunk(b"IEND", b"")
     with open(path, "wb") as f:
         f.write(data)
 
 
-def write_rgba_png(path, width, height, pixels, alphas):
+def write_rgb_png(path, width, height, pixels, alphas=None):
+    """24-bit, or 32-bit when alphas (one 0..255 value per pixel) are given."""
     rows = bytearray()
     for y in range(height):
         rows.append(0)
         for x in range(width):
             rows.extend(pixels[y * width + x])
-            rows.append(alphas[y * width + x])
-    data = b"\x89PNG\r\n\x1a\n"
-    data += png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
-    data += png_chunk(b"IDAT", zlib.compress(bytes(rows), 9))
-    data += png_chunk(b"IEND", b"")
-    with open(path, "wb") as f:
-        f.write(data)
+            if alphas is not None:
+                rows.append(alphas[y * width + x])
+    write_png(path, width, height, 2 if alphas is None else 6, rows)
 
 
 def write_indexed_png(path, width, height, indices, palette, transparent_index):
@@ -70,14 +65,7 @@ def write_indexed_png(path, width, height, indices, palette, transparent_index):
         rows.extend(indices[y * width:(y + 1) * width])
     plte = b"".join(bytes(c) for c in palette)
     trns = bytes(255 if i != transparent_index else 0 for i in range(len(palette)))
-    data = b"\x89PNG\r\n\x1a\n"
-    data += png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 3, 0, 0, 0))
-    data += png_chunk(b"PLTE", plte)
-    data += png_chunk(b"tRNS", trns)
-    data += png_chunk(b"IDAT", zlib.compress(bytes(rows), 9))
-    data += png_chunk(b"IEND", b"")
-    with open(path, "wb") as f:
-        f.write(data)
+    write_png(path, width, height, 3, rows, [(b"PLTE", plte), (b"tRNS", trns)])
 
 
 # --- Canvas with coverage-based drawing ----------------------------------------------------
@@ -316,8 +304,8 @@ def main():
                       PALETTE16 + [(0, 0, 0)], 16)
     for size in APP_ICON_SIZES:
         icon, alphas = make_app_icon(size)
-        write_rgba_png(os.path.join(HERE, "app_icon_%d.png" % size), size, size, to_bytes(icon),
-                       alphas)
+        write_rgb_png(os.path.join(HERE, "app_icon_%d.png" % size), size, size, to_bytes(icon),
+                      alphas)
 
 
 if __name__ == "__main__":
