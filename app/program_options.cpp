@@ -28,7 +28,11 @@ std::optional<int> ReadProgramOptions(int argc, char** argv, ProgramOptions& opt
       "Finds Ethernet gateway modules on one network interface of this PC, shows and changes "
       "their settings, gives them MAC addresses and serial numbers, writes EEPROM bytes, checks "
       "the MAC on a module's label and shows the text a module sends on its TCP port 80."));
-  const QCommandLineOption help = parser.addHelpOption();
+  // Not Qt's help option: it brings --help-all, a help for Qt's own options, which the program
+  // does not take; left unhandled, --help-all would open the window and search.
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                QStringLiteral("Displays help on commandline options."));
+  parser.addOption(help);
   const QCommandLineOption version = parser.addVersionOption();
   const QCommandLineOption address(
       QStringLiteral("address"),

@@ -12,9 +12,7 @@ void CommonOptions::AddTo(CommandLine& line) {
       .Text("log", LogPath, 4096,
             {"FILE", "append the requests sent and the messages, with the time, to FILE"})
       .Fraction("wait", WaitSeconds, 0.05, 60,
-                {"SECONDS",
-                 "how long a search waits for answers (default 1); a search for one "
-                 "module's MAC ends when it answers"});
+                {"SECONDS", "how long a search waits (default 1; less once a MAC named answers)"});
 }
 
 std::optional<int> ParseCommand(CommandLine& line, const std::vector<std::string>& words) {

@@ -48,7 +48,8 @@ std::string Help() {
       "address), --wait SECONDS (how long a search waits, default 1; a search for one module's\n"
       "MAC ends when it answers) and --log FILE (appends the requests sent and the messages,\n"
       "with the time). set, set-mac and assign take --confirm.\n"
-      "'vellora-cli COMMAND --help' lists a command's options.\n\n"
+      "'vellora-cli COMMAND --help' lists a command's options, 'vellora-cli --version' the\n"
+      "version.\n\n"
       "Results go to stdout, messages to stderr.\n"
       "Exit status: 0 done; 1 not found, did not answer, or refused; 2 bad usage.\n";
   return text;

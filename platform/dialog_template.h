@@ -52,6 +52,13 @@ struct DialogControl {
   int BitmapId;  // pictures only
 };
 
+// What a screen reader calls a control whose caption is painted beside it rather than tied to
+// it (edits, drop-down lists, list boxes), or whose own text says too little.
+struct ControlName {
+  int Id;
+  const char* Name;  // Windows-1252 bytes
+};
+
 struct DialogTemplate {
   int Id;
   const char* FontName;
@@ -59,6 +66,7 @@ struct DialogTemplate {
   int Width, Height;
   const char* Caption;
   std::span<const DialogControl> Controls;  // in template (creation and tab) order
+  std::span<const ControlName> AccessibleNames;
 };
 
 struct TRect {

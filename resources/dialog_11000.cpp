@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "resources/control_names.h"
+
 namespace {
 
 using enum ControlKind;
@@ -129,6 +131,7 @@ const DialogTemplate& MainDialogTemplate() {
                                         306,
                                         465,
                                         "Vellora",
-                                        std::span<const DialogControl>(kControls)};
+                                        std::span<const DialogControl>(kControls),
+                                        MainDialogControlNames()};
   return kTemplate;
 }

@@ -1,15 +1,35 @@
 #!/usr/bin/env bash
-# Installs with apt-get whatever the build, the program and the tests need and is missing.
-# Safe to run again: installed packages are skipped.
+# Installs with apt-get what is missing for one use of the clone. Safe to run again:
+# installed packages are skipped.
+#
+#   scripts/install-deps.sh            everything scripts/test.sh (and so CI) needs: the build,
+#                                      the tests, sanitizers, fuzzing, benchmarks, the package
+#   scripts/install-deps.sh --demo     what scripts/run.sh needs: the program and the
+#                                      simulator, their fonts, network namespaces
+#   scripts/install-deps.sh --package  what building the program and its .deb needs
 set -euo pipefail
 
-packages=(
-  g++ cmake ninja-build pkg-config
-  clang libclang-rt-14-dev clang-format clang-tidy
-  qt6-base-dev libgl-dev libxkbcommon-dev fonts-dejavu-core
-  libgtest-dev libgmock-dev libbenchmark-dev
-  iproute2 procps nftables
-)
+# The program needs only a compiler, CMake and Qt; its window is laid out for DejaVu Sans.
+program=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libxkbcommon-dev
+  fonts-dejavu-core)
+# cpack's DEB generator finds the libraries with file and dpkg-shlibdeps.
+package=(dpkg-dev file)
+
+case ${1:-} in
+  --demo) packages=("${program[@]}" iproute2) ;;
+  --package) packages=("${program[@]}" "${package[@]}") ;;
+  "")
+    packages=("${program[@]}" "${package[@]}"
+      clang libclang-rt-14-dev clang-format clang-tidy
+      libgtest-dev libgmock-dev libbenchmark-dev
+      iproute2 procps nftables ufw
+      lintian appstream desktop-file-utils)
+    ;;
+  *)
+    echo "usage: $0 [--demo | --package]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do
@@ -24,6 +44,10 @@ fi
 
 sudo=()
 if [[ $(id -u) -ne 0 ]]; then
+  if ! command -v sudo >/dev/null; then
+    echo "Missing packages: ${missing[*]}; install them as root (there is no sudo)." >&2
+    exit 1
+  fi
   sudo=(sudo)
 fi
 echo "Installing: ${missing[*]}"

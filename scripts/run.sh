@@ -5,30 +5,48 @@
 # it gets a network namespace of its own with two interfaces, each joined by a veth pair to a
 # namespace where the gateway simulator plays modules:
 #
-#   vellora-pc  vpc0 192.168.100.1/24  <->  vgw0 in vellora-gwa: three modules
-#                                           (192.168.100.50..52, TCP port 80)
-#               vpc1 10.20.0.1/24      <->  vgw1 in vellora-gwb: one module (10.20.0.50)
+#   vellora-pc-ID  vpc0 192.168.100.1/24  <->  vgw0 in vellora-gwa-ID: three modules
+#                                              (192.168.100.50..52, TCP port 80)
+#                  vpc1 10.20.0.1/24      <->  vgw1 in vellora-gwb-ID: one module (10.20.0.50)
 #
-# Everything is removed again when the program closes. Needs root for the namespaces (the
-# script asks sudo for it); the window itself runs as the calling user.
+# ID is the process id of the script's root part, so copies run side by side; everything a
+# copy made is removed when its window closes, and what a killed copy left is removed by the
+# next one. Root is needed for the namespaces only (the script asks sudo for it when run by a
+# user): the build runs as the owner of the clone and the window as the calling user.
 #
 #   scripts/run.sh [simulator options for the three modules...]
 #   e.g. scripts/run.sh --reply unicast --tcp-mode flood --rate 200
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+build=build/run
+owner=$(stat -c %U .)
+as_owner=()
+if [[ $(id -u) -eq 0 && $owner != root ]]; then
+  as_owner=(runuser -u "$owner" --)  # no root-owned files in a user's clone
+fi
+
+scripts/install-deps.sh --demo
+"${as_owner[@]}" cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVELLORA_TESTS=OFF -DVELLORA_BENCH=OFF >/dev/null
+"${as_owner[@]}" cmake --build "$build" --target vellora vellora-cli gateway_sim
+
 if [[ $(id -u) -ne 0 ]]; then
+  if ! command -v sudo >/dev/null; then
+    echo "The network namespaces need root: run $0 as root." >&2
+    exit 1
+  fi
   exec sudo --preserve-env=DISPLAY,WAYLAND_DISPLAY,XDG_RUNTIME_DIR \
     XAUTHORITY="${XAUTHORITY:-$HOME/.Xauthority}" "$0" "$@"
 fi
 
-scripts/install-deps.sh
-build=build/run
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELLORA_TESTS=OFF -DVELLORA_BENCH=OFF >/dev/null
-cmake --build "$build" --target vellora gateway_sim
+# What copies that are gone left behind.
+for ns in $(ip netns list | awk '{print $1}' | grep -E '^vellora-(pc|gwa|gwb)-[0-9]+$' || true); do
+  kill -0 "${ns##*-}" 2>/dev/null || ip netns del "$ns" 2>/dev/null || true
+done
 
-pc=vellora-pc gwa=vellora-gwa gwb=vellora-gwb
+id=$$
+pc=vellora-pc-$id gwa=vellora-gwa-$id gwb=vellora-gwb-$id
 sim_pids=()
 cleanup() {
   for pid in "${sim_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -36,7 +54,6 @@ cleanup() {
   for ns in "$pc" "$gwa" "$gwb"; do ip netns del "$ns" 2>/dev/null || true; done
 }
 trap cleanup EXIT
-cleanup  # what an interrupted earlier run may have left
 
 for ns in "$pc" "$gwa" "$gwb"; do
   ip netns add "$ns"
@@ -54,14 +71,18 @@ ip -n "$pc" link set vpc1 up
 ip -n "$gwa" link set vgw0 up
 ip -n "$gwb" link set vgw1 up
 
-sim="$build/tools/gateway_sim/gateway_sim"
+sim="$build/tools/gateway_sim/vellora-gateway-sim"
+log_a="$build/simulator-a-$id.log" log_b="$build/simulator-b-$id.log"
+"${as_owner[@]}" touch "$log_a" "$log_b"  # made by the owner, only written by root
 ip netns exec "$gwa" "$sim" --interface vgw0 --gateways 3 --ip-base 192.168.100.50 \
-  --reply broadcast "${@}" >"$build/simulator-a.log" 2>&1 &
+  --reply broadcast "${@}" >"$log_a" 2>&1 &
 sim_pids+=($!)
 ip netns exec "$gwb" "$sim" --interface vgw1 --gateways 1 --ip-base 10.20.0.50 \
-  --mac-base 02:00:00:00:20:01 >"$build/simulator-b.log" 2>&1 &
+  --mac-base 02:00:00:00:20:01 >"$log_b" 2>&1 &
 sim_pids+=($!)
-echo "Simulated modules: $build/simulator-a.log and $build/simulator-b.log show what they receive."
+echo "Simulated modules: $log_a and $log_b show what they receive."
+echo "vellora-cli on them, while the window is open:" \
+  "sudo ip netns exec $pc env PATH=\"$PWD/$build/cli:\$PATH\" vellora-cli search"
 
 if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
   echo "No display found: the window runs offscreen. Stop it with Ctrl+C."

@@ -2,7 +2,8 @@
 # Builds everything and runs every test: unit, widgets (offscreen), net (loopback), e2e
 # (network namespaces, needs root), the unit, widget and net tests again under AddressSanitizer
 # and UndefinedBehaviorSanitizer, and a short run of each fuzzer. Checks the formatting and the
-# naming rules of the logic first.
+# naming rules of the logic first. Makes the .deb and checks it without installing it: its
+# contents, lintian (errors fail), the metainfo and menu entry, and the program it unpacks to.
 #
 #   VELLORA_FUZZ_SECONDS   seconds per fuzzer (default 60, 0 skips fuzzing)
 #   VELLORA_BUILD_ROOT     where the build trees go (default ./build)
@@ -33,6 +34,20 @@ ctest --test-dir "$root/ci" -L 'unit|widgets|net' -j "$jobs" --output-on-failure
 
 step "End-to-end tests in network namespaces"
 ctest --test-dir "$root/ci" -L e2e --output-on-failure
+
+step "Debian package"
+rm -f "$root"/ci/vellora_*.deb
+(cd "$root/ci" && cpack -G DEB)
+deb=$(echo "$root"/ci/vellora_*.deb)
+dpkg-deb --info "$deb"
+dpkg-deb --contents "$deb"
+lintian --fail-on error --display-info "$deb"
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg -x "$deb" "$unpacked"
+appstreamcli validate --no-net "$unpacked"/usr/share/metainfo/*.metainfo.xml
+desktop-file-validate "$unpacked"/usr/share/applications/vellora.desktop
+"$unpacked"/usr/bin/vellora --version
 
 step "Unit, widget and loopback tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B "$root/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELLORA_WERROR=ON \

@@ -130,5 +130,11 @@ DialogControls BuildDialogControls(QWidget& dialog, const DialogTemplate& dialog
     Connect(widget, control->Kind, control->Id, notify);
     if (control->Id != -1) controls.emplace(control->Id, DialogControlEntry{control->Kind, widget});
   }
+  // Names for assistive technology only: nothing on screen changes.
+  for (const ControlName& name : dialogTemplate.AccessibleNames) {
+    const auto found = controls.find(name.Id);
+    if (found != controls.end())
+      found->second.Widget->setAccessibleName(FromWindows1252(name.Name));
+  }
   return controls;
 }

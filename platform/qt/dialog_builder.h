@@ -26,6 +26,7 @@ QRect ControlRect(const DialogControl& control, DialogBaseUnits units);
 
 // Creates every control of the template as a child of the dialog widget, in the template's
 // order, which is also the tab order: edits, buttons, check boxes, drop-down lists and list
-// boxes take the focus, the other kinds never do. The dialog widget must have its font.
+// boxes take the focus, the other kinds never do. Each control named in the template's
+// accessible names gets that name. The dialog widget must have its font.
 DialogControls BuildDialogControls(QWidget& dialog, const DialogTemplate& dialogTemplate,
                                    DialogBaseUnits units, const CommandSink& notify);

@@ -7,6 +7,8 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "platform/qt/drop_down_list_accessible.h"
+
 namespace {
 
 // The style's own opened list covers the closed one and grows with the entries; this one
@@ -37,6 +39,7 @@ DropDownList::DropDownList(QWidget* parent) : QComboBox(parent) {
   setInsertPolicy(QComboBox::InsertAtBottom);
   setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   setStyle(SharedListBelowStyle());
+  InstallDropDownListAccessibility();
 }
 
 int DropDownList::AddEntry(const QString& text) {

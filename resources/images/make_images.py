@@ -4,6 +4,8 @@
   icon_11300.png        32 x 32, the window icon: palette of the 16 classic colours
   banner_11228.png      988 x 90, 24-bit: the Vellora emblem and name on a sky-blue strip
   background_12262.png  980 x 90, 24-bit: the same sky with clouds at its right end
+  app_icon_N.png        N x N for N = 16 ... 256, 32-bit: the emblem of the banner, for the
+                        desktop's menus and task bars (installed as hicolor icons)
 
 Only the standard library is used (zlib for the PNG stream). Shapes are drawn with
 4 x 4 supersampling; the icon is then reduced to its palette without dithering.
@@ -32,18 +34,28 @@ def png_chunk(kind, data):
     return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
 
-def write_rgb_png(path, width, height, pixels):
+def write_png(path, width, height, color_type, rows, chunks=()):
+    """rows: the filtered image rows; chunks: (kind, data) to go between IHDR and IDAT."""
+    data = b"\x89PNG\r\n\x1a\n"
+    data += png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, color_type, 0, 0, 0))
+    for kind, body in chunks:
+        data += png_chunk(kind, body)
+    data += png_chunk(b"IDAT", zlib.compress(bytes(rows), 9))
+    data += png_chunk(b"IEND", b"")
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def write_rgb_png(path, width, height, pixels, alphas=None):
+    """24-bit, or 32-bit when alphas (one 0..255 value per pixel) are given."""
     rows = bytearray()
     for y in range(height):
         rows.append(0)
         for x in range(width):
             rows.extend(pixels[y * width + x])
-    data = b"\x89PNG\r\n\x1a\n"
-    data += png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-    data += png_chunk(b"IDAT", zlib.compress(bytes(rows), 9))
-    data += png_chunk(b"IEND", b"")
-    with open(path, "wb") as f:
-        f.write(data)
+            if alphas is not None:
+                rows.append(alphas[y * width + x])
+    write_png(path, width, height, 2 if alphas is None else 6, rows)
 
 
 def write_indexed_png(path, width, height, indices, palette, transparent_index):
@@ -53,14 +65,7 @@ def write_indexed_png(path, width, height, indices, palette, transparent_index):
         rows.extend(indices[y * width:(y + 1) * width])
     plte = b"".join(bytes(c) for c in palette)
     trns = bytes(255 if i != transparent_index else 0 for i in range(len(palette)))
-    data = b"\x89PNG\r\n\x1a\n"
-    data += png_chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 3, 0, 0, 0))
-    data += png_chunk(b"PLTE", plte)
-    data += png_chunk(b"tRNS", trns)
-    data += png_chunk(b"IDAT", zlib.compress(bytes(rows), 9))
-    data += png_chunk(b"IEND", b"")
-    with open(path, "wb") as f:
-        f.write(data)
+    write_png(path, width, height, 3, rows, [(b"PLTE", plte), (b"tRNS", trns)])
 
 
 # --- Canvas with coverage-based drawing ----------------------------------------------------
@@ -269,6 +274,22 @@ def make_icon():
     return indices
 
 
+APP_ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+
+
+def make_app_icon(size):
+    """The banner's emblem filling the icon but for a small margin; outside the rounded tile
+    the icon is transparent, its edge partly so."""
+    margin = size / 32.0
+    tile = size - 2 * margin
+    canvas = Canvas(size, size, NAVY)
+    emblem(canvas, margin, margin, tile, max(1.2, tile * 0.09), max(1.0, tile * 0.076))
+    mask = Canvas(size, size, (0, 0, 0))
+    mask.rounded_rect(margin, margin, size - margin, size - margin, tile * 0.2, WHITE)
+    alphas = [max(0, min(255, int(round(m[0])))) for m in mask.px]
+    return canvas, alphas
+
+
 def to_bytes(canvas):
     return [bytes(max(0, min(255, int(round(v)))) for v in p) for p in canvas.px]
 
@@ -281,6 +302,10 @@ def main():
                   to_bytes(background))
     write_indexed_png(os.path.join(HERE, "icon_11300.png"), 32, 32, make_icon(),
                       PALETTE16 + [(0, 0, 0)], 16)
+    for size in APP_ICON_SIZES:
+        icon, alphas = make_app_icon(size)
+        write_rgb_png(os.path.join(HERE, "app_icon_%d.png" % size), size, size, to_bytes(icon),
+                      alphas)
 
 
 if __name__ == "__main__":

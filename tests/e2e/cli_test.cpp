@@ -252,11 +252,10 @@ TEST_F(CliTest, TwoAssignLoopsOnOneCounterNeverGiveTheSameMac) {
 
 // The line cycle of the README, as it stands there, against the one module behind pb.
 TEST_F(CliTest, TheReadmesLineCycleGivesTheNextMacWritesTheEepromAndChecksTheLabel) {
-  std::string readme = ReadFile(VELLORA_SOURCE_DIR "/README.md");
-  const std::size_t marker = readme.find("<!-- line-cycle -->\n```sh\n");
-  ASSERT_NE(marker, std::string::npos) << "the README has no line cycle";
-  const std::size_t start = readme.find('\n', readme.find("```sh", marker)) + 1;
-  const std::string script = readme.substr(start, readme.find("```\n", start) - start);
+  std::string script;
+  for (const std::string& line : ReadmeBlock("line-cycle"))
+    script += line + "\n";
+  ASSERT_FALSE(script.empty()) << "the README has no line cycle";
   WriteFile(folder + "/cycle.sh", script);
   WriteFile(folder + "/serial", "4660\n");
   StartSimulatorB();

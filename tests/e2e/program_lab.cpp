@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <fstream>
+
 #include "resources/control_ids.h"
 
 std::unique_ptr<NamespaceLab> ProgramLab::Lab;
@@ -103,4 +105,19 @@ std::string ProgramLab::Field(const std::string& line, const std::string& key) {
     return line.substr(start + 1, line.find('"', start + 1) - start - 1);
   }
   return line.substr(start, line.find(' ', start) - start);
+}
+
+std::vector<std::string> ReadmeBlock(const std::string& tag) {
+  std::ifstream readme(VELLORA_README);
+  std::vector<std::string> lines;
+  bool inside = false;
+  for (std::string line; std::getline(readme, line);) {
+    if (!inside) {
+      inside = line == "```sh " + tag;
+      continue;
+    }
+    if (line.starts_with("```")) break;
+    lines.push_back(line);
+  }
+  return lines;
 }

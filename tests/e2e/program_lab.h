@@ -60,6 +60,19 @@ class ProgramLab : public ::testing::Test {
   std::unique_ptr<QtProgram> Program;
 };
 
+// Runs the commands when the scope ends, so that a failed test leaves the shared namespaces
+// as it found them.
+struct Restore {
+  std::vector<std::string> Commands;
+  ~Restore() {
+    for (const std::string& command : Commands)
+      Shell(command);
+  }
+};
+
+// The lines of the README's block "```sh TAG" (the README the tests were built with).
+std::vector<std::string> ReadmeBlock(const std::string& tag);
+
 // Lower-case hexadecimal of bytes, as the simulator prints them.
 template <class Bytes>
 std::string Hex(const Bytes& bytes) {

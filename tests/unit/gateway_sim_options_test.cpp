@@ -11,7 +11,7 @@
 namespace {
 
 bool Parse(std::vector<const char*> words, SimOptions& options, std::string& error) {
-  words.insert(words.begin(), "gateway_sim");
+  words.insert(words.begin(), "vellora-gateway-sim");
   return ParseOptions(static_cast<int>(words.size()), words.data(), options, error);
 }
 

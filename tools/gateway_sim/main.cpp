@@ -1,4 +1,4 @@
-// gateway_sim: simulated Ethernet gateway modules for tests, demos and operator training.
+// vellora-gateway-sim: simulated Ethernet gateway modules for tests, demos and operator training.
 // One thread, one event loop: the UDP service, the TCP line server, reboot ends, the stop
 // signals and the optional run time all wake it through their descriptors or timers.
 #include <chrono>
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
   SimOptions options;
   std::string error;
   if (!ParseOptions(argc, argv, options, error)) {
-    std::fprintf(stderr, "gateway_sim: %s\n", error.c_str());
+    std::fprintf(stderr, "%s: %s\n", kProgramName, error.c_str());
     return 2;
   }
   if (options.Help) {
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);  // a client that went away must not end the simulator
   StopSignals stopSignals;
   if (!stopSignals.Open(error)) {
-    std::fprintf(stderr, "gateway_sim: %s\n", error.c_str());
+    std::fprintf(stderr, "%s: %s\n", kProgramName, error.c_str());
     return 1;
   }
 
@@ -62,14 +62,14 @@ int main(int argc, char** argv) {
   GatewayModel model(options.Gateways, options.RebootMs, options.ReadOnly);
   UdpService udp(loop, options, model);
   if (!udp.Open(error)) {
-    std::fprintf(stderr, "gateway_sim: UDP: %s\n", error.c_str());
+    std::fprintf(stderr, "%s: UDP: %s\n", kProgramName, error.c_str());
     return 1;
   }
   std::unique_ptr<TcpLineServer> tcp;
   if (options.TcpEnabled) {
     tcp = std::make_unique<TcpLineServer>(loop, options.Tcp, model);
     if (!tcp->Open(options.TcpBindIp, options.TcpPort, options.Interface, error)) {
-      std::fprintf(stderr, "gateway_sim: TCP: %s\n", error.c_str());
+      std::fprintf(stderr, "%s: TCP: %s\n", kProgramName, error.c_str());
       return 1;
     }
   }

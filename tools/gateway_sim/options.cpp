@@ -184,7 +184,7 @@ void BindOptions(CommandLine& line, CommandLineValues& v) {
 
 bool ParseOptions(int argc, const char* const* argv, SimOptions& out, std::string& error) {
   CommandLineValues v;
-  CommandLine line("gateway_sim");
+  CommandLine line(kProgramName);
   BindOptions(line, v);
   if (!line.Parse(argc, argv)) {
     error = line.Error();
@@ -227,7 +227,7 @@ bool ParseOptions(int argc, const char* const* argv, SimOptions& out, std::strin
 
 std::vector<std::string> UsageTextMismatches() {
   CommandLineValues v;
-  CommandLine line("gateway_sim");
+  CommandLine line(kProgramName);
   BindOptions(line, v);
   return line.HelpMismatches(kUsageText);
 }

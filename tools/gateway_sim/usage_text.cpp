@@ -1,7 +1,7 @@
 #include "tools/gateway_sim/usage_text.h"
 
 const char kUsageText[] =
-    R"(Usage: gateway_sim [options]
+    R"(Usage: vellora-gateway-sim [options]
 
 Simulates Ethernet gateway modules: answers searches on UDP, applies the set-config,
 reboot, set-MAC and set-EEPROM requests addressed to its gateways by MAC, and serves CR LF
