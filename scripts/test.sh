@@ -48,6 +48,7 @@ dpkg -x "$deb" "$unpacked"
 appstreamcli validate --no-net "$unpacked"/usr/share/metainfo/*.metainfo.xml
 desktop-file-validate "$unpacked"/usr/share/applications/vellora.desktop
 "$unpacked"/usr/bin/vellora --version
+"$unpacked"/usr/bin/vellora-cli --version
 
 step "Unit, widget and loopback tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B "$root/asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELLORA_WERROR=ON \
