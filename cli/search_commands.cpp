@@ -6,15 +6,13 @@
 #include "cli/exit_codes.h"
 #include "cli/record_text.h"
 #include "gateway/label_check.h"
+#include "udp/search_wait.h"
 
 namespace {
 
 // As the window says it when a search goes unanswered.
 void SayNobodyAnswered(Session& session) {
-  session.Say("Vellora: No module answered the search from " +
-              DottedQuad(NetworkToHostLong(session.Address())) +
-              ". If modules are connected, a firewall on this PC may drop their replies: UDP "
-              "from port 8003 must be allowed in.");
+  session.Say(SearchWait::NoAnswerLine(session.Address()));
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ long Session::Notifications::WindowProc(unsigned message, std::uintptr_t, std::i
   const unsigned error = HighWord(static_cast<std::uint64_t>(lParam));
   if (event != FD_READ) return 1;
   if (error != 0) {
-    Owner.Say(Format("Vellora: TCP/IP Error while reading (Winsock:%5u)", error));
+    Owner.Say(UdpEndpoint::ReadErrorLine(error));
     return 1;
   }
   if (const std::optional<ParsedReply> reply = Owner.Udp.ReceiveReply())

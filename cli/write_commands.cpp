@@ -12,6 +12,7 @@
 #include "cli/serial_counter.h"
 #include "cli/settings_words.h"
 #include "gateway/production_commands.h"
+#include "gateway/serial_number.h"
 #include "gateway/settings_commands.h"
 #include "protocol/messages.h"
 
@@ -210,19 +211,12 @@ int AssignCommand(const std::vector<std::string>& words) {
     std::string error;
     // The file's number is given and the next one written back under the lock, before the
     // request leaves; a refused number leaves the file as it was.
-    const bool counted = SerialCounter(counterPath)
-                             .Advance(
-                                 [&](std::uint64_t number) -> std::optional<std::uint64_t> {
-                                   const std::array<std::string, 4> pairs = {
-                                       std::to_string(number / 1000000),
-                                       Format("%02u", static_cast<unsigned>(number / 10000 % 100)),
-                                       Format("%02u", static_cast<unsigned>(number / 100 % 100)),
-                                       Format("%02u", static_cast<unsigned>(number % 100))};
-                                   outcome = SetAndIncrCommand(module, start, pairs);
-                                   if (outcome.Command.Refused) return std::nullopt;
-                                   return number + 1;
-                                 },
-                                 error);
+    const auto give = [&](std::uint64_t number) -> std::optional<std::uint64_t> {
+      outcome = SetAndIncrCommand(module, start, SerialNumber::FromValue(number).Pairs());
+      if (outcome.Command.Refused) return std::nullopt;
+      return number + 1;
+    };
+    const bool counted = SerialCounter(counterPath).Advance(give, error);
     if (!counted) {
       session.Say("vellora-cli: " + error);
       return kNotDone;

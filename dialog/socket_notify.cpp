@@ -9,7 +9,7 @@ long Vellora::EvSocketNotify(std::uintptr_t, std::intptr_t lParam) {
   // stream second, whichever socket it came from.
   if (event == FD_READ) {
     if (error != 0) {
-      AddDebugLine(Format("Vellora: TCP/IP Error while reading (Winsock:%5u)", error).c_str());
+      AddDebugLine(UdpEndpoint::ReadErrorLine(error).c_str());
       return 1;
     }
     ReceiveGatewayReply();

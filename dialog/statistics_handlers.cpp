@@ -16,11 +16,7 @@ void Vellora::EvTimer(unsigned timerId) {
   Ws().SetDlgItemText(IdSendTotal, std::to_string(shown.Totals.BytesSent));
 
   if (SearchWaiting.Tick()) {
-    AddDebugLine(("Vellora: No module answered the search from " +
-                  DottedQuad(NetworkToHostLong(Udp.Chosen().value_or(0))) +
-                  ". If modules are connected, a firewall on this PC may drop their replies: UDP "
-                  "from port 8003 must be allowed in.")
-                     .c_str());
+    AddDebugLine(SearchWait::NoAnswerLine(Udp.Chosen().value_or(0)).c_str());
   }
   if (Ws().IsDlgButtonChecked(IdVerifyMacCheck)) VerifyLabelMac();
 

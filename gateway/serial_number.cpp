@@ -19,5 +19,7 @@ std::array<std::string, 4> SerialNumber::Pairs() const {
   char digits[24];
   std::snprintf(digits, sizeof digits, "%08llu", static_cast<unsigned long long>(Number));
   const std::string text(digits);
-  return {text.substr(0, 2), text.substr(2, 2), text.substr(4, 2), text.substr(6, 2)};
+  const std::size_t first = text.size() - 6;
+  return {text.substr(0, first), text.substr(first, 2), text.substr(first + 2, 2),
+          text.substr(first + 4, 2)};
 }

@@ -13,6 +13,7 @@ class SerialNumber {
 
   // d1 d2 d3 d4 read as d1·1000000 + d2·10000 + d3·100 + d4.
   static SerialNumber FromPairs(const std::array<std::uint32_t, 4>& pairs);
+  static SerialNumber FromValue(std::uint64_t number) { return SerialNumber(number); }
 
   std::uint64_t Value() const { return Number; }
   // Whether the number fits the three MAC bytes. A number beyond them is never cut to fit:
@@ -23,7 +24,8 @@ class SerialNumber {
   // The number after this one. After the largest it is one that cannot be given, so the
   // largest is never given twice.
   SerialNumber Next() const { return SerialNumber(Number + 1); }
-  // Eight digits with leading zeros, cut into the four pairs the edits show.
+  // Eight digits with leading zeros, cut into the four pairs the edits show; a number of more
+  // digits gives them all to the first.
   std::array<std::string, 4> Pairs() const;
 
  private:

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 // The wait for the first reply to a search, counted in ticks of the one-second timer. A
 // search that nobody answers is worth one line: a host firewall that lets in only answers to
 // the PC's own connections drops every reply, and an empty list alone does not say so.
@@ -9,6 +12,8 @@ class SearchWait {
 
   void Started() { Ticks = 0; }
   void Stopped() { Ticks = -1; }
+  // The line that says so, for a search from `pcAddress` (network order).
+  static std::string NoAnswerLine(std::uint32_t pcAddress);
   // True once, at the tick that ends a wait without any reply.
   bool Tick() {
     if (Ticks < 0 || ++Ticks < kTicks) return false;

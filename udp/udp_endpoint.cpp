@@ -119,3 +119,7 @@ std::optional<ParsedReply> UdpEndpoint::ReceiveReply() {
     return std::nullopt;
   return reply;
 }
+
+std::string UdpEndpoint::ReadErrorLine(unsigned error) {
+  return Format("Vellora: TCP/IP Error while reading (Winsock:%5u)", error);
+}

@@ -71,6 +71,8 @@ class UdpEndpoint {
   bool SendDatagram(std::span<const std::uint8_t> bytes);
   // Reads one datagram; the reply it holds, or nothing.
   std::optional<ParsedReply> ReceiveReply();
+  // The line for a read notification that carries a socket error.
+  static std::string ReadErrorLine(unsigned error);
 
  private:
   TSocketLayer& Sockets;
