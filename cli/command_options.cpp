@@ -8,7 +8,10 @@
 
 void CommonOptions::AddTo(CommandLine& line) {
   line.DottedQuad("address", Address, {"A.B.C.D", "work from this address of the PC"})
-      .Text("interface", Interface, 15, {"NAME", "work from the first IPv4 address of NAME"})
+      .Text("interface", Interface, 15,
+            {"NAME",
+             "work from the first IPv4 address of NAME (with --address: from that "
+             "address on NAME)"})
       .Text("log", LogPath, 4096,
             {"FILE", "append the requests sent and the messages, with the time, to FILE"})
       .Fraction("wait", WaitSeconds, 0.05, 60,
@@ -33,8 +36,6 @@ int BadUsage(const CommandLine& line, const std::string& why) {
 }
 
 std::optional<int> Start(const CommonOptions& common, const CommandLine& line, Started& started) {
-  if (line.Given("address") && line.Given("interface"))
-    return BadUsage(line, "--address and --interface cannot both be given");
   if (!common.LogPath.empty()) {
     std::string error;
     started.File = AppendFile::Open(common.LogPath, error);
@@ -45,9 +46,10 @@ std::optional<int> Start(const CommonOptions& common, const CommandLine& line, S
     }
   }
   started.Run = std::make_unique<Session>(started.File.get());
-  const std::optional<std::uint32_t> address =
-      line.Given("address") ? std::optional(common.Address) : std::nullopt;
-  if (!started.Run->ChooseAddress(address, common.Interface)) return kBadUsage;
+  StartRequest request;
+  if (line.Given("address")) request.Address = HostToNetworkLong(common.Address);
+  request.Interface = common.Interface;
+  if (!started.Run->ChooseAddress(request)) return kBadUsage;
   if (!started.Run->Open()) return kNotDone;
   return std::nullopt;
 }

@@ -21,6 +21,10 @@ class Listener final : public TerminalConnection::Listener, public TMessageTarge
     const unsigned error = HighWord(static_cast<std::uint64_t>(lParam));
     if (message == WM_HOST_LOOKUP_DONE) {
       Terminal->LookupFailed();
+    } else if (message == WM_ADDRESS_CHANGE) {
+      // The connection lives on the chosen interface: without it there is nothing to hear.
+      Run.Refresh();
+      if (Run.Lost()) Terminal->End();
     } else if (message == WM_SOCKET_NOTIFY && event == FD_READ) {
       if (error == 0) Terminal->ReadTcpData();
     } else if (message == WM_SOCKET_NOTIFY && event == FD_CONNECT) {
@@ -79,7 +83,9 @@ int ListenCommand(const std::vector<std::string>& words) {
   Listener listener(session, session.Loop());
   TerminalConnection terminal(session.Sockets(), session.HostInfo(), listener, listener);
   listener.Attach(terminal);
-  terminal.NewSocket(session.Address());
+  const std::unique_ptr<TAddressWatch> watch =
+      session.Sockets().WatchAddresses(listener, WM_ADDRESS_CHANGE);
+  terminal.NewSocket(session.Entry());
   terminal.Connect(DottedQuad(ip));
   if (terminal.State() != TcpState::Idle) {
     if (seconds > 0) {
@@ -88,5 +94,14 @@ int ListenCommand(const std::vector<std::string>& words) {
     }
     session.Loop().Run();
   }
+  // A connection that ended with an error (a module that stopped answering: 10060) or whose
+  // interface went has not been heard to its end.
+  if (terminal.EndError() != 0) {
+    session.Say(terminal.EndError() == wsa::ETIMEDOUT_
+                    ? "vellora-cli: the module stopped answering; the connection was given up"
+                    : "vellora-cli: the connection ended with an error");
+    return kNotDone;
+  }
+  if (session.Lost()) return kNotDone;
   return listener.WasConnected() && !session.RecordFailed() ? kDone : kNotDone;
 }

@@ -12,7 +12,8 @@ namespace {
 
 // As the window says it when a search goes unanswered.
 void SayNobodyAnswered(Session& session) {
-  session.Say(SearchWait::NoAnswerLine(session.Address()));
+  session.Refresh();  // the carrier as it is now
+  session.Say(SearchWait::NoAnswerLine(session.Entry()));
 }
 
 }  // namespace

@@ -13,34 +13,38 @@ Session::Session(TLogFile* record)
 
 Session::~Session() = default;
 
-bool Session::ChooseAddress(std::optional<std::uint32_t> address, const std::string& interface) {
+bool Session::ChooseAddress(const StartRequest& request) {
   Udp.ReadPcAddresses();
-  const PcAddressList& listed = Udp.PcAddresses();
-  for (int i = 0; i < listed.Count(); ++i) {
-    const PcAddress& candidate = listed.At(i);
-    const bool wanted = address ? candidate.Address == HostToNetworkLong(*address)
-                                : interface.empty() || candidate.Interface == interface;
-    if (wanted) {
-      Udp.Choose(candidate.Address);
-      return true;
-    }
+  const StartChoice choice = ChooseStartEntry(Udp.PcAddresses(), request);
+  if (choice.Position < 0) {
+    std::fprintf(stderr, "vellora-cli: %s\n",
+                 choice.Refusal.empty()
+                     ? "this PC has no IPv4 address, or every interface with one is down"
+                     : choice.Refusal.c_str());
+    return false;
   }
-  std::string why = address ? DottedQuad(*address) + " is not an IPv4 address of this PC"
-                    : interface.empty()
-                        ? std::string("this PC has no IPv4 address")
-                        : "the interface " + interface + " has no IPv4 address, or is down";
-  for (int i = 0; i < listed.Count(); ++i) {
-    why += (i == 0 ? "; the PC's addresses: " : ", ") +
-           DottedQuad(NetworkToHostLong(listed.At(i).Address)) + " (" + listed.At(i).Interface +
-           ")";
-  }
-  std::fprintf(stderr, "vellora-cli: %s\n", why.c_str());
-  return false;
+  Chosen = Udp.PcAddresses().At(choice.Position);
+  Udp.Choose(Chosen);
+  return true;
 }
 
 bool Session::Open() {
   return Udp.Open(DottedQuad(NetworkToHostLong(Address())), "8003") &&
          Udp.GetState() == UdpState::Ready;
+}
+
+void Session::Refresh() {
+  Udp.Refresh();
+  if (const int now = Udp.ChosenPosition(); now >= 0) Chosen = Udp.PcAddresses().At(now);
+}
+
+void Session::OnPcAddressesChanged(ChoiceChange chosen, const PcAddress& lost) {
+  if (chosen == ChoiceChange::Kept || EntryLost) return;
+  EntryLost = true;
+  Say("vellora-cli: " + DottedQuad(NetworkToHostLong(lost.Address)) +
+      " is no longer an address of " + lost.InterfaceName +
+      (chosen == ChoiceChange::Replugged ? " (the interface was removed and made again)" : "") +
+      "; nothing more is sent");
 }
 
 const GatewayList& Session::Search(std::chrono::milliseconds wait,
@@ -67,8 +71,8 @@ void Session::Say(const std::string& line) {
   Keep(line);
 }
 
-void Session::OnRequestSent(std::uint32_t from, std::span<const std::uint8_t> request) {
-  Keep("request from=" + DottedQuad(NetworkToHostLong(from)) + " " + DescribeRequest(request));
+void Session::OnRequestSent(const PcAddress& from, std::span<const std::uint8_t> request) {
+  Keep(RequestRecordLine(from, request));
 }
 
 void Session::Keep(const std::string& line) {

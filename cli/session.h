@@ -11,6 +11,7 @@
 #include "platform/posix/poll_event_loop.h"
 #include "platform/posix/posix_socket_layer.h"
 #include "udp/gateway_list.h"
+#include "udp/start_choice.h"
 #include "udp/udp_endpoint.h"
 
 // One run of a command: the event loop, the POSIX sockets, the PC address it works from and the
@@ -23,13 +24,19 @@ class Session final : private UdpEndpoint::Listener {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 
-  // Works from `address` (network order, when given), the first address of `interface` (when
-  // given), or the first address of the PC. False, with the reason said, when there is no such
-  // address.
-  bool ChooseAddress(std::optional<std::uint32_t> address, const std::string& interface);
+  // Works from the entry the request names, or the first address of the PC. False, with the
+  // reason said, when there is no such entry or the request is ambiguous.
+  bool ChooseAddress(const StartRequest& request);
   // Opens the endpoint; false, with the reason said, when the socket cannot be made.
   bool Open();
-  std::uint32_t Address() const { return *Udp.Chosen(); }
+  // The entry worked from; while a command runs it may be lost (Lost() then says so).
+  const PcAddress& Entry() const { return Chosen; }
+  std::uint32_t Address() const { return Chosen.Address; }
+  // The chosen entry left the PC (its address left its interface, or the interface went).
+  bool Lost() const { return EntryLost; }
+  // Reads the PC's addresses again: Lost() says whether the entry is still there, and the
+  // entry's carrier is as the PC reports it now.
+  void Refresh();
 
   // Sends a search and takes replies for `wait`: at most 20 modules, each with its first reply.
   // With `sought`, stops early once a module it holds for has answered.
@@ -62,7 +69,8 @@ class Session final : private UdpEndpoint::Listener {
   };
 
   void OnUdpMessage(const std::string& line) override { Say(line); }
-  void OnRequestSent(std::uint32_t from, std::span<const std::uint8_t> request) override;
+  void OnRequestSent(const PcAddress& from, std::span<const std::uint8_t> request) override;
+  void OnPcAddressesChanged(ChoiceChange chosen, const PcAddress& lost) override;
   void Keep(const std::string& line);
 
   TLogFile* File;
@@ -72,5 +80,7 @@ class Session final : private UdpEndpoint::Listener {
   std::unique_ptr<THostInfoManager> Lookups;
   Notifications Window{*this};
   UdpEndpoint Udp;
+  PcAddress Chosen;
+  bool EntryLost = false;
   GatewayList Gateways;
 };

@@ -14,9 +14,7 @@ void Vellora::OnUdpMessage(const std::string& line) {
   AddDebugLine(line.c_str());
 }
 
-void Vellora::OnRequestSent(std::uint32_t from, std::span<const std::uint8_t> request) {
+void Vellora::OnRequestSent(const PcAddress& from, std::span<const std::uint8_t> request) {
   // The production record: which module got which MAC, serial number or EEPROM byte.
-  if (Options.Record != nullptr)
-    Debug.Record("request from=" + DottedQuad(NetworkToHostLong(from)) + " " +
-                 DescribeRequest(request));
+  if (Options.Record != nullptr) Debug.Record(RequestRecordLine(from, request));
 }

@@ -16,7 +16,9 @@ void Vellora::EvTimer(unsigned timerId) {
   Ws().SetDlgItemText(IdSendTotal, std::to_string(shown.Totals.BytesSent));
 
   if (SearchWaiting.Tick()) {
-    AddDebugLine(SearchWait::NoAnswerLine(Udp.Chosen().value_or(0)).c_str());
+    // The list's entry carries the carrier as the PC reports it now.
+    if (const int chosen = Udp.ChosenPosition(); chosen >= 0)
+      AddDebugLine(SearchWait::NoAnswerLine(Udp.PcAddresses().At(chosen)).c_str());
   }
   if (Ws().IsDlgButtonChecked(IdVerifyMacCheck)) VerifyLabelMac();
 

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "udp/pc_address_list.h"
+
 // The wait for the first reply to a search, counted in ticks of the one-second timer. A
 // search that nobody answers is worth one line: a host firewall that lets in only answers to
 // the PC's own connections drops every reply, and an empty list alone does not say so.
@@ -12,8 +14,9 @@ class SearchWait {
 
   void Started() { Ticks = 0; }
   void Stopped() { Ticks = -1; }
-  // The line that says so, for a search from `pcAddress` (network order).
-  static std::string NoAnswerLine(std::uint32_t pcAddress);
+  // The line that says so, for a search from the entry: on an interface without a carrier the
+  // link is the cause, else most likely a firewall.
+  static std::string NoAnswerLine(const PcAddress& from);
   // True once, at the tick that ends a wait without any reply.
   bool Tick() {
     if (Ticks < 0 || ++Ticks < kTicks) return false;

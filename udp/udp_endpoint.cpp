@@ -1,6 +1,12 @@
 #include "udp/udp_endpoint.h"
 
+#include "protocol/request_text.h"
 #include "protocol/text_values.h"
+
+std::string RequestRecordLine(const PcAddress& from, std::span<const std::uint8_t> request) {
+  return "request from=" + DottedQuad(NetworkToHostLong(from.Address)) +
+         " interface=" + from.InterfaceName + " " + DescribeRequest(request);
+}
 
 UdpEndpoint::UdpEndpoint(TSocketLayer& sockets, THostInfoManager& hostInfo, TMessageTarget& window,
                          Listener& listener)
@@ -17,19 +23,36 @@ bool UdpEndpoint::ReadPcAddresses() {
   return Addresses.Update(host);
 }
 
-void UdpEndpoint::Choose(std::uint32_t address) {
-  ChosenAddress = address;
+void UdpEndpoint::Refresh() {
+  if (!ReadPcAddresses()) return;
+  ChoiceChange change = ChoiceChange::Kept;
+  PcAddress lost;
+  if (ChosenEntry && ChosenPosition() < 0) {
+    lost = *ChosenEntry;
+    change = ChoiceChange::Lost;
+    for (int i = 0; i < Addresses.Count(); ++i) {
+      const PcAddress& now = Addresses.At(i);
+      if (now.Address == ChosenEntry->Address && now.InterfaceName == ChosenEntry->InterfaceName)
+        change = ChoiceChange::Replugged;
+    }
+    Forget();
+  }
+  Out.OnPcAddressesChanged(change, lost);
+}
+
+void UdpEndpoint::Choose(const PcAddress& entry) {
+  ChosenEntry = entry;
   EverChosen = true;
 }
 
 void UdpEndpoint::Forget() {
   Close();
   Socket.reset();
-  ChosenAddress.reset();
+  ChosenEntry.reset();
 }
 
 int UdpEndpoint::ChosenPosition() const {
-  return ChosenAddress ? Addresses.Find(*ChosenAddress) : -1;
+  return ChosenEntry ? Addresses.Find(*ChosenEntry) : -1;
 }
 
 int UdpEndpoint::AddressToTake() const {
@@ -40,7 +63,8 @@ int UdpEndpoint::AddressToTake() const {
 
 bool UdpEndpoint::Open(const std::string& addressText, const std::string& portText) {
   // The socket this replaces is released here; nothing refers to it any more.
-  Socket = Sockets.NewDatagramSocket(TINetSocketAddress(0, ChosenAddress.value_or(0)));
+  const PcAddress entry = ChosenEntry.value_or(PcAddress{});
+  Socket = Sockets.NewDatagramSocket(TLocalBinding(TINetSocketAddress(0, entry.Address), entry));
   State = UdpState::Closed;
   Socket->SetNotificationWindow(&Window);
   BroadcastAddress.SetPortA(
@@ -88,8 +112,13 @@ bool UdpEndpoint::SendDatagram(std::span<const std::uint8_t> bytes) {
     Out.OnUdpMessage("Vellora: No PC address chosen, nothing sent");
     return false;
   }
+  // The watch on the PC's addresses may not have told yet of a change that took the chosen
+  // entry away (the program was busy or stopped): its socket would send from an address the
+  // interface no longer has, or on a wire nobody chose.
+  Refresh();
+  if (!Socket) return false;
   if (Socket->Write(bytes.data(), static_cast<int>(bytes.size()), BroadcastAddress) != -1) {
-    Out.OnRequestSent(ChosenAddress.value_or(0), bytes);
+    Out.OnRequestSent(*ChosenEntry, bytes);
     return true;
   }
   const int error = Socket->GetLastError();

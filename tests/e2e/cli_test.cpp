@@ -279,9 +279,9 @@ TEST_F(CliTest, TheReadmesLineCycleGivesTheNextMacWritesTheEepromAndChecksTheLab
 
   const std::string log = ReadFile(folder + "/line.log");
   for (const char* step :
-       {"request from=10.88.2.1 command=SetMacRequest target=\"02 00 00 00 20 01\" "
+       {"request from=10.88.2.1 interface=pb command=SetMacRequest target=\"02 00 00 00 20 01\" "
         "new-mac=\"0A 0B 0C 00 12 34\" serial=4660",
-        "request from=10.88.2.1 command=SetEepromRequest target=\"0A 0B 0C 00 12 34\" "
+        "request from=10.88.2.1 interface=pb command=SetEepromRequest target=\"0A 0B 0C 00 12 34\" "
         "address=0x01F0 value=0xA5",
         "vellora-cli: verify 0A0B0C001234: MAC is OK! 0A:0B:0C:00:12:34 answered"})
     EXPECT_NE(log.find(step), std::string::npos) << step << " not in\n" << log;
