@@ -41,7 +41,8 @@ std::optional<int> ReadProgramOptions(int argc, char** argv, ProgramOptions& opt
       QStringLiteral("A.B.C.D"));
   const QCommandLineOption interface(
       QStringLiteral("interface"),
-      QStringLiteral("Work from the first IPv4 address of this network interface."),
+      QStringLiteral("Work from the first IPv4 address of this network interface (with "
+                     "--address: from that address on it)."),
       QStringLiteral("NAME"));
   const QCommandLineOption expanded(
       QStringLiteral("expanded"),
