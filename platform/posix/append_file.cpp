@@ -1,6 +1,7 @@
 #include "platform/posix/append_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +26,13 @@ std::string FolderOf(const std::string& path) {
 std::unique_ptr<AppendFile> AppendFile::Open(const std::string& path, std::string& error) {
   FileDescriptor fd = OpenRegularForAppend(path, kNewRecordMode, error);
   if (!fd.IsOpen()) return nullptr;
+  // Every line is written under flock(2): a file system without it is refused now, not by
+  // losing every line later. Another writer's turn (EWOULDBLOCK) shows that it works.
+  if (flock(fd.Get(), LOCK_SH | LOCK_NB) != 0 && errno != EWOULDBLOCK) {
+    error = std::string("cannot lock it: ") + std::strerror(errno);
+    return nullptr;
+  }
+  flock(fd.Get(), LOCK_UN);
   return std::unique_ptr<AppendFile>(new AppendFile(path, std::move(fd)));
 }
 
