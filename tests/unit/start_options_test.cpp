@@ -6,13 +6,18 @@ namespace {
 
 // A log file that keeps its lines, or refuses them.
 struct KeptLines final : TLogFile {
-  bool AppendLine(const std::string& text) override {
-    if (Broken) return false;
+  std::vector<std::string> Lines;
+  bool Broken = false;
+
+ private:
+  bool Store(const std::string& text, Durability, std::string& error) override {
+    if (Broken) {
+      error = "No space left on device";
+      return false;
+    }
     Lines.push_back(text);
     return true;
   }
-  std::vector<std::string> Lines;
-  bool Broken = false;
 };
 
 class StartOptionsTest : public VelloraTest {
