@@ -15,7 +15,7 @@ void CommonOptions::AddTo(CommandLine& line) {
       .Text("log", LogPath, 4096,
             {"FILE", "append the requests sent and the messages, with the time, to FILE"})
       .Fraction("wait", WaitSeconds, 0.05, 60,
-                {"SECONDS", "how long a search waits (default 1; less once a MAC named answers)"});
+                {"SECONDS", "how long a search waits (default 0.3; less once a MAC named answers)"});
 }
 
 std::optional<int> ParseCommand(CommandLine& line, const std::vector<std::string>& words) {
@@ -35,7 +35,15 @@ int BadUsage(const CommandLine& line, const std::string& why) {
   return kBadUsage;
 }
 
+std::optional<int> RefuseOptionLikePath(const CommandLine& line, const char* option,
+                                        const std::string& value) {
+  if (value.empty() || value[0] != '-') return std::nullopt;
+  return BadUsage(line, std::string("the value of --") + option + " begins with '-' ('" + value +
+                            "'); give the file's name, e.g. ./" + value);
+}
+
 std::optional<int> Start(const CommonOptions& common, const CommandLine& line, Started& started) {
+  if (const auto refused = RefuseOptionLikePath(line, "log", common.LogPath)) return refused;
   if (!common.LogPath.empty()) {
     std::string error;
     started.File = AppendFile::Open(common.LogPath, error);
@@ -72,13 +80,13 @@ bool ReadModuleName(bool only, std::vector<std::string>& operands, ModuleName& n
 }
 
 std::optional<GatewayRecord> FindModule(Session& session, const ModuleName& name,
-                                        std::chrono::milliseconds wait) {
+                                        std::chrono::milliseconds wait, bool everyModule) {
   // A module named by its MAC is taken as soon as it answers; --only needs the whole wait, to
   // know that no other module answers.
-  const auto named = [&](const GatewayRecord& record) {
-    return std::memcmp(record.Mac, name.Mac->data(), name.Mac->size()) == 0;
-  };
-  const GatewayList& answered = name.Only ? session.Search(wait) : session.Search(wait, named);
+  Session::SearchEnd end{wait, nullptr};
+  if (!name.Only && !everyModule)
+    end.Sought = [&](const FoundModules& found) { return found.Find(*name.Mac) != nullptr; };
+  const FoundModules& answered = session.Search(end);
   if (name.Only) {
     if (answered.Count() == 1) return answered.At(0);
     session.Say(answered.Count() == 0 ? "vellora-cli: no module answered the search from " +
@@ -87,10 +95,9 @@ std::optional<GatewayRecord> FindModule(Session& session, const ModuleName& name
                                             " modules answered; name the one meant by its MAC");
     return std::nullopt;
   }
-  for (int i = 0; i < answered.Count(); ++i) {
-    if (named(answered.At(i))) return answered.At(i);
-  }
+  if (const GatewayRecord* module = answered.Find(*name.Mac)) return *module;
   session.Say("vellora-cli: " + ColonMac(*name.Mac) + " did not answer the search from " +
-              DottedQuad(NetworkToHostLong(session.Address())));
+              DottedQuad(NetworkToHostLong(session.Address())) + "; " +
+              std::to_string(answered.Count()) + " other module(s) did");
   return std::nullopt;
 }

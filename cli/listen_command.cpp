@@ -41,9 +41,9 @@ class Listener final : public TerminalConnection::Listener, public TMessageTarge
     if (state == TcpState::Idle) Loop.Quit();
   }
   void OnTerminalMessage(const std::string& line) override { Run.Say(line); }
+  // A module's line may hold any byte: none may steer the operator's terminal.
   void OnTerminalLine(const char* line) override {
-    std::printf("%s\n", Windows1252ToUtf8(line).c_str());
-    std::fflush(stdout);
+    if (!Run.Print(Windows1252ToVisibleUtf8(line))) Loop.Quit();
   }
 
   Session& Run;
@@ -76,7 +76,7 @@ int ListenCommand(const std::vector<std::string>& words) {
   Session& session = *started.Run;
   if (!line.Given("ip")) {
     const std::optional<GatewayRecord> module = FindModule(session, name, common.Wait());
-    if (!module) return kNotDone;
+    if (!module) return session.Finish(kNotDone);
     ip = module->ActualIp;  // the address it uses now, as the window's "Connect" takes it
   }
 
@@ -100,8 +100,10 @@ int ListenCommand(const std::vector<std::string>& words) {
     session.Say(terminal.EndError() == wsa::ETIMEDOUT_
                     ? "vellora-cli: the module stopped answering; the connection was given up"
                     : "vellora-cli: the connection ended with an error");
-    return kNotDone;
+    return session.Finish(kNotDone);
   }
-  if (session.Lost()) return kNotDone;
-  return listener.WasConnected() && !session.RecordFailed() ? kDone : kNotDone;
+  if (session.Lost()) return session.Finish(kNotDone);
+  if (!listener.WasConnected())
+    session.Say("vellora-cli: no connection to " + DottedQuad(ip) + " port 80");
+  return session.Finish(listener.WasConnected() ? kDone : kNotDone);
 }

@@ -9,6 +9,7 @@
 
 #include "gateway/command_outcome.h"
 #include "gateway/label_check.h"
+#include "gateway/new_mac_rules.h"
 #include "gateway/settings_commands.h"
 #include "platform/controls.h"
 #include "platform/dialog.h"
@@ -103,7 +104,7 @@ class Vellora : public TDialog,
 
   // What the components report.
   void OnUdpMessage(const std::string& line) override;
-  void OnRequestSent(const PcAddress& from, std::span<const std::uint8_t> request) override;
+  bool OnRequestLeaving(const PcAddress& from, std::span<const std::uint8_t> request) override;
   void OnPcAddressesChanged(ChoiceChange chosen, const PcAddress& lost) override;
   void OnTcpStateEntered(TcpState state) override;
   void OnTerminalMessage(const std::string& line) override;
@@ -124,6 +125,8 @@ class Vellora : public TDialog,
   TypedSettings ReadSettingFields() const;
   // Sends the request, or logs the refusal and puts the focus on the field at fault.
   void SendOrRefuse(const CommandOutcome& outcome, std::span<const int> fieldIds);
+  // Who answered the last search with a MAC: a new MAC must not be one of them.
+  MacUser AnsweredMacs() const;
 
   TSocketLayer& Sockets;
   StartOptions Options;

@@ -13,3 +13,8 @@ std::string SearchWait::NoAnswerLine(const PcAddress& from) {
          ". If modules are connected, a firewall on this PC may drop their replies: UDP from "
          "port 8003 must be allowed in.";
 }
+
+std::string SearchWait::UnlistedLine(int unlisted, int listed) {
+  return Format("Vellora: %d more module%s answered the search and %s not listed: the list holds %d",
+                unlisted, unlisted == 1 ? "" : "s", unlisted == 1 ? "is" : "are", listed);
+}

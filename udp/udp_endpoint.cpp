@@ -107,7 +107,7 @@ TINetSocketAddress UdpEndpoint::SocketAddress() const {
   return Socket ? Socket->GetSocketAddress() : TINetSocketAddress();
 }
 
-bool UdpEndpoint::SendDatagram(std::span<const std::uint8_t> bytes) {
+bool UdpEndpoint::PrepareRequest(std::span<const std::uint8_t> bytes) {
   if (!Socket) {
     Out.OnUdpMessage("Vellora: No PC address chosen, nothing sent");
     return false;
@@ -116,11 +116,13 @@ bool UdpEndpoint::SendDatagram(std::span<const std::uint8_t> bytes) {
   // entry away (the program was busy or stopped): its socket would send from an address the
   // interface no longer has, or on a wire nobody chose.
   Refresh();
+  return Socket && Out.OnRequestLeaving(*ChosenEntry, bytes);
+}
+
+bool UdpEndpoint::TransmitRequest(std::span<const std::uint8_t> bytes) {
   if (!Socket) return false;
-  if (Socket->Write(bytes.data(), static_cast<int>(bytes.size()), BroadcastAddress) != -1) {
-    Out.OnRequestSent(*ChosenEntry, bytes);
+  if (Socket->Write(bytes.data(), static_cast<int>(bytes.size()), BroadcastAddress) != -1)
     return true;
-  }
   const int error = Socket->GetLastError();
   if (error == wsa::EWOULDBLOCK_) return false;  // dropped, not retried
   Out.OnUdpMessage(TSocketError(Sockets, error).GetReasonString());
@@ -136,7 +138,7 @@ std::optional<ParsedReply> UdpEndpoint::ReceiveReply() {
   if (Socket->Read(buffer, count, from) == -1) {
     // Nothing waiting is no error: the notification came from the terminal's socket.
     const int error = Socket->GetLastError();
-    if (error != wsa::EWOULDBLOCK_)
+    if (error != wsa::EWOULDBLOCK_ && ReadErrors.Allow())
       Out.OnUdpMessage(TSocketError(Sockets, error).GetReasonString());
     return std::nullopt;
   }
@@ -149,6 +151,13 @@ std::optional<ParsedReply> UdpEndpoint::ReceiveReply() {
   return reply;
 }
 
-std::string UdpEndpoint::ReadErrorLine(unsigned error) {
-  return Format("Vellora: TCP/IP Error while reading (Winsock:%5u)", error);
+void UdpEndpoint::ReadFailed(unsigned error) {
+  if (ReadErrors.Allow())
+    Out.OnUdpMessage(Format("Vellora: TCP/IP Error while reading (Winsock:%5u)", error));
+}
+
+void UdpEndpoint::Tick() {
+  if (const int left = ReadErrors.Tick(); left > 0)
+    Out.OnUdpMessage(Format("Vellora: %d more datagram read errors in the last second were left out",
+                            left));
 }

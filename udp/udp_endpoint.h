@@ -9,6 +9,7 @@
 #include "platform/socket_layer.h"
 #include "protocol/messages.h"
 #include "udp/pc_address_list.h"
+#include "udp/repeated_lines.h"
 
 enum class UdpState { Closed, Bound, Ready };
 
@@ -31,8 +32,10 @@ class UdpEndpoint {
    public:
     // A line for the debug list: what went wrong, and why.
     virtual void OnUdpMessage(const std::string& line) = 0;
-    // A request left, from the chosen entry.
-    virtual void OnRequestSent(const PcAddress& from, std::span<const std::uint8_t> request) = 0;
+    // A request is about to leave from the chosen entry: the listener keeps it in its record
+    // first. False keeps the request from leaving (the record could not store it; the
+    // listener has said so).
+    virtual bool OnRequestLeaving(const PcAddress& from, std::span<const std::uint8_t> request) = 0;
     // The PC's addresses changed. When the chosen entry is gone, the endpoint has forgotten
     // it and closed its socket before telling.
     virtual void OnPcAddressesChanged(ChoiceChange chosen, const PcAddress& lost) = 0;
@@ -82,14 +85,23 @@ class UdpEndpoint {
   // The socket's own address, the port as bound.
   TINetSocketAddress SocketAddress() const;
 
-  // One datagram to the broadcast address; false when it did not go out (a send that would
-  // block is dropped quietly, any other failure closes the socket and says why). The PC's
-  // addresses are read first: nothing leaves from an entry the PC no longer has.
-  bool SendDatagram(std::span<const std::uint8_t> bytes);
+  // One datagram to the broadcast address: PrepareRequest, then TransmitRequest.
+  bool SendDatagram(std::span<const std::uint8_t> bytes) {
+    return PrepareRequest(bytes) && TransmitRequest(bytes);
+  }
+  // Reads the PC's addresses (nothing leaves from an entry the PC no longer has) and has the
+  // listener record the request. False when it must not leave. A caller that must do more
+  // between the record and the send (advance a running number) calls the two halves itself.
+  bool PrepareRequest(std::span<const std::uint8_t> bytes);
+  // Sends a prepared request; false when it did not go out (a send that would block is
+  // dropped quietly, any other failure closes the socket and says why).
+  bool TransmitRequest(std::span<const std::uint8_t> bytes);
   // Reads one datagram; the reply it holds, or nothing.
   std::optional<ParsedReply> ReceiveReply();
-  // The line for a read notification that carries a socket error.
-  static std::string ReadErrorLine(unsigned error);
+  // A read notification that carries a socket error.
+  void ReadFailed(unsigned error);
+  // The one-second tick: how many read error lines were left out is said.
+  void Tick();
 
  private:
   TSocketLayer& Sockets;
@@ -103,4 +115,5 @@ class UdpEndpoint {
   std::unique_ptr<TDatagramSocket> Socket;
   UdpState State = UdpState::Closed;
   TINetSocketAddress BroadcastAddress;
+  RepeatedLines ReadErrors;
 };

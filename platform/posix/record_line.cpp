@@ -22,16 +22,5 @@ std::string LocalTimeStamp() {
 }
 
 std::string RecordLine(const std::string& stamp, const std::string& text) {
-  std::string bytes;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      char escape[5];
-      std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-      bytes += escape;
-    } else {
-      bytes.push_back(c);
-    }
-  }
-  return stamp + " " + Windows1252ToUtf8(bytes) + "\n";
+  return stamp + " " + Windows1252ToVisibleUtf8(text) + "\n";
 }

@@ -306,7 +306,9 @@ TEST_F(CliTest, ListenWritesTheModulesLinesAndConfirmSeesTheNewMac) {
   const ChildResult confirmed =
       Cli({"set-mac", "020000000002", "02:00:00:00:00:42", "--confirm", "--wait", "0.3"});
   EXPECT_EQ(confirmed.Status, 0) << confirmed.Err;
-  EXPECT_NE(confirmed.Err.find("vellora-cli: confirmed mac=02:00:00:00:00:42 "), std::string::npos)
+  EXPECT_NE(confirmed.Err.find("vellora-cli: confirmed, 02:00:00:00:00:42 at 10.88.1.51, and no "
+                                "longer 02:00:00:00:00:02 answered"),
+            std::string::npos)
       << confirmed.Err;
   // A module that ignores the write is reported, and the command fails.
   SimA.reset();
@@ -314,7 +316,8 @@ TEST_F(CliTest, ListenWritesTheModulesLinesAndConfirmSeesTheNewMac) {
   const ChildResult ignored = Cli({"set-mac", "020000000002", "02:00:00:00:00:43", "--confirm",
                                    "--confirm-seconds", "0.6", "--wait", "0.3"});
   EXPECT_EQ(ignored.Status, 1);
-  EXPECT_NE(ignored.Err.find("the module did not answer with its new MAC within 0.6 s"),
+  EXPECT_NE(ignored.Err.find("vellora-cli: not confirmed: 02:00:00:00:00:43 at 10.88.1.51, and no "
+                              "longer 02:00:00:00:00:02 did not answer within 0.6 s"),
             std::string::npos)
       << ignored.Err;
 }

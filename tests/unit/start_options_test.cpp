@@ -7,15 +7,17 @@ namespace {
 // A log file that keeps its lines, or refuses them.
 struct KeptLines final : TLogFile {
   std::vector<std::string> Lines;
+  std::vector<std::string> OnDisk;  // the lines that had to be on disk before the call returned
   bool Broken = false;
 
  private:
-  bool Store(const std::string& text, Durability, std::string& error) override {
+  bool Store(const std::string& text, Durability durability, std::string& error) override {
     if (Broken) {
       error = "No space left on device";
       return false;
     }
     Lines.push_back(text);
+    if (durability == Durability::OnDisk) OnDisk.push_back(text);
     return true;
   }
 };
@@ -85,13 +87,30 @@ TEST_F(StartOptionsTest, TheRecordHoldsEveryDebugLineAndEveryRequestSent) {
                               "target=\"02 00 00 12 34 56\" "
                               "address=0x01F0 value=0xA5"}));
 
-  // A record that can no longer be written is said once; the window goes on.
+  // The requests that change a module were on disk before they left; the search need not be.
+  EXPECT_EQ(record.OnDisk, std::vector<std::string>(record.Lines.end() - 2, record.Lines.end()));
+
+  // The record can no longer be written: a request that changes a module does not leave, the
+  // running number does not move, and each failure is said.
   record.Broken = true;
+  const std::size_t sent = sockets.AllSent().size();
   ws.Click(IdSetEepromButton);
-  ws.Click(IdSetEepromButton);
-  EXPECT_EQ(DebugLines().back(),
-            "Vellora: The log file cannot be written; from here on it misses lines");
-  EXPECT_EQ(std::count(DebugLines().begin(), DebugLines().end(), DebugLines().back()), 1);
+  ws.Click(IdSetIncrButton);
+  EXPECT_EQ(sockets.AllSent().size(), sent);
+  EXPECT_EQ(Text(kSerialEditIds[3]), "17");
+  EXPECT_EQ(std::vector<std::string>(DebugLines().end() - 2, DebugLines().end()),
+            (std::vector<std::string>{"Vellora: SetEepromRequest not sent: the record file cannot "
+                                      "be written (No space left on device)",
+                                      "Vellora: SetMacRequest not sent: the record file cannot be "
+                                      "written (No space left on device)"}));
+  // A search still goes, and the line missing from the record is said, each time.
+  for (int i = 0; i < 2; ++i) {
+    ws.Click(IdSearchButton);
+    EXPECT_EQ(DebugLines().back(),
+              "Vellora: The record file cannot be written (No space left on device); a line is "
+              "missing from it");
+  }
+  EXPECT_EQ(sockets.AllSent().size(), sent + 2);
 }
 
 }  // namespace

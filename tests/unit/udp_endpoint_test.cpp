@@ -84,21 +84,29 @@ TEST_F(UdpEndpointTest, WouldBlockIsSilentOtherSendErrorsCloseTheEndpointUntilTh
   EXPECT_TRUE(Udp().Open);
 }
 
-TEST_F(UdpEndpointTest, ReadFailuresAreLoggedAndLeaveTheEndpointOpen) {
+TEST_F(UdpEndpointTest, ReadFailuresAreLoggedAtMostOnceASecondAndLeaveTheEndpointOpen) {
   Start();
   // A read notification with nothing waiting, as when only the terminal has data, is no error.
   sockets.Notify(Udp(), FD_READ);
   EXPECT_TRUE(DebugLines().empty());
   // A datagram longer than the 255 bytes read fails as too long and is discarded.
   sockets.Deliver(Udp(), std::vector<std::uint8_t>(300, 0), NetworkAddress(192, 168, 1, 5), 8003);
-  EXPECT_EQ(DebugLines().back(), sockets.GetReasonString(wsa::EMSGSIZE_));
+  EXPECT_EQ(DebugLines(), std::vector<std::string>{sockets.GetReasonString(wsa::EMSGSIZE_)});
   EXPECT_TRUE(Udp().Open);
+  // A flood of them costs one line a second and one that counts the rest.
+  for (int i = 0; i < 1000; ++i)
+    sockets.Deliver(Udp(), std::vector<std::uint8_t>(300, 0), NetworkAddress(192, 168, 1, 5), 8003);
+  EXPECT_EQ(DebugLines().size(), 1u);
+  Tick();
+  EXPECT_EQ(DebugLines().back(),
+            "Vellora: 1000 more datagram read errors in the last second were left out");
 
   // A read notification with an error runs neither reader.
   Udp().Incoming.push_back({AsVector(BuildGatewayInfoReply(RecordWithMac(1))),
                             TINetSocketAddress(TWinSockDll::htons(8003), 0)});
   sockets.Notify(Udp(), FD_READ, 10050);
   EXPECT_EQ(DebugLines().back(), "Vellora: TCP/IP Error while reading (Winsock:10050)");
+  Tick();
   sockets.Notify(Udp(), FD_READ, 9999);
   EXPECT_EQ(DebugLines().back(), "Vellora: TCP/IP Error while reading (Winsock: 9999)");
   EXPECT_TRUE(Combo(IdGatewayCombo).empty());
@@ -118,7 +126,9 @@ TEST(UdpEndpointAloneTest, AnAddressNameIsLookedUpAndTheDestinationStays) {
   } window;
   struct Lines final : UdpEndpoint::Listener {
     void OnUdpMessage(const std::string& line) override { Logged.push_back(line); }
-    void OnRequestSent(const PcAddress&, std::span<const std::uint8_t>) override {}
+    bool OnRequestLeaving(const PcAddress&, std::span<const std::uint8_t>) override {
+      return true;
+    }
     void OnPcAddressesChanged(ChoiceChange, const PcAddress&) override {}
     std::vector<std::string> Logged;
   } lines;
