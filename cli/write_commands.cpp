@@ -8,6 +8,7 @@
 #include "cli/command_options.h"
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/new_mac_check.h"
 #include "cli/record_text.h"
 #include "cli/serial_counter.h"
 #include "cli/settings_words.h"
@@ -87,13 +88,10 @@ int ConfirmNewMac(Session& session, const Target& target, const GatewayRecord& m
   const MacAddress oldMac = MacOf(module);
   const std::string expected = ColonMac(newMac) + " at " + DottedQuad(module.ActualIp) +
                                (oldMac == newMac ? "" : ", and no longer " + ColonMac(oldMac));
-  const auto seen = [&](const FoundModules& found) {
-    const GatewayRecord* now = found.Find(newMac);
-    return now != nullptr && now->ActualIp == module.ActualIp;
-  };
-  return Confirm(session, target, expected.c_str(), seen, [&](const FoundModules& found) {
-    return seen(found) && (oldMac == newMac || found.Find(oldMac) == nullptr);
-  });
+  return Confirm(
+      session, target, expected.c_str(),
+      [&](const FoundModules& found) { return NewMacAnswers(found, module, newMac); },
+      [&](const FoundModules& found) { return NewMacTaken(found, module, newMac); });
 }
 
 // Runs a command on one module: finds it, then `act` on its record.

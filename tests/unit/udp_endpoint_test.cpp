@@ -126,9 +126,7 @@ TEST(UdpEndpointAloneTest, AnAddressNameIsLookedUpAndTheDestinationStays) {
   } window;
   struct Lines final : UdpEndpoint::Listener {
     void OnUdpMessage(const std::string& line) override { Logged.push_back(line); }
-    bool OnRequestLeaving(const PcAddress&, std::span<const std::uint8_t>) override {
-      return true;
-    }
+    bool OnRequestLeaving(const PcAddress&, std::span<const std::uint8_t>) override { return true; }
     void OnPcAddressesChanged(ChoiceChange, const PcAddress&) override {}
     std::vector<std::string> Logged;
   } lines;
