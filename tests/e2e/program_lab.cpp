@@ -2,9 +2,8 @@
 
 #include <unistd.h>
 
-#include <fstream>
-
 #include "resources/control_ids.h"
+#include "tests/support/readme_block.h"
 
 std::unique_ptr<NamespaceLab> ProgramLab::Lab;
 std::string ProgramLab::Pc, ProgramLab::GwA, ProgramLab::GwB;
@@ -108,16 +107,5 @@ std::string ProgramLab::Field(const std::string& line, const std::string& key) {
 }
 
 std::vector<std::string> ReadmeBlock(const std::string& tag) {
-  std::ifstream readme(VELLORA_README);
-  std::vector<std::string> lines;
-  bool inside = false;
-  for (std::string line; std::getline(readme, line);) {
-    if (!inside) {
-      inside = line == "```sh " + tag;
-      continue;
-    }
-    if (line.starts_with("```")) break;
-    lines.push_back(line);
-  }
-  return lines;
+  return DocumentBlock(VELLORA_README, tag);
 }
