@@ -1,6 +1,7 @@
 // Program entry: the real platform (Qt 6 Widgets, POSIX sockets on Qt's event loop) under the
 // application object, started as the command line asks.
 #include <QGuiApplication>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -12,6 +13,9 @@
 #include "platform/qt/qt_window_system.h"
 
 int main(int argc, char** argv) {
+  // A record at its size limit (ulimit -f) is a write that fails and is said, not the end of
+  // the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   // The names a desktop knows the program by: its menu entry and the window class.
   QCoreApplication::setApplicationName(QStringLiteral("vellora"));
   QCoreApplication::setApplicationVersion(QStringLiteral(VELLORA_VERSION));
