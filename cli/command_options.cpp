@@ -14,8 +14,9 @@ void CommonOptions::AddTo(CommandLine& line) {
              "address on NAME)"})
       .Text("log", LogPath, 4096,
             {"FILE", "append the requests sent and the messages, with the time, to FILE"})
-      .Fraction("wait", WaitSeconds, 0.05, 60,
-                {"SECONDS", "how long a search waits (default 0.3; less once a MAC named answers)"});
+      .Fraction(
+          "wait", WaitSeconds, 0.05, 60,
+          {"SECONDS", "how long a search waits (default 0.3; less once a MAC named answers)"});
 }
 
 std::optional<int> ParseCommand(CommandLine& line, const std::vector<std::string>& words) {

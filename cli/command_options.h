@@ -9,10 +9,10 @@
 
 #include "cli/session.h"
 #include "platform/posix/append_file.h"
-#include "udp/found_modules.h"
 #include "protocol/gateway_record.h"
 #include "protocol/text_values.h"
 #include "tools/command_line/command_line.h"
+#include "udp/found_modules.h"
 
 // The options every command takes: the PC address to work from, the record to keep, and how
 // long to wait for the modules' answers to a search. Modules answer a search within a few

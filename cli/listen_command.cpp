@@ -10,30 +10,11 @@ namespace {
 
 // The terminal without a window: the module's lines to stdout, the connection's messages to
 // stderr and the record; the loop ends when the connection does.
-class Listener final : public TerminalConnection::Listener, public TMessageTarget {
+class Listener final : public TerminalConnection::Listener {
  public:
   Listener(Session& session, PollEventLoop& loop) : Run(session), Loop(loop) {}
   void Attach(TerminalConnection& terminal) { Terminal = &terminal; }
   bool WasConnected() const { return Connected; }
-
-  long WindowProc(unsigned message, std::uintptr_t, std::intptr_t lParam) override {
-    const unsigned event = LowWord(static_cast<std::uint64_t>(lParam));
-    const unsigned error = HighWord(static_cast<std::uint64_t>(lParam));
-    if (message == WM_HOST_LOOKUP_DONE) {
-      Terminal->LookupFailed();
-    } else if (message == WM_ADDRESS_CHANGE) {
-      // The connection lives on the chosen interface: without it there is nothing to hear.
-      Run.Refresh();
-      if (Run.Lost()) Terminal->End();
-    } else if (message == WM_SOCKET_NOTIFY && event == FD_READ) {
-      if (error == 0) Terminal->ReadTcpData();
-    } else if (message == WM_SOCKET_NOTIFY && event == FD_CONNECT) {
-      Terminal->ConnectNotified(error);
-    } else if (message == WM_SOCKET_NOTIFY && event == FD_CLOSE) {
-      Terminal->CloseNotified(error);
-    }
-    return 1;
-  }
 
  private:
   void OnTcpStateEntered(TcpState state) override {
@@ -45,6 +26,7 @@ class Listener final : public TerminalConnection::Listener, public TMessageTarge
   void OnTerminalLine(const char* line) override {
     if (!Run.Print(Windows1252ToVisibleUtf8(line))) Loop.Quit();
   }
+  void OnTerminalDataWaiting() override { Terminal->ReadTcpData(); }
 
   Session& Run;
   PollEventLoop& Loop;
@@ -81,12 +63,12 @@ int ListenCommand(const std::vector<std::string>& words) {
   }
 
   Listener listener(session, session.Loop());
-  TerminalConnection terminal(session.Sockets(), session.HostInfo(), listener, listener);
+  TerminalConnection terminal(session.Sockets(), listener);
   listener.Attach(terminal);
-  const std::unique_ptr<TAddressWatch> watch =
-      session.Sockets().WatchAddresses(listener, WM_ADDRESS_CHANGE);
+  // The connection lives on the chosen interface: without it there is nothing to hear.
+  session.WatchEntry([&terminal] { terminal.End(); });
   terminal.NewSocket(session.Entry());
-  terminal.Connect(DottedQuad(ip));
+  terminal.Connect(HostToNetworkLong(ip));
   if (terminal.State() != TcpState::Idle) {
     if (seconds > 0) {
       session.Loop().StartTimer(std::chrono::milliseconds(static_cast<long>(seconds * 1000)),

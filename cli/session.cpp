@@ -8,8 +8,7 @@
 #include "protocol/text_values.h"
 #include "protocol/windows1252.h"
 
-Session::Session(TLogFile* record)
-    : File(record), Lookups(Layer.NewHostInfoManager()), Udp(Layer, *Lookups, Window, *this) {
+Session::Session(TLogFile* record) : File(record), Udp(Layer, *this) {
   Layer.Startup(1, 1);
   TickEverySecond();
 }
@@ -40,9 +39,7 @@ bool Session::ChooseAddress(const StartRequest& request) {
 }
 
 bool Session::Open() {
-  if (Udp.Open(DottedQuad(NetworkToHostLong(Address())), "8003") &&
-      Udp.GetState() == UdpState::Ready)
-    return true;
+  if (Udp.Open(kGatewayPort)) return true;
   Say("vellora-cli: no socket could be opened on " + DottedQuad(NetworkToHostLong(Address())) +
       " (" + Chosen.InterfaceName + ")");
   return false;
@@ -53,13 +50,19 @@ void Session::Refresh() {
   if (const int now = Udp.ChosenPosition(); now >= 0) Chosen = Udp.PcAddresses().At(now);
 }
 
+void Session::WatchEntry(std::function<void()> lost) {
+  WhenLost = std::move(lost);
+  Udp.WatchPcAddresses();
+}
+
 void Session::OnPcAddressesChanged(ChoiceChange chosen, const PcAddress& lost) {
   if (chosen == ChoiceChange::Kept || EntryLost) return;
   EntryLost = true;
-  Say("vellora-cli: " + DottedQuad(NetworkToHostLong(lost.Address)) + " is no longer an address of " +
-      lost.InterfaceName +
+  Say("vellora-cli: " + DottedQuad(NetworkToHostLong(lost.Address)) +
+      " is no longer an address of " + lost.InterfaceName +
       (chosen == ChoiceChange::Replugged ? " (the interface was removed and made again)" : "") +
       "; nothing more is sent");
+  if (WhenLost) WhenLost();
 }
 
 const FoundModules& Session::Search(const SearchEnd& end) {
@@ -133,16 +136,6 @@ int Session::Finish(int status) {
   return FileError.empty() && OutputError.empty() ? status : (status == 0 ? 1 : status);
 }
 
-long Session::Notifications::WindowProc(unsigned message, std::uintptr_t, std::intptr_t lParam) {
-  if (message != WM_SOCKET_NOTIFY) return 1;
-  const unsigned event = LowWord(static_cast<std::uint64_t>(lParam));
-  const unsigned error = HighWord(static_cast<std::uint64_t>(lParam));
-  if (event != FD_READ) return 1;
-  if (error != 0) {
-    Owner.Udp.ReadFailed(error);
-    return 1;
-  }
-  if (const std::optional<ParsedReply> reply = Owner.Udp.ReceiveReply())
-    Owner.Modules.Add(reply->Record);
-  return 1;
+void Session::OnDatagramWaiting() {
+  if (const std::optional<ParsedReply> reply = Udp.ReceiveReply()) Modules.Add(reply->Record);
 }

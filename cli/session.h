@@ -39,6 +39,8 @@ class Session final : private UdpEndpoint::Listener {
   // Reads the PC's addresses again: Lost() says whether the entry is still there, and the
   // entry's carrier is as the PC reports it now.
   void Refresh();
+  // From now on the entry's loss is noticed when the system tells of it, and `lost` runs.
+  void WatchEntry(std::function<void()> lost);
 
   // How a search ends: after `Wait` at the latest; with `Sought`, once it holds for what
   // answered, and `Grace` later (for replies that come with the one sought).
@@ -70,34 +72,23 @@ class Session final : private UdpEndpoint::Listener {
 
   PollEventLoop& Loop() { return EventLoop; }
   TSocketLayer& Sockets() { return Layer; }
-  THostInfoManager& HostInfo() { return *Lookups; }
 
  private:
-  // Takes the endpoint's read notifications.
-  class Notifications final : public TMessageTarget {
-   public:
-    explicit Notifications(Session& owner) : Owner(owner) {}
-    long WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) override;
-
-   private:
-    Session& Owner;
-  };
-
   void OnUdpMessage(const std::string& line) override { Say(line); }
+  void OnDatagramWaiting() override;
   bool OnRequestLeaving(const PcAddress& from, std::span<const std::uint8_t> request) override;
   void OnPcAddressesChanged(ChoiceChange chosen, const PcAddress& lost) override;
   void Keep(const std::string& line);
   void TickEverySecond();
 
   TLogFile* File;
-  std::string FileError;  // why a line could not be written to the record; empty: none failed
+  std::string FileError;    // why a line could not be written to the record; empty: none failed
   std::string OutputError;  // why a result could not be written to stdout
   PollEventLoop EventLoop;
   PosixSocketLayer Layer{EventLoop};
-  std::unique_ptr<THostInfoManager> Lookups;
-  Notifications Window{*this};
   UdpEndpoint Udp;
   PcAddress Chosen;
   bool EntryLost = false;
+  std::function<void()> WhenLost;
   FoundModules Modules;
 };

@@ -68,8 +68,7 @@ int Confirm(Session& session, const Target& target, const char* expected,
                         std::chrono::milliseconds(static_cast<long>(target.ConfirmSeconds * 1000));
   constexpr std::chrono::milliseconds kWithTheOneSought{100};
   do {
-    const FoundModules& answered =
-        session.Search({target.Common.Wait(), seen, kWithTheOneSought});
+    const FoundModules& answered = session.Search({target.Common.Wait(), seen, kWithTheOneSought});
     if (taken(answered)) {
       session.Say(std::string("vellora-cli: confirmed, ") + expected + " answered");
       return kDone;
@@ -147,8 +146,7 @@ int SetCommandLine(const std::vector<std::string>& words) {
       const auto now = BuildSetConfigRequest(flags);
       return std::equal(now.begin(), now.end(), outcome.Request.begin(), outcome.Request.end());
     };
-    return Confirm(session, target, "the module with the new settings", tookSettings,
-                   tookSettings);
+    return Confirm(session, target, "the module with the new settings", tookSettings, tookSettings);
   });
 }
 

@@ -2,20 +2,9 @@
 #include "resources/control_ids.h"
 
 long Vellora::WindowProc(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-  switch (message) {
-    case WM_SOCKET_NOTIFY:
-      return EvSocketNotify(wParam, lParam);
-    case WM_HOST_LOOKUP_DONE:
-      return EvHostLookupDone(wParam, lParam);
-    case WM_TIMER:
-      EvTimer(static_cast<unsigned>(wParam));
-      return 0;
-    case WM_ADDRESS_CHANGE:
-      RefreshPcAddressList();
-      return 0;
-    default:
-      return TDialog::WindowProc(message, wParam, lParam);
-  }
+  if (message != WM_TIMER) return TDialog::WindowProc(message, wParam, lParam);
+  EvTimer(static_cast<unsigned>(wParam));
+  return 0;
 }
 
 void Vellora::EvCommand(unsigned id, bool fromControl, unsigned notifyCode) {

@@ -1,4 +1,5 @@
 #include "dialog/vellora.h"
+#include "protocol/messages.h"
 #include "protocol/text_values.h"
 #include "resources/control_ids.h"
 
@@ -17,7 +18,7 @@ void Vellora::SelectPcAddress() {
   PcIpCombo->SetSelIndex(ShownPcAddresses.Find(entry));
   ShowPcAddressInCaption();
 
-  Udp.Open(DottedQuad(NetworkToHostLong(entry.Address)), "8003");
+  Udp.Open(kGatewayPort);
   Terminal.NewSocket(entry);
   ClearGatewayList();
   CmSearch();

@@ -15,7 +15,7 @@ void Vellora::SetupWindow() {
   Debug.CopyTo(Options.Record);
   if (Options.PcEntry) Udp.Prefer(*Options.PcEntry);
   // The list follows the PC's addresses as they change, not only as they were at start.
-  AddressWatch = Sockets.WatchAddresses(*this, WM_ADDRESS_CHANGE);
+  Udp.WatchPcAddresses();
   Udp.ReadPcAddresses();
   ShowPcAddressList();
   const int first = Udp.AddressToTake();

@@ -18,7 +18,7 @@ void Vellora::CmConnect() {
     AddDebugLine("Vellora: No module selected, cannot connect");
     return;
   }
-  Terminal.Connect(DottedQuad(Gateways.At(index).ActualIp));
+  Terminal.Connect(HostToNetworkLong(Gateways.At(index).ActualIp));
 }
 
 void Vellora::ReadTcpData() {
@@ -31,11 +31,6 @@ void Vellora::OnTcpStateEntered(TcpState state) {
       StateText->SetText("State: Idle");
       ConnectButton->SetCaption("Connect");
       Ws().SetDialogCaption(CaptionText + " nicht verbunden");
-      LockGatewaySelection(false);
-      break;
-    case TcpState::LookingUp:
-      StateText->SetText("State: Looking Up Address...");
-      ConnectButton->SetCaption("Cancel");
       LockGatewaySelection(false);
       break;
     case TcpState::Connecting:

@@ -24,16 +24,14 @@ std::unique_ptr<TEdit> RangeEdit(TDialog* parent, int id, int limit, long min, l
 
 Vellora::Vellora(TWindowSystem& windowSystem, TSocketLayer& socketLayer, StartOptions options)
     : TDialog(windowSystem, MainDialogTemplate()),
-      Sockets(socketLayer),
       Options(options),
       DebugListBox(std::make_unique<TListBox>(this, IdDebugList)),
       StateText(std::make_unique<TStatic>(this, IdStateText)),
       ConnectButton(std::make_unique<TButton>(this, IdConnectButton)),
       PcIpCombo(std::make_unique<TComboBox>(this, IdPcIpCombo)),
-      HostInfo(socketLayer.NewHostInfoManager()),
       Debug(*DebugListBox),
-      Udp(socketLayer, *HostInfo, *this, *this),
-      Terminal(socketLayer, *HostInfo, *this, *this) {
+      Udp(socketLayer, *this),
+      Terminal(socketLayer, *this) {
   for (std::size_t i = 0; i < OctetEdits.size(); ++i)
     OctetEdits[i] = RangeEdit(this, kOctetEditIds[i], 4, 0, 255);
   PortEdit = RangeEdit(this, IdPortEdit, 6, 0, 65535);

@@ -92,8 +92,6 @@ class Vellora : public TDialog,
   void CmClearStats();
   void AddDebugLine(const char* text);
   void CmClearList();
-  long EvSocketNotify(std::uintptr_t wParam, std::intptr_t lParam);
-  long EvHostLookupDone(std::uintptr_t wParam, std::intptr_t lParam);
 
  protected:
   void EvChildNotify(unsigned id, unsigned notifyCode) override;
@@ -104,11 +102,13 @@ class Vellora : public TDialog,
 
   // What the components report.
   void OnUdpMessage(const std::string& line) override;
+  void OnDatagramWaiting() override { ReceiveGatewayReply(); }
   bool OnRequestLeaving(const PcAddress& from, std::span<const std::uint8_t> request) override;
   void OnPcAddressesChanged(ChoiceChange chosen, const PcAddress& lost) override;
   void OnTcpStateEntered(TcpState state) override;
   void OnTerminalMessage(const std::string& line) override;
   void OnTerminalLine(const char* line) override;
+  void OnTerminalDataWaiting() override { ReadTcpData(); }
 
   // Shows the PC's addresses as the endpoint read them last, and takes the first address of a
   // PC that had none.
@@ -128,7 +128,6 @@ class Vellora : public TDialog,
   // Who answered the last search with a MAC: a new MAC must not be one of them.
   MacUser AnsweredMacs() const;
 
-  TSocketLayer& Sockets;
   StartOptions Options;
 
   // Control objects, children of the dialog, created in this order (the order in which the
@@ -166,12 +165,9 @@ class Vellora : public TDialog,
   // captions.
   std::string CaptionText;
 
-  // Components. The look-up manager goes last, so that a look-up under way is abandoned after
-  // the sockets are closed.
-  std::unique_ptr<THostInfoManager> HostInfo;
+  // Components.
   DebugList Debug;
   UdpEndpoint Udp;
-  std::unique_ptr<TAddressWatch> AddressWatch;
   GatewayList Gateways;
   SearchWait SearchWaiting;
   TerminalConnection Terminal;

@@ -1,16 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/window_messages.h"
-
 // The socket-layer operations the program relies on, in the shape of an asynchronous-select
-// socket API: every socket reports readiness to a window as WM_SOCKET_NOTIFY with the event in
-// the low word and a WinSock error number in the high word of lParam; a host look-up ends
-// with WM_HOST_LOOKUP_DONE, error in the high word of lParam.
+// socket API. Every socket reports to its owner through its own typed callbacks, each from the
+// event loop: readable, connected(error) and closed(error), errors as WinSock numbers.
 
 // WinSock error numbers that are part of the program's behaviour.
 namespace wsa {
@@ -142,8 +140,9 @@ struct TLocalBinding {
   std::string InterfaceName;
 };
 
-// While it lives, the window gets `message` (wParam and lParam 0) soon after the PC's own
-// addresses change. Changes that come close together may be told once.
+// While it lives, its callback runs soon after the PC's own addresses change (an address came
+// or went, an interface went up, down or away). Changes that come close together may be told
+// once.
 class TAddressWatch {
  public:
   virtual ~TAddressWatch() = default;
@@ -154,21 +153,29 @@ class THostInfoManager {
   virtual ~THostInfoManager() = default;
   // The PC's own name, cut to bufferSize - 1 bytes.
   virtual std::string GetHostName(int bufferSize) = 0;
-  // Synchronous look-up into entry; yields 0, or -1 on failure.
+  // The host entry of the PC's own name (its addresses) or of a dotted address; yields 0, or
+  // -1 on failure.
   virtual int GetHostInfo(THostEntry& entry, const std::string& name) = 0;
-  // Starts a look-up that ends with `message` to the window (error in the high word of
-  // lParam). Yields -1 when it cannot start; the error code then stands in GetLastError.
-  virtual int GetHostInfoAsync(TMessageTarget& window, const std::string& name,
-                               unsigned message) = 0;
-  virtual void CancelHostRequest() = 0;
-  virtual int GetLastError() const = 0;
+};
+
+// What a socket tells its owner. Each callback comes from the event loop, never inside the call
+// that caused it; the owner may close or destroy the socket inside one.
+struct TSocketNotifications {
+  // Data waits: a datagram, or bytes of the connection. Told again, after each read, while
+  // more waits.
+  std::function<void()> Readable;
+  // A non-blocking connect has ended: 0, or why it failed.
+  std::function<void(int error)> Connected;
+  // The peer closed the connection (0) or it failed (the error); after the data before it
+  // has been readable. Nothing more follows.
+  std::function<void(int error)> Closed;
 };
 
 class TSocket {
  public:
   virtual ~TSocket() = default;
-  // Readiness notifications of this socket go to the window.
-  virtual void SetNotificationWindow(TMessageTarget* window) = 0;
+  // Where this socket's notifications go, once notification has started.
+  virtual void SetNotifications(TSocketNotifications notifications) = 0;
   // 0 on success, -1 on failure with the error code in GetLastError (also below).
   virtual int CreateSocket() = 0;
   virtual int BindSocket() = 0;
@@ -190,10 +197,10 @@ class TDatagramSocket : public TSocket {
 
 class TStreamSocket : public TSocket {
  public:
-  // Non-blocking: -1 with EWOULDBLOCK_ means the connect is under way and FD_CONNECT follows.
+  // Non-blocking: -1 with EWOULDBLOCK_ means the connect is under way; connected follows.
   virtual int Connect(const TINetSocketAddress& peer) = 0;
   // A connection whose peer stops answering (power or cable lost) ends within about `seconds`
-  // with FD_CLOSE and ETIMEDOUT_, though nothing is sent on it. Before Connect.
+  // with closed and ETIMEDOUT_, though nothing is sent on it. Before Connect.
   virtual int SetDeadPeerTimeout(int seconds) = 0;
   virtual int Read(std::uint8_t* buffer, int& roomAndCount) = 0;
   // how: 0 receive, 1 send, 2 both.
@@ -212,9 +219,8 @@ class TSocketLayer {
   virtual std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TLocalBinding& own) = 0;
   virtual std::unique_ptr<TStreamSocket> NewStreamSocket(const TLocalBinding& own) = 0;
   virtual std::unique_ptr<THostInfoManager> NewHostInfoManager() = 0;
-  // Watches the PC's own addresses for the window; nullptr where the system cannot tell.
-  virtual std::unique_ptr<TAddressWatch> WatchAddresses(TMessageTarget& window,
-                                                        unsigned message) = 0;
+  // Watches the PC's own addresses; nullptr where the system cannot tell.
+  virtual std::unique_ptr<TAddressWatch> WatchAddresses(std::function<void()> changed) = 0;
   // The platform's text for a WinSock error number.
   virtual std::string GetReasonString(int error) const = 0;
 };

@@ -2,16 +2,17 @@
 
 #include "protocol/text_values.h"
 
-TerminalConnection::TerminalConnection(TSocketLayer& sockets, THostInfoManager& hostInfo,
-                                       TMessageTarget& window, Listener& listener)
-    : Sockets(sockets), HostInfo(hostInfo), Window(window), Out(listener) {}
+TerminalConnection::TerminalConnection(TSocketLayer& sockets, Listener& listener)
+    : Sockets(sockets), Out(listener) {}
 
 TerminalConnection::~TerminalConnection() = default;
 
 void TerminalConnection::NewSocket(const TInterfaceAddress& local) {
   End();
   Socket = Sockets.NewStreamSocket(TLocalBinding(TINetSocketAddress(0, local.Address), local));
-  Socket->SetNotificationWindow(&Window);
+  Socket->SetNotifications({[this] { Out.OnTerminalDataWaiting(); },
+                            [this](int error) { ConnectNotified(error); },
+                            [this](int error) { CloseNotified(error); }});
 }
 
 void TerminalConnection::DropSocket() {
@@ -19,27 +20,17 @@ void TerminalConnection::DropSocket() {
   Socket.reset();
 }
 
-void TerminalConnection::Connect(const std::string& target) {
-  if (Current != TcpState::Idle) return;
-  EnterLookingUp();
-  PeerAddress.SetPortA(TWinSockDll::htons(80));
-  if (TINetSocketAddress::IsAddressDottedDecimal(target.c_str())) {
-    PeerAddress.SetNetworkAddress(TINetSocketAddress::ConvertAddress(target.c_str()));
-    EnterConnecting();
-    StartConnect();
-  } else if (HostInfo.GetHostInfoAsync(Window, target, WM_HOST_LOOKUP_DONE) == -1) {
-    LogError("converting name to address", HostInfo.GetLastError());
-    EnterIdle();
-  }
+void TerminalConnection::Connect(std::uint32_t target) {
+  if (Current != TcpState::Idle || !Socket) return;
+  LastError = 0;
+  PeerAddress = TINetSocketAddress(TWinSockDll::htons(80), target);
+  EnterConnecting();
+  StartConnect();
 }
 
 void TerminalConnection::End() {
   switch (Current) {
     case TcpState::Idle:
-      break;
-    case TcpState::LookingUp:
-      HostInfo.CancelHostRequest();
-      EnterIdle();
       break;
     case TcpState::Connecting:
       EnterIdle();  // closing the socket abandons the connect under way
@@ -70,24 +61,25 @@ void TerminalConnection::StartConnect() {
   }
   if (Socket->Connect(PeerAddress) == -1) {
     const int error = Socket->GetLastError();
-    if (error == wsa::EWOULDBLOCK_) return;  // under way: FD_CONNECT tells the outcome
+    if (error == wsa::EWOULDBLOCK_)
+      return;  // under way: the connected notification tells the outcome
     LogError("while connecting", error);
     EnterIdle();
   }
 }
 
-void TerminalConnection::ConnectNotified(unsigned error) {
+void TerminalConnection::ConnectNotified(int error) {
   if (Current != TcpState::Connecting) return;
   if (error == 0) {
     EnterConnected();
   } else {
-    LogError("while connecting", static_cast<int>(error));
+    LogError("while connecting", error);
     EnterIdle();
   }
 }
 
-void TerminalConnection::CloseNotified(unsigned error) {
-  if (error != 0) LogError("closing socket", static_cast<int>(error));
+void TerminalConnection::CloseNotified(int error) {
+  if (error != 0) LogError("closing socket", error);
   EnterIdle();
 }
 
@@ -112,12 +104,6 @@ void TerminalConnection::EnterIdle() {
   Out.OnTerminalMessage("Vellora: Socket disconnected");
   Lines.Clear();
   if (Socket) Socket->CloseSocket();
-  Out.OnTcpStateEntered(Current);
-}
-
-void TerminalConnection::EnterLookingUp() {
-  Current = TcpState::LookingUp;
-  LastError = 0;
   Out.OnTcpStateEntered(Current);
 }
 

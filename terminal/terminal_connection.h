@@ -8,7 +8,7 @@
 #include "terminal/line_cutter.h"
 #include "terminal/traffic_stats.h"
 
-enum class TcpState { Idle, LookingUp, Connecting, Connected };
+enum class TcpState { Idle, Connecting, Connected };
 
 // The terminal: a receive-only TCP connection from the chosen PC address to a module's port
 // 80, whose text lines go to the debug list. Each choice of PC address gives it a new socket
@@ -22,15 +22,14 @@ class TerminalConnection {
     // The connection's own message, or a line the module sent, for the debug list.
     virtual void OnTerminalMessage(const std::string& line) = 0;
     virtual void OnTerminalLine(const char* line) = 0;
+    // Data of the module waits: the listener reads it with ReadTcpData.
+    virtual void OnTerminalDataWaiting() = 0;
 
    protected:
     ~Listener() = default;
   };
 
-  // Notifications of the socket and of a look-up go to the window; the look-up manager is
-  // shared with the UDP endpoint.
-  TerminalConnection(TSocketLayer& sockets, THostInfoManager& hostInfo, TMessageTarget& window,
-                     Listener& listener);
+  TerminalConnection(TSocketLayer& sockets, Listener& listener);
   ~TerminalConnection();
   TerminalConnection(const TerminalConnection&) = delete;
   TerminalConnection& operator=(const TerminalConnection&) = delete;
@@ -50,16 +49,10 @@ class TerminalConnection {
   void DropSocket();
   bool HasSocket() const { return Socket != nullptr; }
 
-  // Connects to port 80 of the module at `target`, a dotted address; a target that is not one
-  // (no module selected) is looked up, and the look-up's end comes to the window. Only when idle.
-  void Connect(const std::string& target);
-  // Cancels a look-up or a connect under way, or disconnects; nothing when idle.
+  // Connects to port 80 of the module at `target` (network order). Only when idle.
+  void Connect(std::uint32_t target);
+  // Cancels a connect under way, or disconnects; nothing when idle.
   void End();
-
-  // What the window's notifications mean for the connection.
-  void ConnectNotified(unsigned error);
-  void CloseNotified(unsigned error);
-  void LookupFailed() { EnterIdle(); }
   // Reads once what the connection holds: its lines go to the listener, its bytes are counted.
   void ReadTcpData();
 
@@ -72,16 +65,16 @@ class TerminalConnection {
 
  private:
   void StartConnect();
+  // What the socket's notifications mean for the connection.
+  void ConnectNotified(int error);
+  void CloseNotified(int error);
   // "Vellora: TCP/IP Error <what> (Winsock:<error>)".
   void LogError(const char* what, int error);
   void EnterIdle();
-  void EnterLookingUp();
   void EnterConnecting();
   void EnterConnected();
 
   TSocketLayer& Sockets;
-  THostInfoManager& HostInfo;
-  TMessageTarget& Window;
   Listener& Out;
   TcpState Current = TcpState::Idle;
   std::unique_ptr<TStreamSocket> Socket;

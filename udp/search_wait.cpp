@@ -15,6 +15,7 @@ std::string SearchWait::NoAnswerLine(const PcAddress& from) {
 }
 
 std::string SearchWait::UnlistedLine(int unlisted, int listed) {
-  return Format("Vellora: %d more module%s answered the search and %s not listed: the list holds %d",
-                unlisted, unlisted == 1 ? "" : "s", unlisted == 1 ? "is" : "are", listed);
+  return Format(
+      "Vellora: %d more module%s answered the search and %s not listed: the list holds %d",
+      unlisted, unlisted == 1 ? "" : "s", unlisted == 1 ? "is" : "are", listed);
 }

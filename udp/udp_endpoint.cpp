@@ -8,9 +8,8 @@ std::string RequestRecordLine(const PcAddress& from, std::span<const std::uint8_
          " interface=" + from.InterfaceName + " " + DescribeRequest(request);
 }
 
-UdpEndpoint::UdpEndpoint(TSocketLayer& sockets, THostInfoManager& hostInfo, TMessageTarget& window,
-                         Listener& listener)
-    : Sockets(sockets), HostInfo(hostInfo), Window(window), Out(listener) {}
+UdpEndpoint::UdpEndpoint(TSocketLayer& sockets, Listener& listener)
+    : Sockets(sockets), Out(listener) {}
 
 UdpEndpoint::~UdpEndpoint() {
   if (Socket) Socket->CloseSocket();
@@ -40,6 +39,11 @@ void UdpEndpoint::Refresh() {
   Out.OnPcAddressesChanged(change, lost);
 }
 
+bool UdpEndpoint::WatchPcAddresses() {
+  AddressWatch = Sockets.WatchAddresses([this] { Refresh(); });
+  return AddressWatch != nullptr;
+}
+
 void UdpEndpoint::Choose(const PcAddress& entry) {
   ChosenEntry = entry;
   EverChosen = true;
@@ -61,14 +65,15 @@ int UdpEndpoint::AddressToTake() const {
   return Addresses.Count() > 0 ? 0 : -1;
 }
 
-bool UdpEndpoint::Open(const std::string& addressText, const std::string& portText) {
+bool UdpEndpoint::Open(std::uint16_t port) {
   // The socket this replaces is released here; nothing refers to it any more.
   const PcAddress entry = ChosenEntry.value_or(PcAddress{});
   Socket = Sockets.NewDatagramSocket(TLocalBinding(TINetSocketAddress(0, entry.Address), entry));
   State = UdpState::Closed;
-  Socket->SetNotificationWindow(&Window);
-  BroadcastAddress.SetPortA(
-      TWinSockDll::htons(ParseNumber<std::uint16_t>(portText).value_or(kGatewayPort)));
+  Socket->SetNotifications({[this] { Out.OnDatagramWaiting(); }, nullptr, nullptr});
+  // Requests always go to the limited broadcast address, whichever PC address was chosen.
+  BroadcastAddress =
+      TINetSocketAddress(TWinSockDll::htons(port), HostToNetworkLong(kLimitedBroadcast));
 
   if (Socket->CreateSocket() == -1) {
     Out.OnUdpMessage("Vellora: UDP Error on CreateSocket()");
@@ -82,19 +87,7 @@ bool UdpEndpoint::Open(const std::string& addressText, const std::string& portTe
     return false;
   }
   Socket->SetBroadcastOption(true);
-  State = UdpState::Bound;
-
-  if (TINetSocketAddress::IsAddressDottedDecimal(addressText.c_str())) {
-    // Requests always go to the limited broadcast address, whichever PC address was chosen.
-    BroadcastAddress.SetNetworkAddress(HostToNetworkLong(kLimitedBroadcast));
-    State = UdpState::Ready;
-  } else {
-    Out.OnUdpMessage("Vellora: Can not convert IP string to dotted decimal");
-    if (HostInfo.GetHostInfoAsync(Window, addressText, WM_HOST_LOOKUP_DONE) == -1) {
-      Out.OnUdpMessage("Vellora: UDP Error, Unable to convert the host name to an address");
-      Close();
-    }
-  }
+  State = UdpState::Ready;
   return true;
 }
 
@@ -151,13 +144,8 @@ std::optional<ParsedReply> UdpEndpoint::ReceiveReply() {
   return reply;
 }
 
-void UdpEndpoint::ReadFailed(unsigned error) {
-  if (ReadErrors.Allow())
-    Out.OnUdpMessage(Format("Vellora: TCP/IP Error while reading (Winsock:%5u)", error));
-}
-
 void UdpEndpoint::Tick() {
   if (const int left = ReadErrors.Tick(); left > 0)
-    Out.OnUdpMessage(Format("Vellora: %d more datagram read errors in the last second were left out",
-                            left));
+    Out.OnUdpMessage(
+        Format("Vellora: %d more datagram read errors in the last second were left out", left));
 }

@@ -11,7 +11,7 @@
 #include "udp/pc_address_list.h"
 #include "udp/repeated_lines.h"
 
-enum class UdpState { Closed, Bound, Ready };
+enum class UdpState { Closed, Ready };
 
 // What became of the chosen entry when the PC's addresses were read again.
 enum class ChoiceChange {
@@ -24,14 +24,16 @@ enum class ChoiceChange {
 std::string RequestRecordLine(const PcAddress& from, std::span<const std::uint8_t> request);
 
 // The gateway protocol's end on the PC: the PC address the operator chose, one datagram
-// socket on it, its state, requests out to the broadcast address and replies in. A new choice
-// makes a new socket; the old one is released.
+// socket on it, its state, requests out to the broadcast address and replies in, and the watch
+// on the PC's addresses. A new choice makes a new socket; the old one is released.
 class UdpEndpoint {
  public:
   class Listener {
    public:
     // A line for the debug list: what went wrong, and why.
     virtual void OnUdpMessage(const std::string& line) = 0;
+    // A datagram waits: the listener reads it with ReceiveReply.
+    virtual void OnDatagramWaiting() = 0;
     // A request is about to leave from the chosen entry: the listener keeps it in its record
     // first. False keeps the request from leaving (the record could not store it; the
     // listener has said so).
@@ -44,10 +46,7 @@ class UdpEndpoint {
     ~Listener() = default;
   };
 
-  // Notifications of the socket and of a look-up go to the window; the look-up manager is
-  // shared with the terminal, as one look-up runs at a time.
-  UdpEndpoint(TSocketLayer& sockets, THostInfoManager& hostInfo, TMessageTarget& window,
-              Listener& listener);
+  UdpEndpoint(TSocketLayer& sockets, Listener& listener);
   ~UdpEndpoint();
   UdpEndpoint(const UdpEndpoint&) = delete;
   UdpEndpoint& operator=(const UdpEndpoint&) = delete;
@@ -58,6 +57,9 @@ class UdpEndpoint {
   // Reads them and, when they changed, forgets a chosen entry that is gone and tells the
   // listener.
   void Refresh();
+  // From now on the PC's addresses are read again whenever the system tells of a change. False
+  // where it cannot tell.
+  bool WatchPcAddresses();
   const PcAddressList& PcAddresses() const { return Addresses; }
   void Choose(const PcAddress& entry);
   // No entry chosen, no socket.
@@ -72,14 +74,11 @@ class UdpEndpoint {
   void Prefer(const PcAddress& entry) { Preferred = entry; }
 
   // --- The socket ---
-  // A new socket on the chosen entry, bound and ready to broadcast to port `portText`. An
-  // address text that is not dotted decimal starts a look-up, which ends with the window's
-  // message; the endpoint stays Bound until LookupSucceeded. False when no socket could be
-  // made or bound.
-  bool Open(const std::string& addressText, const std::string& portText);
+  // A new socket on the chosen entry, bound and ready to broadcast to `port`. False when no
+  // socket could be made or bound (said).
+  bool Open(std::uint16_t port);
   // Closes the socket after an error; it stays closed until the next Open.
   void Close();
-  void LookupSucceeded() { State = UdpState::Ready; }
   UdpState GetState() const { return State; }
   const TINetSocketAddress& Destination() const { return BroadcastAddress; }
   // The socket's own address, the port as bound.
@@ -98,16 +97,13 @@ class UdpEndpoint {
   bool TransmitRequest(std::span<const std::uint8_t> bytes);
   // Reads one datagram; the reply it holds, or nothing.
   std::optional<ParsedReply> ReceiveReply();
-  // A read notification that carries a socket error.
-  void ReadFailed(unsigned error);
   // The one-second tick: how many read error lines were left out is said.
   void Tick();
 
  private:
   TSocketLayer& Sockets;
-  THostInfoManager& HostInfo;
-  TMessageTarget& Window;
   Listener& Out;
+  std::unique_ptr<TAddressWatch> AddressWatch;
   PcAddressList Addresses;
   std::optional<PcAddress> ChosenEntry;
   std::optional<PcAddress> Preferred;

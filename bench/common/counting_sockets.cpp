@@ -10,8 +10,8 @@ class Forwarding : public Base {
   Forwarding(std::unique_ptr<Base> inner, SocketReadCounts& counts)
       : Inner(std::move(inner)), Totals(counts) {}
 
-  void SetNotificationWindow(TMessageTarget* window) override {
-    Inner->SetNotificationWindow(window);
+  void SetNotifications(TSocketNotifications notifications) override {
+    Inner->SetNotifications(std::move(notifications));
   }
   int CreateSocket() override { return Inner->CreateSocket(); }
   int BindSocket() override { return Inner->BindSocket(); }

@@ -30,8 +30,8 @@ class CountingSocketLayer final : public TSocketLayer {
   std::unique_ptr<THostInfoManager> NewHostInfoManager() override {
     return Inner.NewHostInfoManager();
   }
-  std::unique_ptr<TAddressWatch> WatchAddresses(TMessageTarget& window, unsigned message) override {
-    return Inner.WatchAddresses(window, message);
+  std::unique_ptr<TAddressWatch> WatchAddresses(std::function<void()> changed) override {
+    return Inner.WatchAddresses(std::move(changed));
   }
   std::string GetReasonString(int error) const override { return Inner.GetReasonString(error); }
 

@@ -21,11 +21,10 @@ class MemorySocketLayer : public TSocketLayer {
 
   struct SocketState {
     bool IsStream = false;
-    std::uintptr_t Handle = 0;
     TINetSocketAddress Own;
     unsigned InterfaceIndex = 0;  // the interface the socket is tied to; 0: none
     std::string InterfaceName;
-    TMessageTarget* Window = nullptr;
+    TSocketNotifications Owner;
     bool Open = false;  // a system socket exists
     bool Bound = false;
     bool Notifying = false;
@@ -53,20 +52,13 @@ class MemorySocketLayer : public TSocketLayer {
     int DeadPeerSeconds = 0;  // 0: not asked for
   };
 
-  struct Lookup {
-    TMessageTarget* Window = nullptr;
-    std::string Name;
-    unsigned Message = 0;
-    bool Pending = false;
-  };
-
   // --- TSocketLayer ---
   bool IsAvailable() override { return Available; }
   void Startup(int major, int minor) override;
   std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TLocalBinding& own) override;
   std::unique_ptr<TStreamSocket> NewStreamSocket(const TLocalBinding& own) override;
   std::unique_ptr<THostInfoManager> NewHostInfoManager() override;
-  std::unique_ptr<TAddressWatch> WatchAddresses(TMessageTarget& window, unsigned message) override;
+  std::unique_ptr<TAddressWatch> WatchAddresses(std::function<void()> changed) override;
   std::string GetReasonString(int error) const override;
 
   // --- The machine ---
@@ -77,10 +69,6 @@ class MemorySocketLayer : public TSocketLayer {
   // entry is here.
   THostEntry Host;
   bool HostLookupFails = false;
-  // Async look-ups: -1 from GetHostInfoAsync with this error when non-zero.
-  int AsyncStartError = 0;
-  std::vector<Lookup> Lookups;
-  int LookupCancels = 0;
 
   // False: the machine cannot watch its addresses (WatchAddresses yields nullptr).
   bool CanWatchAddresses = true;
@@ -95,17 +83,17 @@ class MemorySocketLayer : public TSocketLayer {
   // The PC still has the socket's address on the socket's interface.
   bool Carries(const SocketState& socket) const;
 
-  // Sends WM_SOCKET_NOTIFY for the socket, as the real layer posts it.
-  void Notify(const SocketState& socket, unsigned event, unsigned error = 0) const;
-  // Queues a datagram on the socket and raises FD_READ.
+  // The socket's notifications, as the real layer gives them from its event loop.
+  void TellReadable(const SocketState& socket) const;
+  void TellConnected(const SocketState& socket, int error) const;
+  void TellClosed(const SocketState& socket, int error) const;
+  // Queues a datagram on the socket and tells it readable.
   void Deliver(SocketState& socket, std::vector<std::uint8_t> bytes, std::uint32_t fromAddress,
                std::uint16_t fromPort);
-  // A connect in progress succeeds: FD_CONNECT without error.
+  // A connect in progress succeeds: connected without error.
   void AcceptConnect(SocketState& socket);
-  // Queues a chunk on a connected stream and raises FD_READ.
+  // Queues a chunk on a connected stream and tells it readable.
   void DeliverStream(SocketState& socket, const std::string& bytes);
-  // Ends the pending look-up with the error (0: found).
-  void CompleteLookup(std::size_t index, unsigned error);
   // The PC's addresses become these; every live address watch tells its window.
   void ChangeAddresses(std::vector<TInterfaceAddress> entries);
 
@@ -120,12 +108,8 @@ class MemorySocketLayer : public TSocketLayer {
   }
 
  private:
-  struct AddressWatcher {
-    TMessageTarget* Window;
-    unsigned Message;
-  };
+  using AddressWatcher = std::function<void()>;
   class MemoryAddressWatch;
-  std::uintptr_t NextHandle = 100;
   std::vector<std::shared_ptr<AddressWatcher>> AddressWatchers;
 };
 

@@ -15,7 +15,9 @@ class MemorySocket : public Base {
       : Layer(layer), S(std::move(state)) {}
   ~MemorySocket() override { S->Released = true; }
 
-  void SetNotificationWindow(TMessageTarget* window) override { S->Window = window; }
+  void SetNotifications(TSocketNotifications notifications) override {
+    S->Owner = std::move(notifications);
+  }
 
   int CreateSocket() override {
     if (!Layer.Started) return Fail(wsa::NOTINITIALISED_);
@@ -150,7 +152,6 @@ std::unique_ptr<TDatagramSocket> MemorySocketLayer::NewDatagramSocket(const TLoc
   state->Own = own.Address;
   state->InterfaceIndex = own.InterfaceIndex;
   state->InterfaceName = own.InterfaceName;
-  state->Handle = NextHandle++;
   Sockets.push_back(state);
   if (OnNewSocket) OnNewSocket(*state);
   return std::make_unique<MemoryDatagramSocket>(*this, state);
@@ -162,7 +163,6 @@ std::unique_ptr<TStreamSocket> MemorySocketLayer::NewStreamSocket(const TLocalBi
   state->Own = own.Address;
   state->InterfaceIndex = own.InterfaceIndex;
   state->InterfaceName = own.InterfaceName;
-  state->Handle = NextHandle++;
   Sockets.push_back(state);
   if (OnNewSocket) OnNewSocket(*state);
   return std::make_unique<MemoryStreamSocket>(*this, state);
@@ -226,27 +226,34 @@ std::vector<MemorySocketLayer::Datagram> MemorySocketLayer::AllSent() const {
   return all;
 }
 
-void MemorySocketLayer::Notify(const SocketState& socket, unsigned event, unsigned error) const {
-  if (socket.Window == nullptr) return;
-  socket.Window->WindowProc(WM_SOCKET_NOTIFY, socket.Handle,
-                            static_cast<std::intptr_t>(MakeLong(event, error)));
+// Each on a copy of the callback: the owner may replace it, or destroy the socket, inside.
+void MemorySocketLayer::TellReadable(const SocketState& socket) const {
+  if (const auto call = socket.Owner.Readable) call();
+}
+
+void MemorySocketLayer::TellConnected(const SocketState& socket, int error) const {
+  if (const auto call = socket.Owner.Connected) call(error);
+}
+
+void MemorySocketLayer::TellClosed(const SocketState& socket, int error) const {
+  if (const auto call = socket.Owner.Closed) call(error);
 }
 
 void MemorySocketLayer::Deliver(SocketState& socket, std::vector<std::uint8_t> bytes,
                                 std::uint32_t fromAddress, std::uint16_t fromPort) {
   socket.Incoming.push_back(
       {std::move(bytes), TINetSocketAddress(TWinSockDll::htons(fromPort), fromAddress)});
-  Notify(socket, FD_READ);
+  TellReadable(socket);
 }
 
 void MemorySocketLayer::AcceptConnect(SocketState& socket) {
   socket.Connected = true;
-  Notify(socket, FD_CONNECT);
+  TellConnected(socket, 0);
 }
 
 void MemorySocketLayer::DeliverStream(SocketState& socket, const std::string& bytes) {
   socket.IncomingChunks.emplace_back(bytes.begin(), bytes.end());
-  Notify(socket, FD_READ);
+  TellReadable(socket);
 }
 
 std::uint32_t NetworkAddress(unsigned a, unsigned b, unsigned c, unsigned d) {

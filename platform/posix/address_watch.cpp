@@ -9,8 +9,7 @@
 #include <cstring>
 
 std::unique_ptr<NetlinkAddressWatch> NetlinkAddressWatch::Open(TEventLoop& loop,
-                                                               TMessageTarget& window,
-                                                               unsigned message) {
+                                                               std::function<void()> changed) {
   const int fd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE);
   if (fd < 0) return nullptr;
   sockaddr_nl local;
@@ -21,12 +20,12 @@ std::unique_ptr<NetlinkAddressWatch> NetlinkAddressWatch::Open(TEventLoop& loop,
     close(fd);
     return nullptr;
   }
-  return std::unique_ptr<NetlinkAddressWatch>(new NetlinkAddressWatch(loop, fd, window, message));
+  return std::unique_ptr<NetlinkAddressWatch>(
+      new NetlinkAddressWatch(loop, fd, std::move(changed)));
 }
 
-NetlinkAddressWatch::NetlinkAddressWatch(TEventLoop& loop, int fd, TMessageTarget& window,
-                                         unsigned message)
-    : Loop(loop), Fd(fd), Window(window), Message(message) {
+NetlinkAddressWatch::NetlinkAddressWatch(TEventLoop& loop, int fd, std::function<void()> changed)
+    : Loop(loop), Fd(fd), Changed(std::move(changed)) {
   WatchId = Loop.AddWatch(Fd, TEventLoop::WatchKind::Read, [this] { OnReadable(); });
 }
 
@@ -36,7 +35,7 @@ NetlinkAddressWatch::~NetlinkAddressWatch() {
 }
 
 void NetlinkAddressWatch::OnReadable() {
-  // What changed does not matter: the window reads the whole list again. A full receive queue
+  // What changed does not matter: the owner reads the whole list again. A full receive queue
   // (ENOBUFS) lost some reports, which is one more reason to read it again.
   char buffer[8192];
   for (;;) {
@@ -44,6 +43,7 @@ void NetlinkAddressWatch::OnReadable() {
     if (got > 0 || (got < 0 && (errno == EINTR || errno == ENOBUFS))) continue;
     break;
   }
-  // Last: the window may end the watch.
-  Window.WindowProc(Message, 0, 0);
+  // Last, on a copy: the owner may end the watch.
+  const std::function<void()> changed = Changed;
+  changed();
 }

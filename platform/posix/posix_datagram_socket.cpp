@@ -215,8 +215,8 @@ void PosixDatagramSocket::OnReadable() {
     // Nothing kept waits (or more to drop: the watch stays on and the next pass goes on).
     if (!HasHeld && !TakeNextKept()) return;
     Core.WantRead(false);
-    Core.Notify(FD_READ, 0);
-    // The window may have closed or destroyed the socket, or not read.
+    Core.TellReadable();
+    // The owner may have closed or destroyed the socket, or not read.
     if (alive.expired() || !Core.ReadIsWanted()) return;
   }
 }

@@ -32,18 +32,20 @@ struct DatagramArrival {
 // made for an address refuses to send (10022) until it is bound, so nothing ever leaves from a
 // source or interface the system picked.
 //
-// Notifications: FD_READ when a datagram waits that the socket keeps. To decide that, the
-// socket takes the datagram from the system and holds it until Read hands it over. After an
-// FD_READ the next one comes once Read has been called (as the asynchronous-select model
-// re-enables read notifications on each read), so a window that reads one datagram per
+// Notifications: readable when a datagram waits that the socket keeps. To decide that, the
+// socket takes the datagram from the system and holds it until Read hands it over. After a
+// readable the next one comes once Read has been called (as the asynchronous-select model
+// re-enables read notifications on each read), so an owner that reads one datagram per
 // notification gets one notification per datagram; up to kReadsPerPass of them are delivered
-// in one event-loop pass. FD_WRITE is never raised: a send never waits for room.
+// in one event-loop pass. A send never waits for room.
 class PosixDatagramSocket final : public TDatagramSocket, private SocketEvents {
  public:
   PosixDatagramSocket(TEventLoop& loop, const TLocalBinding& own);
   ~PosixDatagramSocket() override = default;
 
-  void SetNotificationWindow(TMessageTarget* window) override { Core.SetWindow(window); }
+  void SetNotifications(TSocketNotifications notifications) override {
+    Core.SetNotifications(std::move(notifications));
+  }
   int CreateSocket() override;
   int BindSocket() override;
   int StartRegularNotification() override;
@@ -71,7 +73,7 @@ class PosixDatagramSocket final : public TDatagramSocket, private SocketEvents {
   // Datagrams dropped by the filter in one go before giving the loop back; more wait for the
   // next pass.
   static constexpr int kDropLimit = 64;
-  // FD_READs delivered in one event-loop pass at most, so that a flood cannot starve the loop.
+  // Readables delivered in one event-loop pass at most, so that a flood cannot starve the loop.
   static constexpr int kReadsPerPass = 64;
 
   SocketCore Core;
@@ -81,7 +83,7 @@ class PosixDatagramSocket final : public TDatagramSocket, private SocketEvents {
   unsigned BoundInterface = 0;           // 0: not tied to an interface
   std::uint32_t InterfaceBroadcast = 0;  // directed broadcast of the chosen address's subnet
 
-  // The datagram taken for the last FD_READ, or the error met while taking it.
+  // The datagram taken for the last readable, or the error met while taking it.
   bool HasHeld = false;
   int HeldError = 0;
   std::size_t HeldLength = 0;

@@ -25,12 +25,11 @@ std::unique_ptr<TStreamSocket> PosixSocketLayer::NewStreamSocket(const TLocalBin
 }
 
 std::unique_ptr<THostInfoManager> PosixSocketLayer::NewHostInfoManager() {
-  return std::make_unique<PosixHostInfoManager>(Loop);
+  return std::make_unique<PosixHostInfoManager>();
 }
 
-std::unique_ptr<TAddressWatch> PosixSocketLayer::WatchAddresses(TMessageTarget& window,
-                                                                unsigned message) {
-  return NetlinkAddressWatch::Open(Loop, window, message);
+std::unique_ptr<TAddressWatch> PosixSocketLayer::WatchAddresses(std::function<void()> changed) {
+  return NetlinkAddressWatch::Open(Loop, std::move(changed));
 }
 
 std::string PosixSocketLayer::GetReasonString(int error) const {

@@ -6,7 +6,7 @@
 #include "platform/event_loop.h"
 #include "platform/socket_layer.h"
 
-// The socket layer on POSIX. Sockets and look-ups made by it report through the event loop
+// The socket layer on POSIX. Sockets and watches made by it report through the event loop
 // given here, which must outlive them.
 class PosixSocketLayer final : public TSocketLayer {
  public:
@@ -19,7 +19,7 @@ class PosixSocketLayer final : public TSocketLayer {
   std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TLocalBinding& own) override;
   std::unique_ptr<TStreamSocket> NewStreamSocket(const TLocalBinding& own) override;
   std::unique_ptr<THostInfoManager> NewHostInfoManager() override;
-  std::unique_ptr<TAddressWatch> WatchAddresses(TMessageTarget& window, unsigned message) override;
+  std::unique_ptr<TAddressWatch> WatchAddresses(std::function<void()> changed) override;
   std::string GetReasonString(int error) const override;
 
  private:

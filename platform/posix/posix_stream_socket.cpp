@@ -69,8 +69,8 @@ int PosixStreamSocket::Connect(const TINetSocketAddress& peer) {
       errno != EINPROGRESS) {
     return Core.FailWithErrno(errno);
   }
-  // Finished at once or not: the outcome is reported by FD_CONNECT, as for every
-  // non-blocking connect.
+  // Finished at once or not: the outcome is reported by the connected notification, as for
+  // every non-blocking connect.
   Current = State::Connecting;
   FollowState();
   return Core.Fail(wsa::EWOULDBLOCK_);
@@ -146,7 +146,7 @@ void PosixStreamSocket::OnWritable() {
   ReadArmed = true;
   FollowState();
   if (Current == State::Ended) Core.StopNotification();
-  Core.Notify(FD_CONNECT, WinSockErrorFromErrno(pending));
+  Core.TellConnected(WinSockErrorFromErrno(pending));
 }
 
 void PosixStreamSocket::OnReadable() {
@@ -160,8 +160,8 @@ void PosixStreamSocket::OnReadable() {
       if (peeked > 0) {
         ReadArmed = false;
         FollowState();
-        Core.Notify(FD_READ, 0);
-        // The window may have closed or destroyed the socket, or not read.
+        Core.TellReadable();
+        // The owner may have closed or destroyed the socket, or not read.
         if (alive.expired() || !ReadArmed) return;
         continue;
       }
@@ -173,7 +173,7 @@ void PosixStreamSocket::OnReadable() {
     // Only the end of the stream, or the error that ended it, is left.
     Current = State::Ended;
     Core.StopNotification();
-    Core.Notify(FD_CLOSE, error);
+    Core.TellClosed(error);
     return;
   }
 }

@@ -118,12 +118,18 @@ int SocketCore::FailWithErrno(int errnoValue) {
   return Fail(WinSockErrorFromErrno(errnoValue));
 }
 
-void SocketCore::Notify(unsigned event, int error) {
-  TMessageTarget* const window = Window;
-  if (window == nullptr) return;
-  const auto handle = static_cast<std::uintptr_t>(Descriptor);
-  const auto word = static_cast<std::intptr_t>(MakeLong(event, static_cast<unsigned>(error)));
-  window->WindowProc(WM_SOCKET_NOTIFY, handle, word);
+// Each call works on a copy of the callback: the owner may replace them, or destroy the
+// socket, inside it.
+void SocketCore::TellReadable() {
+  if (const auto call = Owner.Readable) call();
+}
+
+void SocketCore::TellConnected(int error) {
+  if (const auto call = Owner.Connected) call(error);
+}
+
+void SocketCore::TellClosed(int error) {
+  if (const auto call = Owner.Closed) call(error);
 }
 
 int SocketCore::AddWatch(TEventLoop::WatchKind kind) {

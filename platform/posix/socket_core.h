@@ -26,8 +26,8 @@ class SocketEvents {
   ~SocketEvents() = default;
 };
 
-// The part every socket shares: the descriptor, its last error, the window that receives its
-// notifications, and the event-loop watches that drive them.
+// The part every socket shares: the descriptor, its last error, the owner's callbacks, and
+// the event-loop watches that drive them.
 //
 // Watches exist only while the descriptor is open and notification has been started; they are
 // removed before the descriptor is closed. Their callbacks reach the socket through a token
@@ -35,7 +35,7 @@ class SocketEvents {
 // for an old descriptor (or for a new socket that got the same number) does nothing.
 //
 // Inside the socket's own watch callback a watch is not switched off at once when its readiness
-// stops being wanted: the window's handler usually reads, which wants it again, and switching
+// stops being wanted: the owner's callback usually reads, which wants it again, and switching
 // an event loop's watch off and on costs far more than the read. It goes off when the callback
 // returns, or, should the handler run a nested loop without reading, the first time it fires
 // unwanted. Switching a watch on is never put off.
@@ -53,7 +53,7 @@ class SocketCore {
   int Create();
   // Removes the watches, then closes. -1 with 10038 when nothing is open.
   int Close();
-  void SetWindow(TMessageTarget* window) { Window = window; }
+  void SetNotifications(TSocketNotifications notifications) { Owner = std::move(notifications); }
   int StartNotification();
   bool IsNotifying() const { return Notifying; }
   int SetBroadcast(bool on);
@@ -61,12 +61,12 @@ class SocketCore {
   // Which readiness the socket wants to hear about now; the watches follow.
   void WantRead(bool wanted);
   void WantWrite(bool wanted);
-  // No more notifications until the next create (after FD_CLOSE).
+  // No more notifications until the next create (after closed).
   void StopNotification();
 
   bool ReadIsWanted() const { return ReadWanted; }
   // Expires when the descriptor is closed or replaced, or the socket is destroyed: a handler
-  // that has notified the window checks it before touching the socket again.
+  // that has told the owner checks it before touching the socket again.
   std::weak_ptr<const void> Liveness() const { return Current; }
 
   // Records a WinSock error and yields -1.
@@ -74,9 +74,11 @@ class SocketCore {
   int FailWithErrno(int errnoValue);
   int LastError() const { return Error; }
 
-  // Sends a notification to the window. The window may close or destroy the socket inside
-  // the call, so a caller must not touch the socket afterwards.
-  void Notify(unsigned event, int error);
+  // Tell the owner. The owner may close or destroy the socket inside the call, so a caller
+  // must not touch the socket afterwards.
+  void TellReadable();
+  void TellConnected(int error);
+  void TellClosed(int error);
 
  private:
   struct Token {
@@ -94,7 +96,7 @@ class SocketCore {
   SocketEvents& Events;
   int Descriptor = -1;
   int Error = 0;
-  TMessageTarget* Window = nullptr;
+  TSocketNotifications Owner;
   bool Notifying = false;
   bool ReadWanted = false;
   bool WriteWanted = false;

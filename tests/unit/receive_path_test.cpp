@@ -51,21 +51,24 @@ class ReceivePathTest : public VelloraTest {
 TEST_F(ReceivePathTest, OneReadTakesAtMost2047BytesAndCountsThemAll) {
   sockets.DeliverStream(Tcp(), std::string(5000, 'x') + "\r\n");
   EXPECT_EQ(ReceivedTotalAtNextTick(), "2047");
-  sockets.Notify(Tcp(), FD_READ);
-  sockets.Notify(Tcp(), FD_READ);
+  sockets.TellReadable(Tcp());
+  sockets.TellReadable(Tcp());
   EXPECT_EQ(ReceivedTotalAtNextTick(), "5002");  // CR and LF counted too
   EXPECT_EQ(DebugLines(), std::vector<std::string>{std::string(298, 'x')});
 }
 
-// Every read notification tries the datagram first; with none waiting that is no error, so a
-// flood of terminal data does not push the module's lines out with "would block".
-TEST_F(ReceivePathTest, TheDatagramReadComesFirstAndFindingNoneIsNoError) {
+// Each socket's notifications reach its own reader only: the terminal's data never reads a
+// datagram, and a datagram never reads the terminal.
+TEST_F(ReceivePathTest, EachSocketsDataIsReadByItsOwnReaderOnly) {
   Udp().Incoming.push_back({AsVector(BuildGatewayInfoReply(RecordWithMac(0x02))),
                             TINetSocketAddress(TWinSockDll::htons(8003), 0)});
   sockets.DeliverStream(Tcp(), "hello\r");
+  EXPECT_EQ(Combo(IdGatewayCombo).size(), 1u);
+  Tcp().IncomingChunks.push_back({'a', 'g', 'a', 'i', 'n', '\r'});
+  sockets.TellReadable(Udp());
   EXPECT_EQ(Combo(IdGatewayCombo).size(), 2u);
-  sockets.DeliverStream(Tcp(), "again\r");
-  EXPECT_EQ(DebugLines(), (std::vector<std::string>{"hello", "again"}));
+  EXPECT_EQ(DebugLines(), std::vector<std::string>{"hello"});
+  EXPECT_EQ(Tcp().IncomingChunks.size(), 1u);
 }
 
 TEST_F(ReceivePathTest, ClearKeepsThePartialLineButAnyReturnToIdleDropsIt) {
@@ -79,7 +82,7 @@ TEST_F(ReceivePathTest, ClearKeepsThePartialLineButAnyReturnToIdleDropsIt) {
     if (byButton) {
       ws.Click(IdConnectButton);  // disconnect
     } else {
-      sockets.Notify(Tcp(), FD_CLOSE);
+      sockets.TellClosed(Tcp(), 0);
     }
     ws.Click(IdConnectButton);
     sockets.AcceptConnect(Tcp());

@@ -52,7 +52,7 @@ TEST_F(TcpConnectionTest, ConnectsFromThePcAddressToTheGatewaysCurrentAddressOnP
 TEST_F(TcpConnectionTest, EveryFailureLeavesItsLineThenTheDisconnectLine) {
   struct Case {
     std::function<void(MemorySocketLayer::SocketState&)> Arrange;
-    unsigned NotifyError;  // FD_CONNECT error after the click, 0 for none
+    int ConnectError;  // the connect's outcome after the click, 0 for none
     std::string Line;
   };
   const std::vector<Case> cases = {
@@ -70,7 +70,7 @@ TEST_F(TcpConnectionTest, EveryFailureLeavesItsLineThenTheDisconnectLine) {
     Tcp().ConnectError = wsa::EWOULDBLOCK_;
     if (c.Arrange) c.Arrange(Tcp());
     Connect();
-    if (c.NotifyError != 0) sockets.Notify(Tcp(), FD_CONNECT, c.NotifyError);
+    if (c.ConnectError != 0) sockets.TellConnected(Tcp(), c.ConnectError);
     EXPECT_EQ(Last(2), (std::vector<std::string>{c.Line, "Vellora: Socket disconnected"}));
     ExpectIdle();
   }
@@ -81,7 +81,7 @@ TEST_F(TcpConnectionTest, CancelAndDisconnectReturnToIdleAtOnceWithoutAnErrorLin
   Connect();
   EXPECT_EQ(Last(1), std::vector<std::string>{"Vellora: Socket disconnected"});
   ExpectIdle();
-  sockets.Notify(Tcp(), FD_CONNECT);  // a late outcome of the abandoned connect
+  sockets.TellConnected(Tcp(), 0);  // a late outcome of the abandoned connect
   EXPECT_EQ(Text(IdStateText), "State: Idle");
 
   Connected();
@@ -90,23 +90,21 @@ TEST_F(TcpConnectionTest, CancelAndDisconnectReturnToIdleAtOnceWithoutAnErrorLin
   ExpectIdle();
 }
 
-TEST_F(TcpConnectionTest, CloseEndsAnyStateAndOtherNotificationsChangeNothing) {
-  sockets.Notify(Tcp(), FD_CONNECT);
-  sockets.Notify(Tcp(), FD_WRITE);
+TEST_F(TcpConnectionTest, CloseEndsAnyStateAndAConnectOutsideConnectingChangesNothing) {
+  sockets.TellConnected(Tcp(), 0);
   EXPECT_TRUE(DebugLines().empty());
   Connected();
-  sockets.Notify(Tcp(), FD_CONNECT, 10061);
-  sockets.Notify(Tcp(), FD_WRITE);
+  sockets.TellConnected(Tcp(), 10061);
   EXPECT_EQ(Text(IdStateText), "State: Connected");
 
-  sockets.Notify(Tcp(), FD_CLOSE);
+  sockets.TellClosed(Tcp(), 0);
   ExpectIdle();
   EXPECT_EQ(Last(1), std::vector<std::string>{"Vellora: Socket disconnected"});
-  sockets.Notify(Tcp(), FD_CLOSE);  // logged each time
+  sockets.TellClosed(Tcp(), 0);  // logged each time
   EXPECT_EQ(Last(2), (std::vector<std::string>{"Vellora: Socket disconnected",
                                                "Vellora: Socket disconnected"}));
   Connected();
-  sockets.Notify(Tcp(), FD_CLOSE, 10054);
+  sockets.TellClosed(Tcp(), 10054);
   EXPECT_EQ(Last(2),
             (std::vector<std::string>{"Vellora: TCP/IP Error closing socket (Winsock:10054)",
                                       "Vellora: Socket disconnected"}));
@@ -120,7 +118,6 @@ TEST_F(TcpConnectionTest, WithoutASelectedModuleConnectIsRefusedAndStaysIdle) {
   EXPECT_EQ(DebugLines(), std::vector<std::string>{"Vellora: No module selected, cannot connect"});
   EXPECT_EQ(Text(IdStateText), "State: Idle");
   EXPECT_EQ(Text(IdConnectButton), "Connect");
-  EXPECT_TRUE(sockets.Lookups.empty());
   EXPECT_EQ(Tcp().Creates, creates);
 }
 
@@ -129,7 +126,7 @@ TEST_F(TcpConnectionTest, WithoutASelectedModuleConnectIsRefusedAndStaysIdle) {
 TEST_F(TcpConnectionTest, ASilentModuleEndsTheConnectionWithATimeout) {
   Connected();
   EXPECT_EQ(Tcp().DeadPeerSeconds, 20);
-  sockets.Notify(Tcp(), FD_CLOSE, wsa::ETIMEDOUT_);
+  sockets.TellClosed(Tcp(), wsa::ETIMEDOUT_);
   EXPECT_EQ(Last(2),
             (std::vector<std::string>{"Vellora: TCP/IP Error closing socket (Winsock:10060)",
                                       "Vellora: Socket disconnected"}));
