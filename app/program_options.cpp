@@ -79,8 +79,7 @@ std::optional<int> ReadProgramOptions(int argc, char** argv, ProgramOptions& opt
 
 std::optional<int> ChooseStartAddress(const ProgramOptions& options, StartOptions& start) {
   StartRequest request;
-  if (!options.Address.empty())
-    request.Address = HostToNetworkLong(*ParseDottedQuad(options.Address));
+  if (!options.Address.empty()) request.Address = *ParseDottedQuad(options.Address);
   request.Interface = options.Interface;
   if (!request.Asked()) return std::nullopt;
   PcAddressList own;

@@ -56,7 +56,7 @@ std::optional<int> Start(const CommonOptions& common, const CommandLine& line, S
   }
   started.Run = std::make_unique<Session>(started.File.get());
   StartRequest request;
-  if (line.Given("address")) request.Address = HostToNetworkLong(common.Address);
+  if (line.Given("address")) request.Address = common.Address;
   request.Interface = common.Interface;
   if (!started.Run->ChooseAddress(request)) return kBadUsage;
   if (!started.Run->Open()) return kNotDone;
@@ -91,14 +91,14 @@ std::optional<GatewayRecord> FindModule(Session& session, const ModuleName& name
   if (name.Only) {
     if (answered.Count() == 1) return answered.At(0);
     session.Say(answered.Count() == 0 ? "vellora-cli: no module answered the search from " +
-                                            DottedQuad(NetworkToHostLong(session.Address()))
+                                            DottedQuad(session.Address())
                                       : "vellora-cli: " + std::to_string(answered.Count()) +
                                             " modules answered; name the one meant by its MAC");
     return std::nullopt;
   }
   if (const GatewayRecord* module = answered.Find(*name.Mac)) return *module;
   session.Say("vellora-cli: " + ColonMac(*name.Mac) + " did not answer the search from " +
-              DottedQuad(NetworkToHostLong(session.Address())) + "; " +
-              std::to_string(answered.Count()) + " other module(s) did");
+              DottedQuad(session.Address()) + "; " + std::to_string(answered.Count()) +
+              " other module(s) did");
   return std::nullopt;
 }

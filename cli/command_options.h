@@ -19,7 +19,7 @@
 // milliseconds; the default wait leaves a wide margin without making a line wait.
 struct CommonOptions {
   static constexpr double kDefaultWaitSeconds = 0.3;
-  std::uint32_t Address = 0;
+  Ipv4 Address;
   std::string Interface;
   std::string LogPath;
   double WaitSeconds = kDefaultWaitSeconds;

@@ -38,7 +38,7 @@ class Listener final : public TerminalConnection::Listener {
 
 int ListenCommand(const std::vector<std::string>& words) {
   CommonOptions common;
-  std::uint32_t ip = 0;
+  Ipv4 ip;
   double seconds = 0;
   CommandLine line("vellora-cli listen", "MAC|--ip A.B.C.D");
   common.AddTo(line);
@@ -68,7 +68,7 @@ int ListenCommand(const std::vector<std::string>& words) {
   // The connection lives on the chosen interface: without it there is nothing to hear.
   session.WatchEntry([&terminal] { terminal.End(); });
   terminal.NewSocket(session.Entry());
-  terminal.Connect(HostToNetworkLong(ip));
+  terminal.Connect(ip);
   if (terminal.State() != TcpState::Idle) {
     if (seconds > 0) {
       session.Loop().StartTimer(std::chrono::milliseconds(static_cast<long>(seconds * 1000)),

@@ -40,8 +40,8 @@ bool Session::ChooseAddress(const StartRequest& request) {
 
 bool Session::Open() {
   if (Udp.Open(kGatewayPort)) return true;
-  Say("vellora-cli: no socket could be opened on " + DottedQuad(NetworkToHostLong(Address())) +
-      " (" + Chosen.InterfaceName + ")");
+  Say("vellora-cli: no socket could be opened on " + DottedQuad(Address()) + " (" +
+      Chosen.InterfaceName + ")");
   return false;
 }
 
@@ -58,8 +58,8 @@ void Session::WatchEntry(std::function<void()> lost) {
 void Session::OnPcAddressesChanged(ChoiceChange chosen, const PcAddress& lost) {
   if (chosen == ChoiceChange::Kept || EntryLost) return;
   EntryLost = true;
-  Say("vellora-cli: " + DottedQuad(NetworkToHostLong(lost.Address)) +
-      " is no longer an address of " + lost.InterfaceName +
+  Say("vellora-cli: " + DottedQuad(lost.Address) + " is no longer an address of " +
+      lost.InterfaceName +
       (chosen == ChoiceChange::Replugged ? " (the interface was removed and made again)" : "") +
       "; nothing more is sent");
   if (WhenLost) WhenLost();

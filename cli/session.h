@@ -33,7 +33,7 @@ class Session final : private UdpEndpoint::Listener {
   bool Open();
   // The entry worked from; while a command runs it may be lost (Lost() then says so).
   const PcAddress& Entry() const { return Chosen; }
-  std::uint32_t Address() const { return Chosen.Address; }
+  Ipv4 Address() const { return Chosen.Address; }
   // The chosen entry left the PC (its address left its interface, or the interface went).
   bool Lost() const { return EntryLost; }
   // Reads the PC's addresses again: Lost() says whether the entry is still there, and the

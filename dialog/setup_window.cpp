@@ -28,12 +28,12 @@ void Vellora::SetupWindow() {
   } else {
     // Nothing to bind to: no socket, and the user sees why, under the banner caption.
     ShowBannerCaption();
-    AddDebugLine(Options.PcEntry ? ("Vellora: The PC address " +
-                                    DottedQuad(NetworkToHostLong(Options.PcEntry->Address)) +
-                                    " on " + Options.PcEntry->InterfaceName +
-                                    " asked for is not on this PC, no search possible")
-                                       .c_str()
-                                 : "Vellora: No IPv4 address found on this PC, no search possible");
+    AddDebugLine(Options.PcEntry
+                     ? ("Vellora: The PC address " + DottedQuad(Options.PcEntry->Address) + " on " +
+                        Options.PcEntry->InterfaceName +
+                        " asked for is not on this PC, no search possible")
+                           .c_str()
+                     : "Vellora: No IPv4 address found on this PC, no search possible");
   }
 
   LockGatewaySelection(false);

@@ -18,7 +18,7 @@ void Vellora::CmConnect() {
     AddDebugLine("Vellora: No module selected, cannot connect");
     return;
   }
-  Terminal.Connect(HostToNetworkLong(Gateways.At(index).ActualIp));
+  Terminal.Connect(Gateways.At(index).ActualIp);
 }
 
 void Vellora::ReadTcpData() {
@@ -41,9 +41,8 @@ void Vellora::OnTcpStateEntered(TcpState state) {
     case TcpState::Connected:
       StateText->SetText("State: Connected");
       ConnectButton->SetCaption("Disconnect");
-      Ws().SetDialogCaption(
-          CaptionText + " verbunden mit " +
-          TINetSocketAddress::ConvertAddress(Terminal.Peer().GetNetworkAddress()));
+      Ws().SetDialogCaption(CaptionText + " verbunden mit " +
+                            DottedQuad(Terminal.Peer().GetAddress()));
       // The gateway cannot change under an open connection.
       LockGatewaySelection(true);
       break;

@@ -30,17 +30,17 @@ void Connect(MemorySocketLayer& sockets, MemoryWindowSystem& ws) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   MemoryWindowSystem ws;
   MemorySocketLayer sockets;
-  sockets.Host.Addresses = {NetworkAddress(192, 168, 1, 20)};
+  sockets.Host.Addresses = {Ipv4(192, 168, 1, 20)};
   TSocketViewApp app("Vellora", ws, sockets);
   app.InitMainWindow();
   ws.Click(IdExpandButton);
 
   GatewayRecord module = kEmptyGatewayRecord;
   module.Mac[0] = 0x02;
-  module.ActualIp = 0xC0A80132;
+  module.ActualIp = Ipv4::FromNumber(0xC0A80132);
   const auto reply = BuildGatewayInfoReply(module);
   sockets.Deliver(*sockets.LastDatagramSocket(), {reply.begin(), reply.end()},
-                  NetworkAddress(192, 168, 1, 50), 8003);
+                  Ipv4(192, 168, 1, 50), 8003);
   Connect(sockets, ws);
 
   // Each chunk: one control byte (low 6 bits + 1 = chunk length; top bits choose an action

@@ -4,10 +4,10 @@
 
 namespace {
 
-std::array<std::string, 4> Octets(std::uint32_t address) {
+std::array<std::string, 4> Octets(Ipv4 address) {
   std::array<std::string, 4> texts;
   for (int k = 0; k < 4; ++k)
-    texts[static_cast<std::size_t>(k)] = std::to_string((address >> (24 - 8 * k)) & 0xFF);
+    texts[static_cast<std::size_t>(k)] = std::to_string(address.Octet(k));
   return texts;
 }
 

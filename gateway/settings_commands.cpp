@@ -61,15 +61,17 @@ TypedSettings SettingsOfRecord(const GatewayRecord& record) {
 
 CommandOutcome SetCommand(GatewayRecord& record, const TypedSettings& typed) {
   CommandOutcome outcome;
-  std::uint32_t addresses[4] = {};
+  Ipv4 addresses[4];
   for (int group = 0; group < 4; ++group) {
+    std::uint32_t number = 0;
     for (int k = 0; k < 4; ++k) {
       const int field = 4 * group + k;
       const auto octet = Number(typed.Octets[static_cast<std::size_t>(field)], 255, field,
                                 Format("%s octet %d", kAddressNames[group], k + 1), outcome);
       if (!octet) return outcome;
-      addresses[group] = (addresses[group] << 8) | *octet;
+      number = (number << 8) | *octet;
     }
+    addresses[group] = Ipv4::FromNumber(number);
   }
   const auto port = Number(typed.Port, 65535, kPortField, "Port", outcome);
   if (!port) return outcome;

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "protocol/ipv4.h"
+
 // The socket-layer operations the program relies on, in the shape of an asynchronous-select
 // socket API. Every socket reports to its owner through its own typed callbacks, each from the
 // event loop: readable, connected(error) and closed(error), errors as WinSock numbers.
@@ -51,58 +53,31 @@ inline constexpr int NO_RECOVERY_ = 11003;
 inline constexpr int NO_DATA_ = 11004;
 }  // namespace wsa
 
-// The names are in parentheses so that the C library's htons/ntohs macros (defined by
-// <netinet/in.h> when optimising) do not replace them where both headers are included.
-struct TWinSockDll {
-  static std::uint16_t(htons)(std::uint16_t value) {
-    return static_cast<std::uint16_t>((value >> 8) | (value << 8));
-  }
-  static std::uint16_t(ntohs)(std::uint16_t value) { return (htons)(value); }
-};
-
-// An IPv4 socket address. Port and address are kept in network byte order, as the socket API
-// takes them.
+// An IPv4 socket address: the address and the port as numbers. The socket layer writes them in
+// the system's byte order; nothing above it does.
 class TINetSocketAddress {
  public:
   static constexpr std::uint16_t AF_INET_ = 2;
   TINetSocketAddress() = default;
-  TINetSocketAddress(std::uint16_t networkPort, std::uint32_t networkAddress,
-                     std::uint16_t family = AF_INET_)
-      : Family(family), Port(networkPort), Address(networkAddress) {}
+  TINetSocketAddress(std::uint16_t port, Ipv4 address) : Port(port), Address(address) {}
 
-  void SetPortA(std::uint16_t networkPort) { Port = networkPort; }
   std::uint16_t GetPort() const { return Port; }
-  void SetNetworkAddress(std::uint32_t networkAddress) { Address = networkAddress; }
-  std::uint32_t GetNetworkAddress() const { return Address; }
-  std::uint16_t GetFamily() const { return Family; }
-
-  // Dotted text to an address in network order; INADDR_NONE (0xFFFFFFFF) when not an address.
-  static std::uint32_t ConvertAddress(const char* dotted);
-  // Address in network order to dotted text.
-  static std::string ConvertAddress(std::uint32_t networkAddress);
-  // True for four decimal numbers of at most 255 separated by dots.
-  static bool IsAddressDottedDecimal(const char* text);
+  Ipv4 GetAddress() const { return Address; }
+  std::uint16_t GetFamily() const { return AF_INET_; }
 
   bool operator==(const TINetSocketAddress&) const = default;
 
  private:
-  std::uint16_t Family = AF_INET_;
   std::uint16_t Port = 0;
-  std::uint32_t Address = 0;
+  Ipv4 Address;
 };
-
-// Host-byte-order value of an address held in network order, and back.
-std::uint32_t NetworkToHostLong(std::uint32_t value);
-inline std::uint32_t HostToNetworkLong(std::uint32_t value) {
-  return NetworkToHostLong(value);
-}
 
 // One IPv4 address of the PC on one interface. The interface is known by its index, which
 // the system never gives to two interfaces at once; the name is what the operator reads, and
 // is checked against the index, so that an interface removed and created again under the same
 // name (a re-plugged adapter) is another interface.
 struct TInterfaceAddress {
-  std::uint32_t Address = 0;  // network order
+  Ipv4 Address;
   unsigned InterfaceIndex = 0;
   std::string InterfaceName;
   bool LinkUp = true;  // the interface has a carrier
@@ -120,9 +95,9 @@ struct TInterfaceAddress {
 class THostEntry {
  public:
   int GetAddressCount() const { return static_cast<int>(Entries.size()); }
-  // Address n in network byte order; 0 when n is out of range.
-  std::uint32_t GetNthINetAddress(int n) const {
-    return n >= 0 && n < GetAddressCount() ? Entries[static_cast<std::size_t>(n)].Address : 0;
+  // Address n; 0.0.0.0 when n is out of range.
+  Ipv4 GetNthINetAddress(int n) const {
+    return n >= 0 && n < GetAddressCount() ? Entries[static_cast<std::size_t>(n)].Address : Ipv4();
   }
   std::vector<TInterfaceAddress> Entries;
 };

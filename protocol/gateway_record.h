@@ -2,21 +2,22 @@
 
 #include <cstdint>
 
-// One gateway's data as decoded from its information reply. Addresses hold the first number
-// of the dotted form in their most significant byte (192.168.1.10 is 0xC0A8010A).
+#include "protocol/ipv4.h"
+
+// One gateway's data as decoded from its information reply.
 struct GatewayRecord {
   std::uint8_t Mac[6];
-  std::uint32_t ActualIp;
+  Ipv4 ActualIp;
   std::uint8_t UseDhcp;
-  std::uint32_t Ip;
+  Ipv4 Ip;
   std::uint32_t Port;  // holds a 16-bit number as received; "Set" sends its low 16 bits
-  std::uint32_t Netmask;
-  std::uint32_t GatewayIp;
+  Ipv4 Netmask;
+  Ipv4 GatewayIp;
   char Name[33];
   char Server[65];
   std::uint8_t UseProxy;
   char ProxyServer[65];
-  std::uint32_t DnsIp;
+  Ipv4 DnsIp;
 };
 
 // A record with zero numbers, zero flags, a zero MAC and empty texts.

@@ -28,7 +28,7 @@ bool DecodeGatewayRequest(std::span<const std::uint8_t> received, GatewayRequest
   const std::size_t expected = RequestLength(bytes[1]);
   if (expected == 0 || GetU16(bytes + 8) != expected || received.size() < expected) return false;
 
-  std::memset(&out, 0, sizeof out);
+  out = GatewayRequest{};
   out.Command = static_cast<GatewayCommand>(bytes[1]);
   std::memcpy(out.Mac, bytes + 2, 6);
   switch (out.Command) {
@@ -55,7 +55,7 @@ std::array<std::uint8_t, kGatewayInfoReplyLength> BuildGatewayInfoReply(const Ga
   std::memcpy(bytes.data() + 2, record.Mac, 6);
   PutU16(bytes.data() + 8, kGatewayInfoReplyLength);
   bytes[10] = spare;
-  PutU32(bytes.data() + kReplyActualIpOffset, record.ActualIp);
+  PutIpv4(bytes.data() + kReplyActualIpOffset, record.ActualIp);
   EncodeSettingsBlock(record, bytes.data() + kReplySettingsOffset);
   return bytes;
 }

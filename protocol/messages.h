@@ -6,12 +6,13 @@
 #include <span>
 
 #include "protocol/gateway_record.h"
+#include "protocol/ipv4.h"
 
 // Wire format of the gateway protocol: one message per UDP datagram, a 10-byte header in
 // both directions, big-endian numbers, addresses in dotted order.
 
 inline constexpr std::uint16_t kGatewayPort = 8003;
-inline constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
+inline constexpr Ipv4 kLimitedBroadcast = Ipv4::Broadcast();
 
 enum GatewayCommand : std::uint8_t {
   CmdSearchRequest = 0x01,

@@ -17,7 +17,7 @@ bool ParseGatewayInfoReply(std::span<const std::uint8_t> bytes, std::uint16_t so
   record = kEmptyGatewayRecord;
   std::memcpy(record.Mac, at + 2, 6);
   FormatMacText(record.Mac, out.MacText);
-  record.ActualIp = GetU32(at + kReplyActualIpOffset);
+  record.ActualIp = GetIpv4(at + kReplyActualIpOffset);
   DecodeSettingsBlock(at + kReplySettingsOffset, record);
   return true;
 }

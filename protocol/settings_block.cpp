@@ -29,27 +29,27 @@ void DecodeText(const std::uint8_t* at, std::size_t wireWidth, char (&field)[N])
 void EncodeSettingsBlock(const GatewayRecord& record, std::uint8_t* block) {
   using namespace settings_offset;
   block[kUseDhcp] = record.UseDhcp;
-  PutU32(block + kIp, record.Ip);
-  PutU32(block + kNetmask, record.Netmask);
-  PutU32(block + kGatewayIp, record.GatewayIp);
+  PutIpv4(block + kIp, record.Ip);
+  PutIpv4(block + kNetmask, record.Netmask);
+  PutIpv4(block + kGatewayIp, record.GatewayIp);
   EncodeText(record.Name, kNameWireWidth, block + kName);
   EncodeText(record.Server, kServerWireWidth, block + kServer);
   block[kUseProxy] = record.UseProxy;
   EncodeText(record.ProxyServer, kProxyWireWidth, block + kProxyServer);
   PutU16(block + kPort, record.Port);
-  PutU32(block + kDnsIp, record.DnsIp);
+  PutIpv4(block + kDnsIp, record.DnsIp);
 }
 
 void DecodeSettingsBlock(const std::uint8_t* block, GatewayRecord& record) {
   using namespace settings_offset;
   record.UseDhcp = block[kUseDhcp];
-  record.Ip = GetU32(block + kIp);
-  record.Netmask = GetU32(block + kNetmask);
-  record.GatewayIp = GetU32(block + kGatewayIp);
+  record.Ip = GetIpv4(block + kIp);
+  record.Netmask = GetIpv4(block + kNetmask);
+  record.GatewayIp = GetIpv4(block + kGatewayIp);
   DecodeText(block + kName, kNameWireWidth, record.Name);
   DecodeText(block + kServer, kServerWireWidth, record.Server);
   record.UseProxy = block[kUseProxy];
   DecodeText(block + kProxyServer, kProxyWireWidth, record.ProxyServer);
   record.Port = GetU16(block + kPort);
-  record.DnsIp = GetU32(block + kDnsIp);
+  record.DnsIp = GetIpv4(block + kDnsIp);
 }

@@ -5,14 +5,14 @@
 
 #include "protocol/gateway_record.h"
 
-std::string DottedQuad(std::uint32_t address) {
+std::string DottedQuad(Ipv4 address) {
   char text[16];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u", address >> 24, (address >> 16) & 0xFF,
-                (address >> 8) & 0xFF, address & 0xFF);
+  std::snprintf(text, sizeof text, "%u.%u.%u.%u", address.Octet(0), address.Octet(1),
+                address.Octet(2), address.Octet(3));
   return text;
 }
 
-std::optional<std::uint32_t> ParseDottedQuad(std::string_view text) {
+std::optional<Ipv4> ParseDottedQuad(std::string_view text) {
   std::uint32_t address = 0;
   for (int part = 0; part < 4; ++part) {
     const std::size_t dot = part < 3 ? text.find('.') : text.size();
@@ -22,7 +22,7 @@ std::optional<std::uint32_t> ParseDottedQuad(std::string_view text) {
     address = (address << 8) | *number;
     text.remove_prefix(part < 3 ? dot + 1 : dot);
   }
-  return address;
+  return Ipv4::FromNumber(address);
 }
 
 int HexDigitValue(char c) {

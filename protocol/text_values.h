@@ -8,15 +8,16 @@
 #include <string_view>
 #include <system_error>
 
+#include "protocol/ipv4.h"
+
 // The protocol's values as people write them: on command lines, in logs and in the window.
-// Addresses are held as the protocol holds them, the first dotted number in the top byte.
 
 using MacAddress = std::array<std::uint8_t, 6>;
 
 // "a.b.c.d".
-std::string DottedQuad(std::uint32_t address);
+std::string DottedQuad(Ipv4 address);
 // Exactly four decimal numbers of 0 to 255 separated by dots, nothing else.
-std::optional<std::uint32_t> ParseDottedQuad(std::string_view text);
+std::optional<Ipv4> ParseDottedQuad(std::string_view text);
 
 // Twelve hexadecimal digits, either case, optionally split into pairs by ':', '-', '.' or
 // blanks: "02:00:00:00:00:01", "02-00-00-00-00-01", "02 00 00 00 00 01", "020000000001".

@@ -20,10 +20,10 @@ void TerminalConnection::DropSocket() {
   Socket.reset();
 }
 
-void TerminalConnection::Connect(std::uint32_t target) {
+void TerminalConnection::Connect(Ipv4 target) {
   if (Current != TcpState::Idle || !Socket) return;
   LastError = 0;
-  PeerAddress = TINetSocketAddress(TWinSockDll::htons(80), target);
+  PeerAddress = TINetSocketAddress(80, target);
   EnterConnecting();
   StartConnect();
 }

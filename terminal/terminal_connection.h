@@ -49,8 +49,8 @@ class TerminalConnection {
   void DropSocket();
   bool HasSocket() const { return Socket != nullptr; }
 
-  // Connects to port 80 of the module at `target` (network order). Only when idle.
-  void Connect(std::uint32_t target);
+  // Connects to port 80 of the module at `target`. Only when idle.
+  void Connect(Ipv4 target);
   // Cancels a connect under way, or disconnects; nothing when idle.
   void End();
   // Reads once what the connection holds: its lines go to the listener, its bytes are counted.

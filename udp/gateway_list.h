@@ -39,6 +39,6 @@ class GatewayList {
  private:
   std::array<GatewayRecord, kCapacity> Records{};
   int Used = 0;
-  std::map<MacAddress, std::uint32_t> UnlistedAddresses;  // MAC to its address in use
+  std::map<MacAddress, Ipv4> UnlistedAddresses;  // MAC to its address in use
   int UnlistedCount = 0;
 };

@@ -17,15 +17,14 @@ int PcAddressList::Find(const PcAddress& entry) const {
   return -1;
 }
 
-int PcAddressList::CountOf(std::uint32_t address) const {
+int PcAddressList::CountOf(Ipv4 address) const {
   return static_cast<int>(std::count_if(Entries.begin(), Entries.end(),
                                         [&](const PcAddress& e) { return e.Address == address; }));
 }
 
 std::string PcAddressList::EntryText(int index) const {
   const PcAddress& entry = At(index);
-  std::string text =
-      std::to_string(index + 1) + ": " + DottedQuad(NetworkToHostLong(entry.Address));
+  std::string text = std::to_string(index + 1) + ": " + DottedQuad(entry.Address);
   if (CountOf(entry.Address) > 1) text += " (" + entry.InterfaceName + ")";
   return text;
 }
@@ -35,7 +34,7 @@ std::string PcAddressList::Describe() const {
   std::string text;
   for (const PcAddress& entry : Entries) {
     if (!text.empty()) text += ", ";
-    text += DottedQuad(NetworkToHostLong(entry.Address)) + " (" + entry.InterfaceName + ")";
+    text += DottedQuad(entry.Address) + " (" + entry.InterfaceName + ")";
   }
   return text;
 }

@@ -21,8 +21,8 @@ class PcAddressList {
   const PcAddress& At(int index) const { return Entries.at(static_cast<std::size_t>(index)); }
   // The position of the entry, -1 when the PC does not have it.
   int Find(const PcAddress& entry) const;
-  // How many entries have this address (network order).
-  int CountOf(std::uint32_t address) const;
+  // How many entries have this address.
+  int CountOf(Ipv4 address) const;
   // "n: a.b.c.d", n counted from 1; where the address stands on several interfaces, the
   // interface follows: "n: a.b.c.d (eth1)".
   std::string EntryText(int index) const;

@@ -5,7 +5,7 @@
 
 std::string SearchWait::NoAnswerLine(const PcAddress& from) {
   const std::string start =
-      "Vellora: No module answered the search from " + DottedQuad(NetworkToHostLong(from.Address));
+      "Vellora: No module answered the search from " + DottedQuad(from.Address);
   if (!from.LinkUp)
     return start + ": the link of " + from.InterfaceName +
            " is down (no cable, or the other end is off).";

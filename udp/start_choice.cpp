@@ -25,8 +25,7 @@ StartChoice ChooseStartEntry(const PcAddressList& list, const StartRequest& requ
   }
   if (matches == 1) return choice;
   choice.Position = -1;
-  const std::string address =
-      request.Address ? DottedQuad(NetworkToHostLong(*request.Address)) : std::string();
+  const std::string address = request.Address ? DottedQuad(*request.Address) : std::string();
   if (matches > 1) {
     choice.Refusal = address + " stands on several interfaces (" + onInterfaces +
                      "); name the one meant with --interface";

@@ -6,10 +6,10 @@
 
 #include "udp/pc_address_list.h"
 
-// What a command line asks to work from: an address of the PC (network order), an interface
-// by its name, or both (the address on that interface).
+// What a command line asks to work from: an address of the PC, an interface by its name, or
+// both (the address on that interface).
 struct StartRequest {
-  std::optional<std::uint32_t> Address;
+  std::optional<Ipv4> Address;
   std::string Interface;
   bool Asked() const { return Address.has_value() || !Interface.empty(); }
 };

@@ -4,8 +4,8 @@
 #include "protocol/text_values.h"
 
 std::string RequestRecordLine(const PcAddress& from, std::span<const std::uint8_t> request) {
-  return "request from=" + DottedQuad(NetworkToHostLong(from.Address)) +
-         " interface=" + from.InterfaceName + " " + DescribeRequest(request);
+  return "request from=" + DottedQuad(from.Address) + " interface=" + from.InterfaceName + " " +
+         DescribeRequest(request);
 }
 
 UdpEndpoint::UdpEndpoint(TSocketLayer& sockets, Listener& listener)
@@ -72,8 +72,7 @@ bool UdpEndpoint::Open(std::uint16_t port) {
   State = UdpState::Closed;
   Socket->SetNotifications({[this] { Out.OnDatagramWaiting(); }, nullptr, nullptr});
   // Requests always go to the limited broadcast address, whichever PC address was chosen.
-  BroadcastAddress =
-      TINetSocketAddress(TWinSockDll::htons(port), HostToNetworkLong(kLimitedBroadcast));
+  BroadcastAddress = TINetSocketAddress(port, kLimitedBroadcast);
 
   if (Socket->CreateSocket() == -1) {
     Out.OnUdpMessage("Vellora: UDP Error on CreateSocket()");
@@ -138,8 +137,8 @@ std::optional<ParsedReply> UdpEndpoint::ReceiveReply() {
   if (count < 0 || count > 255) return std::nullopt;
   buffer[count] = 0;
   ParsedReply reply;
-  if (!ParseGatewayInfoReply(std::span(buffer, static_cast<std::size_t>(count)),
-                             TWinSockDll::ntohs(from.GetPort()), reply))
+  if (!ParseGatewayInfoReply(std::span(buffer, static_cast<std::size_t>(count)), from.GetPort(),
+                             reply))
     return std::nullopt;
   return reply;
 }

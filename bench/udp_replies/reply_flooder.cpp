@@ -248,11 +248,11 @@ GatewayRecord ReplyFlooder::Record(int index) {
                                static_cast<std::uint8_t>(n >> 8),
                                static_cast<std::uint8_t>(n)};
   std::memcpy(record.Mac, mac, sizeof mac);
-  record.ActualIp = 0x0A4D0000u | (100 + n % 150);  // 10.77.0.100 ...
+  record.ActualIp = Ipv4::FromNumber(0x0A4D0000u | (100 + n % 150));  // 10.77.0.100 ...
   record.Ip = record.ActualIp;
-  record.Netmask = 0xFFFFFF00u;
-  record.GatewayIp = 0x0A4D0001u;
-  record.DnsIp = 0x0A4D0001u;
+  record.Netmask = Ipv4::FromNumber(0xFFFFFF00u);
+  record.GatewayIp = Ipv4::FromNumber(0x0A4D0001u);
+  record.DnsIp = Ipv4::FromNumber(0x0A4D0001u);
   record.Port = 80;
   std::snprintf(record.Name, sizeof record.Name, "bench-%d", index);
   return record;

@@ -88,7 +88,7 @@ class MemorySocketLayer : public TSocketLayer {
   void TellConnected(const SocketState& socket, int error) const;
   void TellClosed(const SocketState& socket, int error) const;
   // Queues a datagram on the socket and tells it readable.
-  void Deliver(SocketState& socket, std::vector<std::uint8_t> bytes, std::uint32_t fromAddress,
+  void Deliver(SocketState& socket, std::vector<std::uint8_t> bytes, Ipv4 fromAddress,
                std::uint16_t fromPort);
   // A connect in progress succeeds: connected without error.
   void AcceptConnect(SocketState& socket);
@@ -113,8 +113,6 @@ class MemorySocketLayer : public TSocketLayer {
   std::vector<std::shared_ptr<AddressWatcher>> AddressWatchers;
 };
 
-// An IPv4 address in network order from its four numbers.
-std::uint32_t NetworkAddress(unsigned a, unsigned b, unsigned c, unsigned d);
 // An entry of the PC's addresses: a.b.c.d on the interface (index, name), with a carrier.
 TInterfaceAddress OnInterface(unsigned a, unsigned b, unsigned c, unsigned d, unsigned index,
                               const std::string& name);

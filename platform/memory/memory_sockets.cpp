@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "platform/memory/memory_socket_layer.h"
+#include "protocol/text_values.h"
 
 namespace {
 
@@ -78,9 +79,8 @@ class MemoryDatagramSocket : public MemorySocket<TDatagramSocket> {
       return Fail(error);
     }
     S->Sent.push_back({std::vector<std::uint8_t>(bytes, bytes + count), to});
-    Layer.Record("Send " + std::to_string(count) + " bytes to " +
-                 TINetSocketAddress::ConvertAddress(to.GetNetworkAddress()) + ":" +
-                 std::to_string(TWinSockDll::ntohs(to.GetPort())));
+    Layer.Record("Send " + std::to_string(count) + " bytes to " + DottedQuad(to.GetAddress()) +
+                 ":" + std::to_string(to.GetPort()));
     return count;
   }
 
@@ -106,8 +106,7 @@ class MemoryStreamSocket : public MemorySocket<TStreamSocket> {
   int Connect(const TINetSocketAddress& peer) override {
     if (!S->Open) return Fail(wsa::ENOTSOCK_);
     S->Peer = peer;
-    Layer.Record("Connect " + TINetSocketAddress::ConvertAddress(peer.GetNetworkAddress()) + ":" +
-                 std::to_string(TWinSockDll::ntohs(peer.GetPort())));
+    Layer.Record("Connect " + DottedQuad(peer.GetAddress()) + ":" + std::to_string(peer.GetPort()));
     if (S->ConnectError != 0) return Fail(S->ConnectError);
     S->Connected = true;
     return 0;
@@ -195,8 +194,8 @@ std::string MemorySocketLayer::GetReasonString(int error) const {
 
 bool MemorySocketLayer::Carries(const SocketState& socket) const {
   return std::any_of(Host.Entries.begin(), Host.Entries.end(), [&](const TInterfaceAddress& e) {
-    return e.Address == socket.Own.GetNetworkAddress() &&
-           e.InterfaceIndex == socket.InterfaceIndex && e.InterfaceName == socket.InterfaceName;
+    return e.Address == socket.Own.GetAddress() && e.InterfaceIndex == socket.InterfaceIndex &&
+           e.InterfaceName == socket.InterfaceName;
   });
 }
 
@@ -240,9 +239,8 @@ void MemorySocketLayer::TellClosed(const SocketState& socket, int error) const {
 }
 
 void MemorySocketLayer::Deliver(SocketState& socket, std::vector<std::uint8_t> bytes,
-                                std::uint32_t fromAddress, std::uint16_t fromPort) {
-  socket.Incoming.push_back(
-      {std::move(bytes), TINetSocketAddress(TWinSockDll::htons(fromPort), fromAddress)});
+                                Ipv4 fromAddress, std::uint16_t fromPort) {
+  socket.Incoming.push_back({std::move(bytes), TINetSocketAddress(fromPort, fromAddress)});
   TellReadable(socket);
 }
 
@@ -256,15 +254,9 @@ void MemorySocketLayer::DeliverStream(SocketState& socket, const std::string& by
   TellReadable(socket);
 }
 
-std::uint32_t NetworkAddress(unsigned a, unsigned b, unsigned c, unsigned d) {
-  const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b),
-                                 static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(d)};
-  std::uint32_t value = 0;
-  std::memcpy(&value, bytes, 4);
-  return value;
-}
-
 TInterfaceAddress OnInterface(unsigned a, unsigned b, unsigned c, unsigned d, unsigned index,
                               const std::string& name) {
-  return {NetworkAddress(a, b, c, d), index, name, true};
+  return {Ipv4(static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b),
+               static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(d)),
+          index, name, true};
 }

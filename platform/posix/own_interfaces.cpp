@@ -8,19 +8,21 @@
 
 #include <cerrno>
 
+#include "platform/posix/socket_core.h"
+
 namespace {
 
-std::uint32_t AddressOf(const sockaddr* address) {
-  if (address == nullptr || address->sa_family != AF_INET) return 0;
-  return reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr;
+Ipv4 AddressOf(const sockaddr* address) {
+  if (address == nullptr || address->sa_family != AF_INET) return {};
+  return FromInAddr(reinterpret_cast<const sockaddr_in*>(address)->sin_addr.s_addr);
 }
 
 }  // namespace
 
-std::uint32_t SubnetBroadcast(std::uint32_t networkAddress, std::uint32_t networkMask) {
+Ipv4 SubnetBroadcast(Ipv4 address, Ipv4 mask) {
   // /31 and /32 have no broadcast address.
-  if ((ntohl(networkMask) & 0x2u) != 0) return 0;
-  return networkAddress | ~networkMask;
+  if ((mask.Number() & 0x2u) != 0) return {};
+  return Ipv4::FromNumber(address.Number() | ~mask.Number());
 }
 
 std::vector<OwnAddress> ListOwnAddresses(int* errnoValue) {
@@ -38,7 +40,7 @@ std::vector<OwnAddress> ListOwnAddresses(int* errnoValue) {
       own.Broadcast = AddressOf(entry->ifa_broadaddr);
       // An address added without a broadcast attribute still has its subnet's broadcast, and
       // the system delivers datagrams sent to it; the list then gives 0 or the address itself.
-      if (own.Broadcast == 0 || own.Broadcast == own.Address)
+      if (own.Broadcast.IsAny() || own.Broadcast == own.Address)
         own.Broadcast = SubnetBroadcast(own.Address, AddressOf(entry->ifa_netmask));
     }
     own.Up = (entry->ifa_flags & IFF_UP) != 0;
@@ -75,10 +77,10 @@ THostEntry OwnHostEntry(int* errnoValue) {
   return host;
 }
 
-std::optional<OwnAddress> FindAddressOnInterface(std::uint32_t networkAddress, unsigned index,
+std::optional<OwnAddress> FindAddressOnInterface(Ipv4 address, unsigned index,
                                                  const std::string& name) {
   for (const OwnAddress& own : ListOwnAddresses()) {
-    if (own.Address == networkAddress && own.InterfaceIndex == index && own.InterfaceName == name)
+    if (own.Address == address && own.InterfaceIndex == index && own.InterfaceName == name)
       return own;
   }
   return std::nullopt;

@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr std::uint32_t kLimitedBroadcast = 0xFFFFFFFFu;
-
 // A message of one part with the peer's address; no control data yet.
 msghdr OnePartMessage(sockaddr_in& peer, iovec& part) {
   msghdr message;
@@ -38,8 +36,8 @@ ssize_t ReceiveOne(int fd, void* buffer, std::size_t room, int flags, DatagramAr
   message.msg_controllen = sizeof control;
   const ssize_t length = recvmsg(fd, &message, flags | MSG_DONTWAIT);
   if (length < 0) return length;
-  arrival.SourceAddress = source.sin_addr.s_addr;
-  arrival.SourcePort = source.sin_port;
+  arrival.SourceAddress = FromInAddr(source.sin_addr.s_addr);
+  arrival.SourcePort = ntohs(source.sin_port);
   for (cmsghdr* item = CMSG_FIRSTHDR(&message); item != nullptr;
        item = CMSG_NXTHDR(&message, item)) {
     if (item->cmsg_level != IPPROTO_IP || item->cmsg_type != IP_PKTINFO) continue;
@@ -47,7 +45,7 @@ ssize_t ReceiveOne(int fd, void* buffer, std::size_t room, int flags, DatagramAr
     std::memcpy(&info, CMSG_DATA(item), sizeof info);
     arrival.HasInfo = true;
     arrival.Interface = static_cast<unsigned>(info.ipi_ifindex);
-    arrival.Destination = info.ipi_addr.s_addr;
+    arrival.Destination = FromInAddr(info.ipi_addr.s_addr);
   }
   return length;
 }
@@ -79,12 +77,11 @@ void PosixDatagramSocket::ResetBinding() {
   Bound = false;
   BoundPort = 0;
   BoundInterface = 0;
-  InterfaceBroadcast = 0;
+  InterfaceBroadcast = Ipv4();
 }
 
 TINetSocketAddress PosixDatagramSocket::GetSocketAddress() const {
-  return TINetSocketAddress(Bound ? BoundPort : Own.Address.GetPort(),
-                            Own.Address.GetNetworkAddress());
+  return TINetSocketAddress(Bound ? BoundPort : Own.Address.GetPort(), Own.Address.GetAddress());
 }
 
 int PosixDatagramSocket::BindSocket() {
@@ -93,10 +90,10 @@ int PosixDatagramSocket::BindSocket() {
   const int fd = Core.Fd();
   sockaddr_in local = ToSockAddr(Own.Address);
   unsigned tiedTo = 0;
-  std::uint32_t broadcast = 0;
+  Ipv4 broadcast;
   if (Own.InterfaceIndex != 0) {
-    const std::optional<OwnAddress> owner = FindAddressOnInterface(
-        Own.Address.GetNetworkAddress(), Own.InterfaceIndex, Own.InterfaceName);
+    const std::optional<OwnAddress> owner =
+        FindAddressOnInterface(Own.Address.GetAddress(), Own.InterfaceIndex, Own.InterfaceName);
     if (!owner) return Core.Fail(wsa::EADDRNOTAVAIL_);
     if (TieToInterface(fd, Own) != 0) {
       // Kernels before 5.7 allow this only with privilege. The interface filter below and
@@ -120,7 +117,7 @@ int PosixDatagramSocket::BindSocket() {
     return Core.FailWithErrno(errno);
   }
   Bound = true;
-  BoundPort = bound.sin_port;
+  BoundPort = ntohs(bound.sin_port);
   BoundInterface = tiedTo;
   InterfaceBroadcast = broadcast;
   return 0;
@@ -131,10 +128,10 @@ int PosixDatagramSocket::Write(const std::uint8_t* bytes, int count, const TINet
   if (count < 0) return Core.Fail(wsa::EINVAL_);
   if (bytes == nullptr && count > 0) return Core.Fail(wsa::EFAULT_);
   // 0.0.0.0 would reach this machine; it is no destination.
-  if (to.GetNetworkAddress() == 0) return Core.Fail(wsa::EADDRNOTAVAIL_);
+  if (to.GetAddress().IsAny()) return Core.Fail(wsa::EADDRNOTAVAIL_);
   // A socket made for one of the machine's addresses sends only once it is tied to that
   // address's interface; before, the system would pick the source and the interface itself.
-  if (!Bound && Own.Address.GetNetworkAddress() != 0) return Core.Fail(wsa::EINVAL_);
+  if (!Bound && !Own.Address.GetAddress().IsAny()) return Core.Fail(wsa::EINVAL_);
 
   sockaddr_in destination = ToSockAddr(to);
   iovec part{const_cast<std::uint8_t*>(bytes), static_cast<std::size_t>(count)};
@@ -153,7 +150,7 @@ int PosixDatagramSocket::Write(const std::uint8_t* bytes, int count, const TINet
     in_pktinfo info;
     std::memset(&info, 0, sizeof info);
     info.ipi_ifindex = static_cast<int>(BoundInterface);
-    info.ipi_spec_dst.s_addr = Own.Address.GetNetworkAddress();
+    info.ipi_spec_dst.s_addr = ToInAddr(Own.Address.GetAddress());
     std::memcpy(CMSG_DATA(item), &info, sizeof info);
   }
   const ssize_t sent = sendmsg(Core.Fd(), &message, MSG_DONTWAIT | MSG_NOSIGNAL);
@@ -164,10 +161,10 @@ int PosixDatagramSocket::Write(const std::uint8_t* bytes, int count, const TINet
 bool PosixDatagramSocket::Keeps(const DatagramArrival& arrival) const {
   if (BoundInterface == 0) return true;
   if (!arrival.HasInfo || arrival.Interface != BoundInterface) return false;
-  const std::uint32_t own = Own.Address.GetNetworkAddress();
+  const Ipv4 own = Own.Address.GetAddress();
   if (arrival.SourceAddress == own && arrival.SourcePort == BoundPort) return false;
-  return arrival.Destination == own || arrival.Destination == kLimitedBroadcast ||
-         (InterfaceBroadcast != 0 && arrival.Destination == InterfaceBroadcast);
+  return arrival.Destination == own || arrival.Destination == Ipv4::Broadcast() ||
+         (!InterfaceBroadcast.IsAny() && arrival.Destination == InterfaceBroadcast);
 }
 
 bool PosixDatagramSocket::TakeNextKept() {

@@ -10,11 +10,11 @@
 
 // Where and how a received datagram arrived.
 struct DatagramArrival {
-  std::uint32_t SourceAddress = 0;  // network order
-  std::uint16_t SourcePort = 0;     // network order
-  bool HasInfo = false;             // IP_PKTINFO came with it
+  Ipv4 SourceAddress;
+  std::uint16_t SourcePort = 0;
+  bool HasInfo = false;  // IP_PKTINFO came with it
   unsigned Interface = 0;
-  std::uint32_t Destination = 0;  // the header's destination address, network order
+  Ipv4 Destination;  // the header's destination address
 };
 
 // A UDP socket tied to one of the machine's interfaces.
@@ -79,9 +79,9 @@ class PosixDatagramSocket final : public TDatagramSocket, private SocketEvents {
   SocketCore Core;
   TLocalBinding Own;
   bool Bound = false;
-  std::uint16_t BoundPort = 0;           // network order
-  unsigned BoundInterface = 0;           // 0: not tied to an interface
-  std::uint32_t InterfaceBroadcast = 0;  // directed broadcast of the chosen address's subnet
+  std::uint16_t BoundPort = 0;
+  unsigned BoundInterface = 0;  // 0: not tied to an interface
+  Ipv4 InterfaceBroadcast;      // directed broadcast of the chosen address's subnet
 
   // The datagram taken for the last readable, or the error met while taking it.
   bool HasHeld = false;

@@ -5,6 +5,7 @@
 #include <strings.h>
 
 #include "platform/posix/own_interfaces.h"
+#include "protocol/text_values.h"
 
 namespace {
 
@@ -26,8 +27,8 @@ std::string PosixHostInfoManager::GetHostName(int bufferSize) {
 
 int PosixHostInfoManager::GetHostInfo(THostEntry& entry, const std::string& name) {
   entry.Entries.clear();
-  if (TINetSocketAddress::IsAddressDottedDecimal(name.c_str())) {
-    entry.Entries.push_back({TINetSocketAddress::ConvertAddress(name.c_str()), 0, {}, true});
+  if (const std::optional<Ipv4> dotted = ParseDottedQuad(name)) {
+    entry.Entries.push_back({*dotted, 0, {}, true});
     return 0;
   }
   if (!name.empty() && strcasecmp(name.c_str(), OwnName().c_str()) != 0) return -1;

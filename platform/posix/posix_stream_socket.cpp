@@ -32,14 +32,13 @@ int PosixStreamSocket::CloseSocket() {
 
 TINetSocketAddress PosixStreamSocket::GetSocketAddress() const {
   return TINetSocketAddress(BoundPort != 0 ? BoundPort : Own.Address.GetPort(),
-                            Own.Address.GetNetworkAddress());
+                            Own.Address.GetAddress());
 }
 
 int PosixStreamSocket::BindSocket() {
   if (!Core.IsOpen()) return Core.Fail(wsa::ENOTSOCK_);
   if (Own.InterfaceIndex != 0) {
-    if (!FindAddressOnInterface(Own.Address.GetNetworkAddress(), Own.InterfaceIndex,
-                                Own.InterfaceName)) {
+    if (!FindAddressOnInterface(Own.Address.GetAddress(), Own.InterfaceIndex, Own.InterfaceName)) {
       return Core.Fail(wsa::EADDRNOTAVAIL_);
     }
     // Bound to the address alone, the connection would leave by whatever interface the routes
@@ -53,7 +52,7 @@ int PosixStreamSocket::BindSocket() {
   sockaddr_in bound;
   socklen_t length = sizeof bound;
   if (getsockname(Core.Fd(), reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
-    BoundPort = bound.sin_port;
+    BoundPort = ntohs(bound.sin_port);
   }
   return 0;
 }
@@ -63,7 +62,7 @@ int PosixStreamSocket::Connect(const TINetSocketAddress& peer) {
   if (Current == State::Connecting) return Core.Fail(wsa::EALREADY_);
   if (Current != State::Open) return Core.Fail(wsa::EISCONN_);
   // 0.0.0.0 would connect to this machine; it is no peer.
-  if (peer.GetNetworkAddress() == 0) return Core.Fail(wsa::EADDRNOTAVAIL_);
+  if (peer.GetAddress().IsAny()) return Core.Fail(wsa::EADDRNOTAVAIL_);
   const sockaddr_in remote = ToSockAddr(peer);
   if (connect(Core.Fd(), reinterpret_cast<const sockaddr*>(&remote), sizeof remote) != 0 &&
       errno != EINPROGRESS) {

@@ -60,7 +60,7 @@ class PosixStreamSocket final : public TStreamSocket, private SocketEvents {
   TLocalBinding Own;
   State Current = State::Closed;
   bool ReadArmed = true;
-  std::uint16_t BoundPort = 0;  // network order; 0 before a bind
+  std::uint16_t BoundPort = 0;  // 0 before a bind
   // An error that a Read met before the notification could (the reset is reported once by
   // the system); the closed notification carries it.
   int CloseError = 0;

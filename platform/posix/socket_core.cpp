@@ -10,17 +10,25 @@
 
 #include "platform/posix/winsock_errors.h"
 
+std::uint32_t ToInAddr(Ipv4 address) {
+  return htonl(address.Number());
+}
+
+Ipv4 FromInAddr(std::uint32_t address) {
+  return Ipv4::FromNumber(ntohl(address));
+}
+
 sockaddr_in ToSockAddr(const TINetSocketAddress& address) {
   sockaddr_in result;
   std::memset(&result, 0, sizeof result);
   result.sin_family = AF_INET;
-  result.sin_port = address.GetPort();
-  result.sin_addr.s_addr = address.GetNetworkAddress();
+  result.sin_port = htons(address.GetPort());
+  result.sin_addr.s_addr = ToInAddr(address.GetAddress());
   return result;
 }
 
 TINetSocketAddress FromSockAddr(const sockaddr_in& address) {
-  return TINetSocketAddress(address.sin_port, address.sin_addr.s_addr);
+  return TINetSocketAddress(ntohs(address.sin_port), FromInAddr(address.sin_addr.s_addr));
 }
 
 int TieToInterface(int fd, const TLocalBinding& own) {

@@ -7,9 +7,11 @@
 
 struct sockaddr_in;
 
-// sockaddr_in and TINetSocketAddress hold port and address alike, in network byte order.
+// The system's byte order is met here and nowhere above.
 sockaddr_in ToSockAddr(const TINetSocketAddress& address);
 TINetSocketAddress FromSockAddr(const sockaddr_in& address);
+std::uint32_t ToInAddr(Ipv4 address);  // in_addr_t
+Ipv4 FromInAddr(std::uint32_t address);
 
 // Ties the descriptor to the binding's interface, by its index (by its name on kernels that
 // know no index option). 0, or -1 with errno.

@@ -22,9 +22,9 @@ GatewayRecord ModuleOne() {
   GatewayRecord r = kEmptyGatewayRecord;
   r.Mac[0] = 0x02;
   r.Mac[5] = 0x01;
-  r.ActualIp = r.Ip = 0x0A58'0132;  // 10.88.1.50
-  r.Netmask = 0xFFFFFF00;
-  r.GatewayIp = r.DnsIp = 0x0A58'0101;
+  r.ActualIp = r.Ip = Ipv4(10, 88, 1, 50);  // 10.88.1.50
+  r.Netmask = Ipv4::FromNumber(0xFFFFFF00);
+  r.GatewayIp = r.DnsIp = Ipv4(10, 88, 1, 1);
   r.Port = 80;
   std::strcpy(r.Name, "sim-gw-1");
   return r;
@@ -126,7 +126,7 @@ TEST_F(ProgramGatewayTest, SetArrivesByteForByteAndShowsAtTheNextSearch) {
   Program->Click(IdSetButton);
 
   GatewayRecord expected = ModuleOne();
-  expected.Ip = 0x0A58'013C;
+  expected.Ip = Ipv4(10, 88, 1, 60);
   expected.Port = 8080;
   expected.UseDhcp = 1;
   std::strcpy(expected.Name, "e2e-name");

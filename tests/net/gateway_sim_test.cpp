@@ -55,7 +55,7 @@ TEST(GatewaySimUdp, AnswersSearchesAndCarriesOutEachCommandOnlyForTheMacItNames)
   // Set-config, to 02 00 00 00 00 01; the name cannot break or forge a log line.
   GatewayRecord one = kEmptyGatewayRecord;
   std::memcpy(one.Mac, "\x02\0\0\0\0\x01", 6);
-  one.Ip = 0x0A000005;
+  one.Ip = Ipv4::FromNumber(0x0A000005);
   std::strcpy(one.Name, "a\"b\r\nc x=1");
   client.Send(BuildSetConfigRequest(one));
   EXPECT_FALSE(sim.TakeLine("rx", {"name=\"a\\\"b\\x0d\\x0ac x=1\"", "outcome=applied"}).empty());
@@ -72,8 +72,9 @@ TEST(GatewaySimUdp, AnswersSearchesAndCarriesOutEachCommandOnlyForTheMacItNames)
   other.Mac[5] = 0x77;
   client.Send(BuildSetConfigRequest(other));
   auto replies = client.Search(2);
-  EXPECT_EQ(replies["02 00 00 00 00 01"].Ip, 0x0A000005u);
-  EXPECT_EQ(replies["02 00 00 00 00 01"].ActualIp, 0xC0A80065u) << "changes only on reboot";
+  EXPECT_EQ(replies["02 00 00 00 00 01"].Ip.Number(), 0x0A000005u);
+  EXPECT_EQ(replies["02 00 00 00 00 01"].ActualIp.Number(), 0xC0A80065u)
+      << "changes only on reboot";
   EXPECT_STREQ(replies["02 00 00 00 00 99"].Name, "sim-gw-2");
 
   // Reboot: silent until it ends (only gateway 2 answered), then back with the configured
@@ -82,7 +83,7 @@ TEST(GatewaySimUdp, AnswersSearchesAndCarriesOutEachCommandOnlyForTheMacItNames)
   EXPECT_EQ(client.Search(1).count("02 00 00 00 00 99"), 1u);
   EXPECT_FALSE(sim.TakeLine("rx", {"cmd=SearchRequest", "gateways=2 "}).empty());
   EXPECT_FALSE(sim.TakeLine("awake", {"gateway=1", "actual=10.0.0.5"}, 5000).empty());
-  EXPECT_EQ(client.Search(2)["02 00 00 00 00 01"].ActualIp, 0x0A000005u);
+  EXPECT_EQ(client.Search(2)["02 00 00 00 00 01"].ActualIp, Ipv4(10, 0, 0, 5));
 }
 
 TEST(GatewaySimUdp, GarbageIsLoggedAndSkippedAndABroadcastNeedsAChosenInterface) {

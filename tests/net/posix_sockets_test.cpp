@@ -29,7 +29,7 @@ namespace {
 using namespace std::chrono_literals;
 using Words = std::vector<unsigned>;
 
-const std::uint32_t kLoopback = htonl(INADDR_LOOPBACK);
+const Ipv4 kLoopback{127, 0, 0, 1};
 
 // 127.0.0.1 on interface "lo", as the program binds to one of the PC's entries.
 TLocalBinding OnLoopback() {
@@ -68,16 +68,16 @@ bool WaitFor(int fd, short events) {
 // A plain socket on 127.0.0.1: the other end. A stream peer listens and keeps what it accepts.
 struct Peer {
   explicit Peer(int type) : Fd(socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)) {
-    sockaddr_in local{AF_INET, 0, {kLoopback}, {}};
+    sockaddr_in local{AF_INET, 0, {htonl(kLoopback.Number())}, {}};
     socklen_t length = sizeof local;
     bind(Fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
     if (type == SOCK_STREAM) listen(Fd, 8);
     getsockname(Fd, reinterpret_cast<sockaddr*>(&local), &length);
-    Port = local.sin_port;
+    Port = ntohs(local.sin_port);
   }
   ~Peer() { close(Fd); }  // the tests hang up what they accept
-  void SendTo(std::uint32_t address, std::uint16_t port, const std::string& bytes) const {
-    sockaddr_in to{AF_INET, port, {address}, {}};
+  void SendTo(Ipv4 address, std::uint16_t port, const std::string& bytes) const {
+    sockaddr_in to{AF_INET, htons(port), {htonl(address.Number())}, {}};
     sendto(Fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
   }
   bool Accept() {
@@ -95,7 +95,7 @@ struct Peer {
   }
   int Fd;
   int Accepted = -1;
-  std::uint16_t Port = 0;  // network order
+  std::uint16_t Port = 0;
 };
 
 class SocketsOnLoopback : public ::testing::Test {
@@ -157,11 +157,11 @@ TEST_F(SocketsOnLoopback, FdReadRepeatsWhileDataWaitsOnlyAReadRearmsItAndStraysA
   const std::uint16_t port = Datagram->GetSocketAddress().GetPort();
   const std::uint8_t bytes[3] = {1, 2, 3};
   // 0.0.0.0 is no destination.
-  EXPECT_EQ(Failed(Datagram->Write(bytes, 3, {UdpPeer.Port, 0}), *Datagram), 10049);
+  EXPECT_EQ(Failed(Datagram->Write(bytes, 3, {UdpPeer.Port, Ipv4()}), *Datagram), 10049);
   // Its own datagram and one for another address of the interface are consumed unseen; a
   // datagram longer than the room fails and is gone, the next ones stay.
   EXPECT_EQ(Datagram->Write(bytes, 3, {port, kLoopback}), 3);
-  UdpPeer.SendTo(htonl(0x7F000002), port, "elsewhere");
+  UdpPeer.SendTo(Ipv4(127, 0, 0, 2), port, "elsewhere");
   UdpPeer.SendTo(kLoopback, port, std::string(300, 'L'));
   for (const char* text : {"one", "two", "three"})
     UdpPeer.SendTo(kLoopback, port, text);
@@ -188,7 +188,7 @@ TEST_F(SocketsOnLoopback, ConnectAndThePeersCloseOrResetComeOnceWithTheirWinSock
   ASSERT_NO_FATAL_FAILURE(StartConnect(closedPort));
   Settle(Connected, 2);
   // On this system a connect to 0.0.0.0 would reach 127.0.0.1: it fails at once, unnotified.
-  ASSERT_NO_FATAL_FAILURE(StartConnect({Listener.Port, 0}, 10049));
+  ASSERT_NO_FATAL_FAILURE(StartConnect({Listener.Port, Ipv4()}, 10049));
   Settle(Connected, 2);
   EXPECT_EQ(Window.Order, (Words{Connected, Connected}));
   EXPECT_EQ(Window.Errors, (Words{0, 10061}));

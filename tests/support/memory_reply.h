@@ -12,6 +12,6 @@ inline void DeliverReply(MemorySocketLayer& sockets, const GatewayRecord& record
                          std::uint16_t fromPort = kGatewayPort) {
   const auto bytes = BuildGatewayInfoReply(record);
   sockets.Deliver(*sockets.LastDatagramSocket(),
-                  std::vector<std::uint8_t>(bytes.begin(), bytes.end()),
-                  NetworkAddress(192, 168, 1, 99), fromPort);
+                  std::vector<std::uint8_t>(bytes.begin(), bytes.end()), Ipv4(192, 168, 1, 99),
+                  fromPort);
 }

@@ -6,10 +6,10 @@ GatewayRecord SampleRecord() {
   GatewayRecord r = kEmptyGatewayRecord;
   const std::uint8_t mac[6] = {0x02, 0x00, 0x00, 0x12, 0x34, 0x56};
   std::memcpy(r.Mac, mac, 6);
-  r.ActualIp = r.Ip = 0xC0A80132;
-  r.Netmask = 0xFFFFFF00;
-  r.GatewayIp = 0xC0A80101;
-  r.DnsIp = 0x08080808;
+  r.ActualIp = r.Ip = Ipv4::FromNumber(0xC0A80132);
+  r.Netmask = Ipv4::FromNumber(0xFFFFFF00);
+  r.GatewayIp = Ipv4::FromNumber(0xC0A80101);
+  r.DnsIp = Ipv4::FromNumber(0x08080808);
   r.Port = 8080;
   r.UseProxy = 1;
   std::strcpy(r.Name, "line-3-station-12");

@@ -51,7 +51,7 @@ class VelloraTest : public ::testing::Test {
   void StartWithModule(bool connected) {
     Start();
     GatewayRecord module = RecordWithMac(0x01);
-    module.ActualIp = 0xC0A80132;
+    module.ActualIp = Ipv4::FromNumber(0xC0A80132);
     Reply(module);
     ws.Click(IdExpandButton);
     if (!connected) return;

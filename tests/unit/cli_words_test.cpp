@@ -70,12 +70,12 @@ TEST(CliSettingWords, MalformedWordsAreBadUsageAndUnholdableTextsAreRefused) {
 // gone; a module elsewhere with the new MAC, or the old MAC still answering, is no confirmation.
 TEST(CliNewMacCheck, TheNewMacFromTheModulesAddressAndTheOldOneGone) {
   GatewayRecord module = RecordWithMac(0x01);
-  module.ActualIp = 0x0A000032;
+  module.ActualIp = Ipv4::FromNumber(0x0A000032);
   const MacAddress newMac = {0x0A, 0x0B, 0x0C, 0x00, 0x00, 0x64};
   GatewayRecord renamed = module;
   std::copy(newMac.begin(), newMac.end(), renamed.Mac);
   GatewayRecord elsewhere = renamed;
-  elsewhere.ActualIp = 0x0A000033;
+  elsewhere.ActualIp = Ipv4::FromNumber(0x0A000033);
 
   FoundModules found;
   found.Add(renamed);

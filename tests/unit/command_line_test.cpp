@@ -23,7 +23,7 @@ enum class Mode { Slow, Fast };
 struct Bound {
   std::uint16_t Port = 80;
   double Loss = 0;
-  std::uint32_t Address = 0;
+  Ipv4 Address;
   MacAddress Mac{};
   std::string Interface;
   Mode Speed = Mode::Slow;
@@ -72,7 +72,7 @@ TEST(CommandLineTest, ValuesReachTheirVariablesWrittenEitherWay) {
       << b.Line.Error();
   EXPECT_EQ(b.Port, 8003);
   EXPECT_EQ(b.Loss, 0.25);
-  EXPECT_EQ(b.Address, 0x0A000001u);
+  EXPECT_EQ(b.Address, Ipv4(10, 0, 0, 1));
   EXPECT_EQ(b.Mac, (MacAddress{2, 0, 0, 0, 0, 0x2A}));
   EXPECT_EQ(b.Interface, "veth-a");
   EXPECT_EQ(b.Speed, Mode::Fast);
@@ -84,7 +84,7 @@ TEST(CommandLineTest, ValuesReachTheirVariablesWrittenEitherWay) {
   // A later parse starts afresh; what was not given keeps its variable and is not "given".
   ASSERT_TRUE(Parse(b.Line, {"--port=1"}));
   EXPECT_EQ(b.Port, 1);
-  EXPECT_EQ(b.Address, 0x0A000001u);
+  EXPECT_EQ(b.Address, Ipv4(10, 0, 0, 1));
   EXPECT_FALSE(b.Line.Given("bind"));
   EXPECT_TRUE(b.Line.Given("port"));
 }

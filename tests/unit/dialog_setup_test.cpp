@@ -13,9 +13,9 @@ TEST_F(SetupTest, ListsThePcAddressesNumberedFromOneAndUsesTheFirst) {
   EXPECT_EQ(entries[0], "1: 10.0.0.1");
   EXPECT_EQ(entries[9], "10: 10.0.0.10");
   EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 0);
-  EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 1));
+  EXPECT_EQ(Udp().Own.GetAddress(), Ipv4(10, 0, 0, 1));
   EXPECT_TRUE(Udp().Bound && Udp().Broadcast);
-  EXPECT_EQ(Tcp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 1));
+  EXPECT_EQ(Tcp().Own.GetAddress(), Ipv4(10, 0, 0, 1));
   EXPECT_FALSE(Tcp().Open);  // the terminal's system socket is made at connect time
 }
 
@@ -24,8 +24,7 @@ TEST_F(SetupTest, StartsOneTimerSearchesOnceAndPreparesTheDebugList) {
   EXPECT_EQ(ws.Timers, (std::map<unsigned, unsigned>{{2300u, 1000u}}));
   ASSERT_EQ(SentBytes().size(), 1u);
   EXPECT_EQ(LastSent(), AsVector(BuildSearchRequest()));
-  EXPECT_EQ(Udp().Sent[0].Peer,
-            TINetSocketAddress(TWinSockDll::htons(8003), NetworkAddress(255, 255, 255, 255)));
+  EXPECT_EQ(Udp().Sent[0].Peer, TINetSocketAddress(8003, Ipv4(255, 255, 255, 255)));
   EXPECT_EQ(Text(IdGatewayCount), "0");
   EXPECT_EQ(ws.Get(IdDebugList).HorizontalExtent, 2000);
   EXPECT_TRUE(ws.Get(IdDebugList).FixedPitchFont);

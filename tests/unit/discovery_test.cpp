@@ -54,7 +54,7 @@ TEST_F(DiscoveryTest, SearchEmptiesListAndFieldsBeforeTheRequestLeaves) {
   GatewayRecord r = RecordWithMac(0x01);
   std::strcpy(r.Name, "x");
   r.UseDhcp = r.UseProxy = 1;
-  r.Ip = 0x0A000001;
+  r.Ip = Ipv4::FromNumber(0x0A000001);
   Reply(r);
   Reply(RecordWithMac(0x02));
   ws.Journal.clear();
@@ -77,11 +77,11 @@ TEST_F(DiscoveryTest, RepliesCountWhenEverTheyArriveButOnlyFromPort8003) {
   Reply(RecordWithMac(0x01), 8004);
   auto bad = AsVector(BuildGatewayInfoReply(RecordWithMac(0x02)));
   bad[9] = 185;
-  sockets.Deliver(Udp(), bad, 0, 8003);
+  sockets.Deliver(Udp(), bad, Ipv4(), 8003);
   auto shortOne = AsVector(BuildGatewayInfoReply(RecordWithMac(0x03)));
   shortOne.resize(185);
   shortOne[9] = 186;
-  sockets.Deliver(Udp(), shortOne, 0, 8003);
+  sockets.Deliver(Udp(), shortOne, Ipv4(), 8003);
   EXPECT_TRUE(Combo(IdGatewayCombo).empty());
   EXPECT_EQ(Text(IdGatewayCount), "0");
   EXPECT_TRUE(DebugLines().empty());  // dropped silently
@@ -95,7 +95,7 @@ TEST_F(DiscoveryTest, RepliesCountWhenEverTheyArriveButOnlyFromPort8003) {
 TEST_F(DiscoveryTest, ModulesBeyondTwentyAreNotListedButSaidAndTheirMacsAreInUse) {
   for (std::uint8_t i = 1; i <= 25; ++i) {
     GatewayRecord module = RecordWithMac(i);
-    module.ActualIp = 0xC0A80100u | i;
+    module.ActualIp = Ipv4(192, 168, 1, i);
     Reply(module);
   }
   Reply(RecordWithMac(25));  // a second reply of a module not listed is no further module

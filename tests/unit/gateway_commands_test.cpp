@@ -49,7 +49,7 @@ TEST_F(GatewayCommandsTest, SetSendsTheTypedSettingsAndKeepsThemInTheRecord) {
   ws.CheckDlgButton(IdUseDhcpCheck, true);  // the typed addresses go out all the same
   ws.Click(IdSetButton);
   GatewayRecord expected = record;
-  expected.Ip = 0x0A000001;
+  expected.Ip = Ipv4::FromNumber(0x0A000001);
   expected.Port = 8003;
   expected.UseDhcp = 1;
   std::strcpy(expected.Name, "ABCDEFGHIJKLMNOPQRST");
@@ -190,7 +190,7 @@ TEST_F(GatewayCommandsTest, AMacNoModuleCanUseOrAnotherModuleAnswersWithIsRefuse
   GatewayRecord other = RecordWithMac(0x0A);
   other.Mac[1] = 0x1A;
   other.Mac[2] = 0x2B;
-  other.ActualIp = 0x0A000005;
+  other.ActualIp = Ipv4::FromNumber(0x0A000005);
   std::strcpy(other.Name, "other");
   Reply(other);
   const auto setMac = [&](const std::array<const char*, 6>& mac) {

@@ -36,10 +36,10 @@ TEST(SettingsCommandTest, TheTypedSettingsGoIntoTheRecordThatTheRequestCarries) 
   typed.UseProxy = false;
   const CommandOutcome outcome = SetCommand(record, typed);
   ASSERT_FALSE(outcome.Refused);
-  EXPECT_EQ(record.Ip, 0x0A000001u);
-  EXPECT_EQ(record.Netmask, 0xFFFF0000u);
-  EXPECT_EQ(record.GatewayIp, 0x00070003u);
-  EXPECT_EQ(record.DnsIp, 0x01020304u);
+  EXPECT_EQ(record.Ip.Number(), 0x0A000001u);
+  EXPECT_EQ(record.Netmask.Number(), 0xFFFF0000u);
+  EXPECT_EQ(record.GatewayIp.Number(), 0x00070003u);
+  EXPECT_EQ(record.DnsIp.Number(), 0x01020304u);
   EXPECT_EQ(record.Port, 1234u);
   EXPECT_EQ(record.UseDhcp, 1);
   EXPECT_EQ(record.UseProxy, 0);

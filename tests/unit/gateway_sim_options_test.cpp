@@ -31,21 +31,21 @@ TEST(GatewaySimOptionsTest, GatewaysCountFromTheirBasesAndTakeTheirOwnSettings) 
   ASSERT_EQ(o.Gateways.size(), 3u);
   const GatewayRecord& first = o.Gateways[0].Record;
   EXPECT_EQ(0, std::memcmp(first.Mac, "\x02\0\0\0\0\xff", 6));
-  EXPECT_EQ(first.Ip, 0x0A010001u);
-  EXPECT_EQ(first.ActualIp, 0x0A010001u) << "ip= also sets the address in use";
+  EXPECT_EQ(first.Ip.Number(), 0x0A010001u);
+  EXPECT_EQ(first.ActualIp.Number(), 0x0A010001u) << "ip= also sets the address in use";
   EXPECT_STREQ(first.Name, "press");
   EXPECT_EQ(first.Port, 81u);
   EXPECT_EQ(first.UseDhcp, 1);
   EXPECT_EQ(o.Gateways[0].Spare, 9);
-  EXPECT_EQ(first.GatewayIp, 0x0A000001u) << "the .1 of the base subnet";
+  EXPECT_EQ(first.GatewayIp.Number(), 0x0A000001u) << "the .1 of the base subnet";
   const GatewayRecord& second = o.Gateways[1].Record;
-  EXPECT_EQ(second.ActualIp, 0x0A020002u) << "actual= wins over ip=, whatever their order";
+  EXPECT_EQ(second.ActualIp.Number(), 0x0A020002u) << "actual= wins over ip=, whatever their order";
   EXPECT_EQ(0, std::memcmp(second.Mac, "\x02\0\0\0\x01\0", 6)) << "the MAC carries over";
   const GatewayRecord& third = o.Gateways[2].Record;
-  EXPECT_EQ(third.Ip, 0x0A0000CAu);
+  EXPECT_EQ(third.Ip.Number(), 0x0A0000CAu);
   EXPECT_STREQ(third.Name, "sim-gw-3");
 
-  EXPECT_EQ(o.TcpBindIp, 0x7F000001u) << "TCP follows --bind unless --tcp-bind is given";
+  EXPECT_EQ(o.TcpBindIp, Ipv4(127, 0, 0, 1)) << "TCP follows --bind unless --tcp-bind is given";
   EXPECT_EQ(o.Faults.Seed, 18446744073709551615u);
   EXPECT_EQ(o.RebootMs, 2);
   EXPECT_EQ(o.RunMs, 2000);
@@ -53,7 +53,7 @@ TEST(GatewaySimOptionsTest, GatewaysCountFromTheirBasesAndTakeTheirOwnSettings) 
   EXPECT_FALSE(o.Help);
 
   ASSERT_TRUE(Parse({"--bind", "127.0.0.1", "--tcp-bind", "0.0.0.0", "--no-tcp", "-h"}, o, error));
-  EXPECT_EQ(o.TcpBindIp, 0u);
+  EXPECT_EQ(o.TcpBindIp, Ipv4());
   EXPECT_FALSE(o.TcpEnabled);
   EXPECT_TRUE(o.Help);
   ASSERT_EQ(o.Gateways.size(), 1u) << "one gateway when none is asked for";

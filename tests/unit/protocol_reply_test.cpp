@@ -39,9 +39,13 @@ TEST(GatewayInfoReply, DecodesEveryField) {
   ASSERT_TRUE(Parse(ValidReply(), p));
   EXPECT_STREQ(p.MacText, "AB 0C FF 00 10 9E");
   const GatewayRecord& r = p.Record;
-  EXPECT_EQ((std::vector<std::uint32_t>{r.ActualIp, r.Ip, r.Netmask, r.GatewayIp, r.DnsIp, r.Port}),
-            (std::vector<std::uint32_t>{0xC0A80132, 0xC0A8010A, 0xFFFFFF00, 0xC0A80101, 0x08080404,
-                                        8003}));
+  EXPECT_EQ((std::vector<Ipv4>{r.ActualIp, r.Ip, r.Netmask, r.GatewayIp, r.DnsIp}),
+            (std::vector<Ipv4>{{192, 168, 1, 50},
+                               {192, 168, 1, 10},
+                               {255, 255, 255, 0},
+                               {192, 168, 1, 1},
+                               {8, 8, 4, 4}}));
+  EXPECT_EQ(r.Port, 8003u);
   EXPECT_EQ(r.UseDhcp, 1);
   EXPECT_EQ(r.UseProxy, 7);  // flags are kept as they stand
   EXPECT_STREQ(r.Name, "module-a");

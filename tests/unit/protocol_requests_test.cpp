@@ -64,7 +64,7 @@ class SetConfigRequestTest : public ::testing::Test {
 
 TEST_F(SetConfigRequestTest, PlacesEveryFieldAtItsOffset) {
   record.UseDhcp = 1;
-  record.ActualIp = 0x01020304;  // never travels in this message
+  record.ActualIp = Ipv4::FromNumber(0x01020304);  // never travels in this message
   const auto b = BuildSetConfigRequest(record);
   EXPECT_EQ(Bytes(b, 0, 10),
             (std::vector<int>{0x00, 0x04, 0x02, 0x00, 0x00, 0x12, 0x34, 0x56, 0x00, 0xB5}));

@@ -60,8 +60,8 @@ TEST_F(ReceivePathTest, OneReadTakesAtMost2047BytesAndCountsThemAll) {
 // Each socket's notifications reach its own reader only: the terminal's data never reads a
 // datagram, and a datagram never reads the terminal.
 TEST_F(ReceivePathTest, EachSocketsDataIsReadByItsOwnReaderOnly) {
-  Udp().Incoming.push_back({AsVector(BuildGatewayInfoReply(RecordWithMac(0x02))),
-                            TINetSocketAddress(TWinSockDll::htons(8003), 0)});
+  Udp().Incoming.push_back(
+      {AsVector(BuildGatewayInfoReply(RecordWithMac(0x02))), TINetSocketAddress(8003, Ipv4())});
   sockets.DeliverStream(Tcp(), "hello\r");
   EXPECT_EQ(Combo(IdGatewayCombo).size(), 1u);
   Tcp().IncomingChunks.push_back({'a', 'g', 'a', 'i', 'n', '\r'});

@@ -14,7 +14,7 @@ TEST_F(RecordFieldsTest, ShowsEveryFieldOfTheRecord) {
   r.Mac[3] = 0x01;
   r.Mac[4] = 0xE2;
   r.Mac[5] = 0x40;
-  r.ActualIp = 0xC0A801FE;
+  r.ActualIp = Ipv4::FromNumber(0xC0A801FE);
   r.UseDhcp = 1;
   r.UseProxy = 2;
   std::strcpy(r.Name, "n\xE4me");

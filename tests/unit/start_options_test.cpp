@@ -35,7 +35,7 @@ TEST_F(StartOptionsTest, TheAddressAskedForIsChosenAndNoOtherWhenItIsMissing) {
   options.PcEntry = OnInterface(10, 0, 0, 7, 3, "wlan0");
   options.Expanded = true;
   StartWith(options);
-  EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_EQ(Udp().Own.GetAddress(), Ipv4(10, 0, 0, 7));
   EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 2: 10.0.0.7 )");
   ExpectForm(true);
 
@@ -56,7 +56,7 @@ TEST_F(StartOptionsTest, TheAddressAskedForIsChosenAndNoOtherWhenItIsMissing) {
   EXPECT_EQ(layer.LastDatagramSocket(), nullptr);
   layer.ChangeAddresses(
       {OnInterface(192, 168, 1, 20, 2, "eth0"), OnInterface(10, 0, 0, 7, 3, "wlan0")});
-  EXPECT_EQ(layer.LastDatagramSocket()->Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_EQ(layer.LastDatagramSocket()->Own.GetAddress(), Ipv4(10, 0, 0, 7));
   EXPECT_EQ(layer.LastDatagramSocket()->InterfaceIndex, 3u);
 }
 

@@ -32,10 +32,9 @@ TEST_F(TcpConnectionTest, ConnectsFromThePcAddressToTheGatewaysCurrentAddressOnP
   EXPECT_EQ(Text(IdStateText), "State: connecting...");
   EXPECT_EQ(Text(IdConnectButton), "Cancel");
   EXPECT_TRUE(Tcp().Bound && Tcp().Notifying);
-  EXPECT_EQ(Tcp().Own, TINetSocketAddress(0, NetworkAddress(192, 168, 1, 20)));
+  EXPECT_EQ(Tcp().Own, TINetSocketAddress(0, Ipv4(192, 168, 1, 20)));
   EXPECT_EQ(Tcp().InterfaceName, "eth0");
-  EXPECT_EQ(Tcp().Peer,
-            TINetSocketAddress(TWinSockDll::htons(80), NetworkAddress(192, 168, 1, 50)));
+  EXPECT_EQ(Tcp().Peer, TINetSocketAddress(80, Ipv4(192, 168, 1, 50)));
   EXPECT_TRUE(ws.Get(IdGatewayCombo).Enabled);
 
   sockets.AcceptConnect(Tcp());
@@ -141,7 +140,7 @@ TEST_F(TcpConnectionTest, ChoosingAnotherPcAddressEndsTheConnectionFirst) {
   EXPECT_TRUE(old->Released && !old->Open);
   EXPECT_EQ(Text(IdStateText), "State: Idle");
   EXPECT_TRUE(ws.Get(IdSearchButton).Enabled);
-  EXPECT_EQ(Tcp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_EQ(Tcp().Own.GetAddress(), Ipv4(10, 0, 0, 7));
 
   ws.Click(IdClearListButton);  // idle, a new choice leaves the state alone and logs nothing
   ws.PickComboEntry(IdPcIpCombo, 0);

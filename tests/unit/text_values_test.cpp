@@ -4,10 +4,11 @@
 #include "protocol/text_values.h"
 
 TEST(TextValuesTest, DottedQuadsRoundTripAndAnythingElseIsRefused) {
-  EXPECT_EQ(DottedQuad(0xC0A8010A), "192.168.1.10");
-  EXPECT_EQ(ParseDottedQuad("192.168.1.10"), 0xC0A8010Au);
-  EXPECT_EQ(ParseDottedQuad("0.0.0.0"), 0u);
-  EXPECT_EQ(ParseDottedQuad("255.255.255.255"), 0xFFFFFFFFu);
+  EXPECT_EQ(DottedQuad(Ipv4::FromNumber(0xC0A8010A)), "192.168.1.10");
+  EXPECT_EQ(ParseDottedQuad("192.168.1.10"), Ipv4(192, 168, 1, 10));
+  EXPECT_EQ(ParseDottedQuad("192.168.1.10")->Number(), 0xC0A8010Au);
+  EXPECT_EQ(ParseDottedQuad("0.0.0.0"), Ipv4());
+  EXPECT_EQ(ParseDottedQuad("255.255.255.255"), Ipv4::Broadcast());
   for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "256.0.0.1", "1.2.3.4 ", " 1.2.3.4", "1..3.4",
                           "1.2.3.0004", "-1.2.3.4", "+1.2.3.4", "a.b.c.d", "1.2.3.4/24"})
     EXPECT_FALSE(ParseDottedQuad(bad)) << bad;

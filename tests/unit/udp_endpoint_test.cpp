@@ -19,14 +19,14 @@ TEST_F(UdpEndpointTest, EveryChoiceOfPcAddressOpensAFreshSocketAndSearchesAgain)
   EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 9);
   EXPECT_NE(&Udp(), first);
   EXPECT_TRUE(first->Released);  // the replaced socket object is gone
-  EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
-  EXPECT_EQ(Tcp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_EQ(Udp().Own.GetAddress(), Ipv4(10, 0, 0, 7));
+  EXPECT_EQ(Tcp().Own.GetAddress(), Ipv4(10, 0, 0, 7));
   EXPECT_TRUE(Combo(IdGatewayCombo).empty());
   EXPECT_EQ(Text(IdGatewayCount), "0");
   ASSERT_EQ(Udp().Sent.size(), 1u);
   EXPECT_EQ(Udp().Sent[0].Bytes, AsVector(BuildSearchRequest()));
-  EXPECT_EQ(Udp().Sent[0].Peer.GetNetworkAddress(), NetworkAddress(255, 255, 255, 255));
-  EXPECT_EQ(TWinSockDll::ntohs(Udp().Sent[0].Peer.GetPort()), 8003);
+  EXPECT_EQ(Udp().Sent[0].Peer.GetAddress(), Ipv4(255, 255, 255, 255));
+  EXPECT_EQ(Udp().Sent[0].Peer.GetPort(), 8003);
 
   // Choosing the same address again still renews everything.
   auto* second = &Udp();
@@ -90,19 +90,19 @@ TEST_F(UdpEndpointTest, ReadFailuresAreLoggedAtMostOnceASecondAndLeaveTheEndpoin
   sockets.TellReadable(Udp());
   EXPECT_TRUE(DebugLines().empty());
   // A datagram longer than the 255 bytes read fails as too long and is discarded.
-  sockets.Deliver(Udp(), std::vector<std::uint8_t>(300, 0), NetworkAddress(192, 168, 1, 5), 8003);
+  sockets.Deliver(Udp(), std::vector<std::uint8_t>(300, 0), Ipv4(192, 168, 1, 5), 8003);
   EXPECT_EQ(DebugLines(), std::vector<std::string>{sockets.GetReasonString(wsa::EMSGSIZE_)});
   EXPECT_TRUE(Udp().Open);
   // A flood of them costs one line a second and one that counts the rest.
   for (int i = 0; i < 1000; ++i)
-    sockets.Deliver(Udp(), std::vector<std::uint8_t>(300, 0), NetworkAddress(192, 168, 1, 5), 8003);
+    sockets.Deliver(Udp(), std::vector<std::uint8_t>(300, 0), Ipv4(192, 168, 1, 5), 8003);
   EXPECT_EQ(DebugLines().size(), 1u);
   Tick();
   EXPECT_EQ(DebugLines().back(),
             "Vellora: 1000 more datagram read errors in the last second were left out");
 
   // In the next second the first error is said again; a good datagram is taken as ever.
-  sockets.Deliver(Udp(), std::vector<std::uint8_t>(300, 0), NetworkAddress(192, 168, 1, 5), 8003);
+  sockets.Deliver(Udp(), std::vector<std::uint8_t>(300, 0), Ipv4(192, 168, 1, 5), 8003);
   EXPECT_EQ(DebugLines().back(), sockets.GetReasonString(wsa::EMSGSIZE_));
   Reply(RecordWithMac(1));
   EXPECT_EQ(Combo(IdGatewayCombo), std::vector<std::string>{"02 00 00 00 00 01"});
@@ -117,9 +117,9 @@ TEST_F(UdpEndpointTest, AChoiceBindsToTheEntryItShowsWhereverThatNowStands) {
   sockets.Host.Entries.insert(sockets.Host.Entries.begin(),
                               OnInterface(192, 168, 1, 50, 2, "eth0"));
   ws.PickComboEntry(IdPcIpCombo, 1);  // "2: 10.0.0.7"
-  EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_EQ(Udp().Own.GetAddress(), Ipv4(10, 0, 0, 7));
   EXPECT_EQ(Udp().InterfaceIndex, 3u);
-  EXPECT_EQ(Tcp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_EQ(Tcp().Own.GetAddress(), Ipv4(10, 0, 0, 7));
   EXPECT_EQ(Tcp().InterfaceIndex, 3u);
   EXPECT_EQ(Combo(IdPcIpCombo),
             (std::vector<std::string>{"1: 192.168.1.50", "2: 192.168.1.20", "3: 10.0.0.7"}));
@@ -129,7 +129,7 @@ TEST_F(UdpEndpointTest, AChoiceBindsToTheEntryItShowsWhereverThatNowStands) {
   // Earlier addresses go: the entry that is still there binds to its own address.
   sockets.Host.Entries = {OnInterface(10, 0, 0, 7, 3, "wlan0")};
   ws.PickComboEntry(IdPcIpCombo, 2);
-  EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_EQ(Udp().Own.GetAddress(), Ipv4(10, 0, 0, 7));
   EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 1: 10.0.0.7 )");
   EXPECT_EQ(Combo(IdPcIpCombo), std::vector<std::string>{"1: 10.0.0.7"});
   EXPECT_EQ(Udp().Sent.size(), 1u);
@@ -218,7 +218,7 @@ TEST_F(UdpEndpointTest, TheOpenListIsNotChangedUnderThePointer) {
   EXPECT_EQ(ws.Get(IdPcIpCombo).ChangedWhileOpen, 0);
   // The operator clicks the row they see: "1: 192.168.1.20", not the new first entry.
   ws.PickComboEntry(IdPcIpCombo, 0);
-  EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(192, 168, 1, 20));
+  EXPECT_EQ(Udp().Own.GetAddress(), Ipv4(192, 168, 1, 20));
   EXPECT_EQ(ws.Get(IdPcIpCombo).ChangedWhileOpen, 0);
   // Closed, it shows the addresses of now, the choice selected.
   EXPECT_EQ(Combo(IdPcIpCombo),
@@ -315,7 +315,7 @@ TEST_F(UdpEndpointTest, APcWithoutAnAddressAtStartTakesTheFirstThatComes) {
   EXPECT_EQ(Combo(IdPcIpCombo), std::vector<std::string>{"1: 10.1.2.3"});
   EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 0);
   EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 1: 10.1.2.3 )");
-  EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 1, 2, 3));
+  EXPECT_EQ(Udp().Own.GetAddress(), Ipv4(10, 1, 2, 3));
   EXPECT_EQ(SentBytes(), std::vector<std::vector<std::uint8_t>>{AsVector(BuildSearchRequest())});
 }
 
@@ -326,19 +326,19 @@ TEST(StartChoiceTest, AnAmbiguousAddressNeedsItsInterfaceAndAMissingOneIsRefused
                   OnInterface(10, 2, 0, 1, 5, "eth2")};
   PcAddressList list;
   list.Update(host);
-  const auto choose = [&](std::optional<std::uint32_t> address, const std::string& interface) {
+  const auto choose = [&](std::optional<Ipv4> address, const std::string& interface) {
     return ChooseStartEntry(list, StartRequest{address, interface});
   };
   EXPECT_EQ(choose(std::nullopt, "").Position, 0);
   EXPECT_EQ(choose(std::nullopt, "eth2").Position, 1);
-  EXPECT_EQ(choose(NetworkAddress(10, 2, 0, 1), "").Position, 2);
-  EXPECT_EQ(choose(NetworkAddress(10, 1, 0, 1), "eth2").Position, 1);
-  const StartChoice ambiguous = choose(NetworkAddress(10, 1, 0, 1), "");
+  EXPECT_EQ(choose(Ipv4(10, 2, 0, 1), "").Position, 2);
+  EXPECT_EQ(choose(Ipv4(10, 1, 0, 1), "eth2").Position, 1);
+  const StartChoice ambiguous = choose(Ipv4(10, 1, 0, 1), "");
   EXPECT_EQ(ambiguous.Position, -1);
   EXPECT_EQ(ambiguous.Refusal,
             "10.1.0.1 stands on several interfaces (eth1, eth2); name the one meant with "
             "--interface; the PC's addresses: 10.1.0.1 (eth1), 10.1.0.1 (eth2), 10.2.0.1 (eth2)");
-  EXPECT_EQ(choose(NetworkAddress(10, 2, 0, 1), "eth1")
+  EXPECT_EQ(choose(Ipv4(10, 2, 0, 1), "eth1")
                 .Refusal.rfind("10.2.0.1 is not an IPv4 address of the interface eth1;", 0),
             0u);
   EXPECT_EQ(choose(std::nullopt, "eth7")

@@ -29,7 +29,7 @@ class PointerAndSightTest : public WindowTest {
     WindowTest::SetUp();
     program->Click(IdExpandButton);
   }
-  void Reply(std::uint8_t last, std::uint32_t actualIp = 0xC0A80132) {
+  void Reply(std::uint8_t last, Ipv4 actualIp = Ipv4(192, 168, 1, 50)) {
     GatewayRecord r = RecordWithMac(last);
     r.ActualIp = actualIp;
     WindowTest::Reply(r);
@@ -117,7 +117,7 @@ double TextContrast(QWidget* widget) {
 }
 
 TEST_F(PointerAndSightTest, ReadOnlyValuesAreLegible) {
-  Reply(0x45, 0xC0A80132);  // actual IP 192.168.1.50, serial 00 00 00 69
+  Reply(0x45);  // actual IP 192.168.1.50, serial 00 00 00 69
   program->PumpUntil([] { return false; }, 20);
   for (int id : {kOctetEditIds[0], kOctetEditIds[3], IdSerialShown4}) {
     ASSERT_FALSE(program->Widget(id)->isEnabled());

@@ -22,7 +22,7 @@ class ProgramWindowTest : public WindowTest {
     GatewayRecord r = RecordWithMac(last, 0x00);
     const std::uint8_t middle[4] = {0x1A, 0x2B, 0x3C, 0x4D};
     std::memcpy(r.Mac + 1, middle, 4);
-    r.ActualIp = 0xC0A80132;
+    r.ActualIp = Ipv4::FromNumber(0xC0A80132);
     std::strcpy(r.Name, name);
     return r;
   }

@@ -55,7 +55,7 @@ CommandLine& CommandLine::Fraction(std::string name, double& target, double min,
              }));
 }
 
-CommandLine& CommandLine::DottedQuad(std::string name, std::uint32_t& target, OptionText text) {
+CommandLine& CommandLine::DottedQuad(std::string name, Ipv4& target, OptionText text) {
   return Add(std::move(name), "ADDR", std::move(text),
              Checked(target, "not a dotted IPv4 address", ParseDottedQuad));
 }

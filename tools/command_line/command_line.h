@@ -51,7 +51,7 @@ class CommandLine {
   // A decimal fraction within [min, max], such as 0.5 or 3.
   CommandLine& Fraction(std::string name, double& target, double min, double max,
                         OptionText text = {});
-  CommandLine& DottedQuad(std::string name, std::uint32_t& target, OptionText text = {});
+  CommandLine& DottedQuad(std::string name, Ipv4& target, OptionText text = {});
   CommandLine& Mac(std::string name, MacAddress& target, OptionText text = {});
   // A text of 1 to `maxLength` characters.
   CommandLine& Text(std::string name, std::string& target, std::size_t maxLength,

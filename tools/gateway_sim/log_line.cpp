@@ -73,7 +73,7 @@ LogLine& LogLine::Quoted(std::string_view key, std::string_view text) {
   return *this;
 }
 
-LogLine& LogLine::Ip(std::string_view key, std::uint32_t ip) {
+LogLine& LogLine::Ip(std::string_view key, Ipv4 ip) {
   return Add(key, DottedQuad(ip));
 }
 
@@ -103,5 +103,6 @@ void LogLine::Emit() const {
 }
 
 std::string EndpointText(const sockaddr_in& address) {
-  return DottedQuad(ntohl(address.sin_addr.s_addr)) + ":" + std::to_string(ntohs(address.sin_port));
+  return DottedQuad(Ipv4::FromNumber(ntohl(address.sin_addr.s_addr))) + ":" +
+         std::to_string(ntohs(address.sin_port));
 }

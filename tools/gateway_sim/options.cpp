@@ -93,15 +93,15 @@ bool ApplyGatewaySettings(std::string_view settings, GatewaySetup& gateway, std:
   return true;
 }
 
-GatewaySetup DefaultGateway(std::size_t index, const MacAddress& macBase, std::uint32_t ipBase) {
+GatewaySetup DefaultGateway(std::size_t index, const MacAddress& macBase, Ipv4 ipBase) {
   GatewaySetup g;
   GatewayRecord& r = g.Record;
   std::copy(macBase.begin(), macBase.end(), r.Mac);
   AdvanceMac(r.Mac, index);
-  r.Ip = ipBase + static_cast<std::uint32_t>(index);
+  r.Ip = Ipv4::FromNumber(ipBase.Number() + static_cast<std::uint32_t>(index));
   r.ActualIp = r.Ip;
-  r.Netmask = 0xFFFFFF00u;
-  r.GatewayIp = (ipBase & r.Netmask) | 1u;
+  r.Netmask = Ipv4(255, 255, 255, 0);
+  r.GatewayIp = Ipv4::FromNumber((ipBase.Number() & r.Netmask.Number()) | 1u);
   r.DnsIp = r.GatewayIp;
   r.Port = 80;
   std::snprintf(r.Name, sizeof r.Name, "sim-gw-%zu", index + 1);
@@ -123,7 +123,7 @@ struct CommandLineValues {
   SimOptions Options;
   bool NoTcp = false;
   MacAddress MacBase = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
-  std::uint32_t IpBase = 0xC0A80065u;  // 192.168.0.101
+  Ipv4 IpBase{192, 168, 0, 101};
   unsigned GatewayCount = 0;
   std::vector<std::string> GatewaySettings;  // of each --gateway, in order
   double RebootSeconds = 3.0;

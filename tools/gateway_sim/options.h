@@ -44,11 +44,11 @@ struct TcpLineOptions {
 };
 
 struct SimOptions {
-  std::uint32_t BindIp = 0;  // 0.0.0.0
-  std::string Interface;     // empty: no SO_BINDTODEVICE
+  Ipv4 BindIp;            // 0.0.0.0
+  std::string Interface;  // empty: no SO_BINDTODEVICE
   std::uint16_t UdpPort = 8003;
   bool TcpEnabled = true;
-  std::uint32_t TcpBindIp = 0;
+  Ipv4 TcpBindIp;
   std::uint16_t TcpPort = 80;
 
   std::vector<GatewaySetup> Gateways;

@@ -18,7 +18,7 @@ int Fail(int fd, const std::string& what, std::string& error) {
 
 }  // namespace
 
-int OpenBoundSocket(int type, std::uint32_t ip, std::uint16_t port, const std::string& interface,
+int OpenBoundSocket(int type, Ipv4 ip, std::uint16_t port, const std::string& interface,
                     sockaddr_in& local, std::string& error) {
   const int fd = socket(AF_INET, type | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) {
@@ -33,7 +33,7 @@ int OpenBoundSocket(int type, std::uint32_t ip, std::uint16_t port, const std::s
     return Fail(fd, "SO_BINDTODEVICE " + interface, error);
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(ip);
+  address.sin_addr.s_addr = htonl(ip.Number());
   address.sin_port = htons(port);
   if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
     return Fail(fd, "bind " + EndpointText(address), error);

@@ -25,7 +25,7 @@ TcpLineServer::~TcpLineServer() {
   close(listenFd_);
 }
 
-bool TcpLineServer::Open(std::uint32_t ip, std::uint16_t port, const std::string& interface,
+bool TcpLineServer::Open(Ipv4 ip, std::uint16_t port, const std::string& interface,
                          std::string& error) {
   listenFd_ = OpenBoundSocket(SOCK_STREAM, ip, port, interface, local_, error);
   if (listenFd_ < 0) return false;
@@ -80,7 +80,7 @@ void TcpLineServer::Accept() {
     sockaddr_in local{};
     socklen_t localLength = sizeof local;
     if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLength) == 0)
-      client.LocalIp = ntohl(local.sin_addr.s_addr);
+      client.LocalIp = Ipv4::FromNumber(ntohl(local.sin_addr.s_addr));
     client.StartMs = nowMs;
     client.NextLineMs = nowMs;
     client.ReadWatch =

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/event_loop.h"
+#include "protocol/ipv4.h"
 #include "tools/gateway_sim/deadline_timer.h"
 #include "tools/gateway_sim/gateway_model.h"
 #include "tools/gateway_sim/options.h"
@@ -27,7 +28,7 @@ class TcpLineServer {
   TcpLineServer& operator=(const TcpLineServer&) = delete;
 
   // Opens the listening socket and starts accepting.
-  bool Open(std::uint32_t ip, std::uint16_t port, const std::string& interface, std::string& error);
+  bool Open(Ipv4 ip, std::uint16_t port, const std::string& interface, std::string& error);
   sockaddr_in LocalAddress() const { return local_; }
 
  private:
@@ -37,7 +38,7 @@ class TcpLineServer {
   struct Client {
     int Fd = -1;
     sockaddr_in Peer{};
-    std::uint32_t LocalIp = 0;
+    Ipv4 LocalIp;
     std::array<char, kOutBuffer> Out{};
     std::size_t Head = 0;  // first byte not yet sent
     std::size_t Tail = 0;  // end of the queued bytes

@@ -117,7 +117,8 @@ void UdpService::Handle(const sockaddr_in& from, std::size_t length, std::size_t
 
 sockaddr_in UdpService::ReplyDestination(const sockaddr_in& from) const {
   sockaddr_in to = from;
-  if (options_.Reply == ReplyMode::Broadcast) to.sin_addr.s_addr = htonl(kLimitedBroadcast);
+  if (options_.Reply == ReplyMode::Broadcast)
+    to.sin_addr.s_addr = htonl(kLimitedBroadcast.Number());
   return to;
 }
 
