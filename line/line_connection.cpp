@@ -1,6 +1,7 @@
 #include "line/line_connection.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <algorithm>
 
@@ -223,6 +224,17 @@ void LineConnection::OnReady(bool writable) {
 
 void LineConnection::StartNext() {
   if (State != Phase::Up || Running || Queue.empty()) return;
+  // A connection the server has closed meanwhile (a restart) is made anew before the statement
+  // goes: a statement never sent is known not to have run.
+  if (!StillOpen()) {
+    const std::string line = "lost the connection to the line database " + Server() + ": " +
+                             Masked(PQerrorMessage(Conn));
+    TearDown();
+    const std::weak_ptr<char> alive = Alive;
+    Tell(false, line);
+    if (!alive.expired() && State == Phase::Down) Connect();
+    return;
+  }
   Running = std::move(Queue.front());
   Queue.pop_front();
   Collected = {};
@@ -239,6 +251,17 @@ void LineConnection::StartNext() {
     Broken("no answer within " + Seconds(bound));
   });
   Flush();
+}
+
+bool LineConnection::StillOpen() {
+  // What came while idle is read to its end: a goodbye is a message, then the end of the
+  // stream, which libpq sees only on a read of its own.
+  for (int reads = 0; reads < 8; ++reads) {
+    pollfd ready{PQsocket(Conn), POLLIN, 0};
+    if (poll(&ready, 1, 0) <= 0) break;
+    if (!PQconsumeInput(Conn)) return false;
+  }
+  return PQstatus(Conn) != CONNECTION_BAD;
 }
 
 void LineConnection::Flush() {

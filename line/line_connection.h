@@ -90,6 +90,8 @@ class LineConnection {
   void Unwatch();
   void OnReady(bool writable);
   void StartNext();
+  // Whether the server still holds the idle connection open.
+  bool StillOpen();
   void Flush();
   void Collect();
   void Finish();
