@@ -31,6 +31,7 @@ LineConnection::LineConnection(TEventLoop& loop, std::string conninfo, LineTimeo
       Conninfo(std::move(conninfo)),
       Limits(timeouts),
       Described(DescribeConninfo(Conninfo)),
+      Lookup(loop),
       RetryPause(timeouts.RetryFirst) {
   if (!Described.Error.empty()) Described.Name = "(no CONNINFO)";
 }
@@ -46,6 +47,7 @@ std::string LineConnection::Masked(const std::string& text) const {
 }
 
 void LineConnection::Open() {
+  Closed = false;
   if (State == Phase::Down && !KickTimer) {
     KickTimer = Loop.StartTimer(0ms, [this] {
       KickTimer = 0;
@@ -55,6 +57,7 @@ void LineConnection::Open() {
 }
 
 void LineConnection::Run(LineStatement statement, Done done) {
+  Closed = false;
   Queue.push_back({std::move(statement), std::move(done)});
   if (KickTimer) return;
   KickTimer = Loop.StartTimer(0ms, [this] {
@@ -67,6 +70,7 @@ void LineConnection::Run(LineStatement statement, Done done) {
 }
 
 void LineConnection::Close() {
+  Closed = true;
   TearDown();
   Queue.clear();
   Running.reset();
@@ -78,20 +82,39 @@ void LineConnection::Connect() {
   Loop.StopTimer(RetryTimer);
   RetryTimer = 0;
   if (!Described.Error.empty()) return ConnectFailed("not a connection string: " + Described.Error);
-  // The CONNINFO comes after the encoding, so that it may choose another one.
-  const char* const keys[] = {"client_encoding", "dbname", "fallback_application_name", nullptr};
-  const char* const values[] = {"UTF8", Conninfo.c_str(), "vellora", nullptr};
-  Conn = PQconnectStartParams(keys, values, 1);
-  if (!Conn) return ConnectFailed("out of memory");
-  if (PQstatus(Conn) == CONNECTION_BAD) return ConnectFailed(PQerrorMessage(Conn));
-  // Notices (the server's warnings) would go to stderr; nothing here needs them.
-  PQsetNoticeReceiver(
-      Conn, [](void*, const PGresult*) {}, nullptr);
   State = Phase::Connecting;
   ConnectTimer = Loop.StartTimer(Limits.Connect, [this] {
     ConnectTimer = 0;
     ConnectFailed("no answer within " + Seconds(Limits.Connect));
   });
+  if (!LineHostLookup::Needed(Conninfo)) return StartLibpq({});
+  Lookup.Start(Conninfo, [this](const LineHostLookup::Found& hosts) {
+    if (!hosts.Error.empty() && hosts.Host.empty()) return ConnectFailed(hosts.Error);
+    StartLibpq(hosts);
+  });
+}
+
+void LineConnection::StartLibpq(const LineHostLookup::Found& hosts) {
+  // The CONNINFO comes after the encoding, so that it may choose another one, and before the
+  // hosts' addresses, which stand for its names.
+  std::vector<const char*> keys = {"client_encoding", "dbname", "fallback_application_name"};
+  std::vector<const char*> values = {"UTF8", Conninfo.c_str(), "vellora"};
+  if (!hosts.Host.empty()) {
+    keys.insert(keys.end(), {"host", "hostaddr"});
+    values.insert(values.end(), {hosts.Host.c_str(), hosts.HostAddr.c_str()});
+  }
+  if (!hosts.Port.empty()) {
+    keys.push_back("port");
+    values.push_back(hosts.Port.c_str());
+  }
+  keys.push_back(nullptr);
+  values.push_back(nullptr);
+  Conn = PQconnectStartParams(keys.data(), values.data(), 1);
+  if (!Conn) return ConnectFailed("out of memory");
+  if (PQstatus(Conn) == CONNECTION_BAD) return ConnectFailed(PQerrorMessage(Conn));
+  // Notices (the server's warnings) would go to stderr; nothing here needs them.
+  PQsetNoticeReceiver(
+      Conn, [](void*, const PGresult*) {}, nullptr);
   // Before the first poll libpq waits to write, as after a poll that asked for it.
   Watch(false, true);
 }
@@ -155,9 +178,7 @@ void LineConnection::Broken(const std::string& why) {
   const std::weak_ptr<char> alive = Alive;
   Tell(false, line);
   if (alive.expired()) return;
-  if (running && !Deliver(running->Callback,
-                          {LineFailure::Lost, line + "; the statement may have been done", {}}))
-    return;
+  if (running && !Deliver(running->Callback, {LineFailure::Lost, line, {}})) return;
   if (State != Phase::Down) return;
   if (Queue.empty())
     RetryLater();
@@ -166,6 +187,7 @@ void LineConnection::Broken(const std::string& why) {
 }
 
 void LineConnection::TearDown() {
+  Lookup.Forget();
   Unwatch();
   for (int* timer : {&ConnectTimer, &StatementTimer, &RetryTimer}) {
     Loop.StopTimer(*timer);
@@ -178,6 +200,7 @@ void LineConnection::TearDown() {
 }
 
 void LineConnection::RetryLater() {
+  if (Closed) return;
   RetryTimer = Loop.StartTimer(RetryPause, [this] {
     RetryTimer = 0;
     if (State == Phase::Down) Connect();

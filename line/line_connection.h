@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "line/line_host_lookup.h"
 #include "line/line_reply.h"
 #include "line/line_server_text.h"
 #include "platform/event_loop.h"
@@ -80,6 +81,8 @@ class LineConnection {
   };
 
   void Connect();
+  // Starts libpq's connection, with the hosts' addresses when they were looked up.
+  void StartLibpq(const LineHostLookup::Found& hosts);
   void Advance();
   void Connected();
   void ConnectFailed(const std::string& why);
@@ -105,11 +108,13 @@ class LineConnection {
   const LineTimeouts Limits;
   LineServerText Described;
   StateChanged Listener;
+  LineHostLookup Lookup;
 
   pg_conn* Conn = nullptr;
   Phase State = Phase::Down;
   int Made = 0;
   bool ToldDown = false;  // the last line told was that it is down
+  bool Closed = false;    // by Close: not to be made again by itself
   std::chrono::milliseconds RetryPause;
 
   int WatchedFd = -1;

@@ -43,13 +43,15 @@ std::string TextOf(const std::optional<std::string>& text) {
   return text.value_or("");
 }
 
-// A failure as the caller hears it: a read-only statement that was lost did nothing.
+// A failure as the caller hears it: a read-only statement that was lost did nothing; one that
+// writes may have been done.
 template <class T>
 LineReply<T> Failure(const LineReply<LineRows>& reply, bool changes) {
   LineReply<T> failed;
   failed.Failure =
       !changes && reply.Failure == LineFailure::Lost ? LineFailure::Unreachable : reply.Failure;
   failed.Message = reply.Message;
+  if (changes && reply.Failure == LineFailure::Lost) failed.Message += "; the row may be written";
   return failed;
 }
 
@@ -113,11 +115,13 @@ void LineDatabase::TakeNumber(TakeRequest request, Callback<TakenNumber> done) {
           Text(request.Place.PcAddress), request.Command, MacParam(request.MacBefore)}},
         [this, request, done, prefix](const LineReply<LineRows>& reply) {
           if (!reply.Ok()) {
-            LineReply<TakenNumber> failed = Failure<TakenNumber>(reply, true);
-            if (failed.Failure == LineFailure::Lost)
-              failed.Message += ": a number of " + prefix +
-                                " may have been taken; it is never given again, and nothing "
+            LineReply<TakenNumber> failed = Failure<TakenNumber>(reply, false);
+            if (reply.Failure == LineFailure::Lost) {
+              failed.Failure = LineFailure::Lost;
+              failed.Message += "; a number of " + prefix +
+                                " may have been taken: it is never given again, and nothing "
                                 "may be sent for it";
+            }
             return done(failed);
           }
           const Row& row = reply.Value.Rows.at(0);
