@@ -83,7 +83,7 @@ TEST_F(LineFaultsTest, ATakeWhoseAnswerNeverComesIsLostAndItsNumberIsNeverGivenA
   ASSERT_EQ(kill(pid, SIGSTOP), 0);
   const auto lost = Take(line);
   EXPECT_EQ(lost.Failure, LineFailure::Lost);
-  EXPECT_NE(lost.Message.find("may have been taken; it is never given again, and nothing may be "
+  EXPECT_NE(lost.Message.find("may have been taken: it is never given again, and nothing may be "
                               "sent for it"),
             std::string::npos)
       << lost.Message;
@@ -165,6 +165,21 @@ TEST_F(LineFaultsTest, WithTheFirstOfTwoHostsDownItWorksThroughTheSecond) {
   LineDatabase uri(Loop, "postgresql://vellora_admin@" + encoded(Server->DeadFolder()) + "," +
                              encoded(Server->SocketFolder()) + "/" + Database);
   EXPECT_EQ(Take(uri).Value.Serial, 2u);
+}
+
+TEST_F(LineFaultsTest, AHostNameIsLookedUpAndEachOfItsAddressesTriedInTurn) {
+  // Port 1 of the loopback refuses. libpq gets the name's address, looked up off the loop, and
+  // names the server by it (by its own look-up it would say "localhost" (127.0.0.1)); it tries
+  // the socket folder first.
+  LineDatabase line(Loop, "host=" + Server->DeadFolder() + ",localhost port=5432,1 dbname=x");
+  const auto refused = Take(line);
+  EXPECT_EQ(refused.Failure, LineFailure::Unreachable);
+  EXPECT_NE(refused.Message.find(Server->DeadFolder() + "/.s.PGSQL.5432\" failed"),
+            std::string::npos)
+      << refused.Message;
+  EXPECT_NE(refused.Message.find("to server at \"127.0.0.1\", port 1 failed"), std::string::npos)
+      << refused.Message;
+  EXPECT_EQ(line.Server().rfind("host=" + Server->DeadFolder() + ",localhost port=5432,1 ", 0), 0u);
 }
 
 TEST_F(LineFaultsTest, NoAnswerInTimeEndsConnectingAndEndsAStatement) {
