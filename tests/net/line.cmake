@@ -8,5 +8,6 @@ vellora_add_test(line_database_test LABEL net TIMEOUT 300
 vellora_add_test(line_cli_test LABEL net
   SOURCES line_cli_test.cpp
   LIBS line_lab child_run)
-target_compile_definitions(line_cli_test PRIVATE VELLORA_CLI_PATH="$<TARGET_FILE:vellora-cli>")
+target_compile_definitions(line_cli_test PRIVATE VELLORA_CLI_PATH="$<TARGET_FILE:vellora-cli>"
+  VELLORA_LINE_DOCUMENT="${PROJECT_SOURCE_DIR}/docs/line-database.md")
 add_dependencies(line_cli_test vellora-cli)

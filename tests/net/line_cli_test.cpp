@@ -3,6 +3,8 @@
 // refused without being shown.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "tests/support/child_run.h"
 #include "tests/support/line_lab.h"
 
@@ -103,6 +105,57 @@ TEST_F(LineCliTest, APasswordIsNeverTakenNorShownAndEveryRefusalSaysWhy) {
   for (const char* usage : {"usage: vellora-cli line init", "usage: vellora-cli line status",
                             "usage: vellora-cli line history"})
     EXPECT_NE(help.Out.find(usage), std::string::npos) << usage;
+}
+
+// The lines of the document's block "```TAG", without the fence.
+std::vector<std::string> DocumentBlock(const std::string& tag) {
+  std::ifstream file(VELLORA_LINE_DOCUMENT);
+  std::vector<std::string> lines;
+  bool inside = false;
+  for (std::string line; std::getline(file, line);) {
+    if (inside && line == "```") break;
+    if (inside) lines.push_back(line);
+    inside = inside || line == "```" + tag;
+  }
+  return lines;
+}
+
+TEST_F(LineCliTest, TheDocumentsRolesAndAccessLinesGiveTheStationsTheirLeastRights) {
+  const std::vector<std::string> roles = DocumentBlock("sql roles");
+  ASSERT_FALSE(roles.empty()) << "no ```sql roles block in " << VELLORA_LINE_DOCUMENT;
+  for (const std::string& statement : roles)  // CREATE DATABASE runs outside a transaction
+    ASSERT_EQ(Server->Sql("postgres", statement), "") << statement;
+
+  const auto made = Line({"init", "--prefix", "0A:0B:0C", "--first", "1", "--last", "99"},
+                         Server->Conninfo("line", "vellora_owner"));
+  EXPECT_EQ(made.Status, 0) << made.Err;
+  EXPECT_EQ(made.Err, "");  // the stations' role is there and has its rights
+  LineDatabase station(Loop, Server->Conninfo("line", "station1"));
+  EXPECT_EQ(Take(station).Value.Serial, 1u);
+  const auto forbidden = Call<LineRows>([&](LineDatabase::Callback<LineRows> done) {
+    station.Connection().Run({"UPDATE vellora.pool SET next = 1", {}}, std::move(done));
+  });
+  EXPECT_EQ(forbidden.Value.SqlState, "42501") << forbidden.Message;
+  // A login that is no station may not even connect.
+  ASSERT_EQ(Server->Sql("postgres", "CREATE ROLE stranger LOGIN"), "");
+  LineDatabase stranger(Loop, Server->Conninfo("line", "stranger"));
+  const auto refused = Take(stranger);
+  EXPECT_EQ(refused.Failure, LineFailure::Unreachable);
+  EXPECT_NE(refused.Message.find("permission denied for database"), std::string::npos)
+      << refused.Message;
+
+  const std::vector<std::string> access = DocumentBlock("conf pg_hba");
+  ASSERT_EQ(access.size(), 2u);
+  std::ofstream hba(Server->HbaFile(), std::ios::app);
+  for (const std::string& line : access)
+    hba << line << "\n";
+  hba.close();
+  // Read as the server reads the file; hostssl lines are refused only because this server
+  // has no certificate.
+  EXPECT_EQ(Server->Value("postgres",
+                          "SELECT count(*) FROM pg_hba_file_rules WHERE 'line' = ANY(database) "
+                          "AND (error IS NULL OR error LIKE '%SSL is disabled%')"),
+            "2");
 }
 
 }  // namespace

@@ -27,6 +27,8 @@ class PgServer {
   // The folder of the server's socket, and a folder beside it where no server listens.
   const std::string& SocketFolder() const { return Folder; }
   std::string DeadFolder() const { return Folder + "/dead"; }
+  // The server's client authentication file.
+  std::string HbaFile() const { return Folder + "/data/pg_hba.conf"; }
 
   // A CONNINFO for a database as a role (by default the superuser "vellora_admin").
   std::string Conninfo(const std::string& database, const std::string& user = kAdmin) const;
