@@ -241,7 +241,7 @@ void LineDatabase::History(const HistoryFilter& filter, Callback<std::vector<His
   static constexpr const char* kGaveMac =
       "r.mac_after IS NOT NULL AND r.request IS NOT NULL "
       "AND r.outcome NOT IN ('not sent', 'refused')";
-  static const std::string sql =
+  static const std::string kSql =
       std::string(
           "SELECT r.id, to_char(r.at, 'YYYY-MM-DD HH24:MI:SS.MSOF'), "
           "to_char(r.changed, 'YYYY-MM-DD HH24:MI:SS.MSOF'), r.station, r.db_user, r.interface, "
@@ -259,7 +259,7 @@ void LineDatabase::History(const HistoryFilter& filter, Callback<std::vector<His
       "AND v.mac_found = r.mac_after))) "
       "ORDER BY r.id";
   WhenSchemaFits(done, [this, filter, done] {
-    Conn.Run({sql,
+    Conn.Run({kSql,
               {MacParam(filter.Mac), Text(filter.Station), Text(filter.Since),
                filter.Unconfirmed ? "true" : "false", filter.Unchecked ? "true" : "false"}},
              [done](const LineReply<LineRows>& reply) {

@@ -171,8 +171,8 @@ $$)sql",
 }  // namespace
 
 const std::vector<SchemaStep>& SchemaSteps() {
-  static const std::vector<SchemaStep> steps = {kFirst};
-  return steps;
+  static const std::vector<SchemaStep> kSteps = {kFirst};
+  return kSteps;
 }
 
 int SchemaVersion() {
@@ -180,7 +180,7 @@ int SchemaVersion() {
 }
 
 const std::vector<const char*>& StationGrants() {
-  static const std::vector<const char*> grants = {
+  static const std::vector<const char*> kGrants = {
       R"sql(DO $$
 BEGIN
   IF EXISTS (SELECT FROM pg_roles WHERE rolname = 'vellora_station') THEN
@@ -191,5 +191,5 @@ BEGIN
 END
 $$)sql",
   };
-  return grants;
+  return kGrants;
 }
