@@ -6,6 +6,7 @@
 
 #include "platform/posix/own_interfaces.h"
 #include "protocol/text_values.h"
+#include "udp/start_choice.h"
 
 namespace {
 
@@ -40,7 +41,8 @@ std::optional<int> ReadProgramOptions(int argc, char** argv, ProgramOptions& opt
       QStringLiteral("A.B.C.D"));
   const QCommandLineOption interface(
       QStringLiteral("interface"),
-      QStringLiteral("Work from the first IPv4 address of this network interface."),
+      QStringLiteral("Work from the first IPv4 address of this network interface (with "
+                     "--address: from that address on it)."),
       QStringLiteral("NAME"));
   const QCommandLineOption expanded(
       QStringLiteral("expanded"),
@@ -64,8 +66,6 @@ std::optional<int> ReadProgramOptions(int argc, char** argv, ProgramOptions& opt
   }
   if (!parser.positionalArguments().isEmpty())
     return Refuse(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments()[0]));
-  if (parser.isSet(address) && parser.isSet(interface))
-    return Refuse(QStringLiteral("--address and --interface cannot both be given"));
   options.Address = parser.value(address).toStdString();
   options.Interface = parser.value(interface).toStdString();
   if (parser.isSet(address) && !ParseDottedQuad(options.Address))
@@ -78,26 +78,18 @@ std::optional<int> ReadProgramOptions(int argc, char** argv, ProgramOptions& opt
 }
 
 std::optional<int> ChooseStartAddress(const ProgramOptions& options, StartOptions& start) {
-  if (options.Address.empty() && options.Interface.empty()) return std::nullopt;
-  const std::vector<OwnAddress> own = HostEntryAddresses();
-  for (const OwnAddress& candidate : own) {
-    const bool wanted =
-        options.Address.empty()
-            ? candidate.InterfaceName == options.Interface
-            : candidate.Address == HostToNetworkLong(*ParseDottedQuad(options.Address));
-    if (wanted) {
-      start.PcAddress = candidate.Address;
-      return std::nullopt;
-    }
+  StartRequest request;
+  if (!options.Address.empty())
+    request.Address = HostToNetworkLong(*ParseDottedQuad(options.Address));
+  request.Interface = options.Interface;
+  if (!request.Asked()) return std::nullopt;
+  PcAddressList own;
+  own.Update(OwnHostEntry());
+  const StartChoice choice = ChooseStartEntry(own, request);
+  if (choice.Position < 0) {
+    std::fprintf(stderr, "vellora: %s\n", choice.Refusal.c_str());
+    return 2;
   }
-  std::string why = options.Address.empty()
-                        ? "the interface " + options.Interface + " has no IPv4 address, or is down"
-                        : options.Address + " is not an IPv4 address of this PC";
-  why += "; the PC's addresses:";
-  for (const OwnAddress& candidate : own)
-    why += " " + DottedQuad(NetworkToHostLong(candidate.Address)) + " (" + candidate.InterfaceName +
-           ")";
-  if (own.empty()) why += " none";
-  std::fprintf(stderr, "vellora: %s\n", why.c_str());
-  return 2;
+  start.PcEntry = own.At(choice.Position);
+  return std::nullopt;
 }

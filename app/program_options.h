@@ -18,7 +18,8 @@ struct ProgramOptions {
 // stderr with a hint to --help).
 std::optional<int> ReadProgramOptions(int argc, char** argv, ProgramOptions& options);
 
-// The PC address the options ask for among the PC's own addresses (network order), into
-// `start`; nothing asked for leaves it empty. Exit code 2, with the reason and the PC's
-// addresses on stderr, when the PC has no such address.
+// The entry the options ask for among the PC's own addresses (an address, an interface, or the
+// address on that interface), into `start`; nothing asked for leaves it empty. Exit code 2,
+// with the reason and the PC's addresses on stderr, when the PC has no such entry or the
+// address stands on several interfaces and none was named.
 std::optional<int> ChooseStartAddress(const ProgramOptions& options, StartOptions& start);

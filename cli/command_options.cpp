@@ -8,11 +8,14 @@
 
 void CommonOptions::AddTo(CommandLine& line) {
   line.DottedQuad("address", Address, {"A.B.C.D", "work from this address of the PC"})
-      .Text("interface", Interface, 15, {"NAME", "work from the first IPv4 address of NAME"})
+      .Text("interface", Interface, 15,
+            {"NAME",
+             "work from the first IPv4 address of NAME (with --address: from that "
+             "address on NAME)"})
       .Text("log", LogPath, 4096,
             {"FILE", "append the requests sent and the messages, with the time, to FILE"})
       .Fraction("wait", WaitSeconds, 0.05, 60,
-                {"SECONDS", "how long a search waits (default 1; less once a MAC named answers)"});
+                {"SECONDS", "how long a search waits (default 0.3; less once a MAC named answers)"});
 }
 
 std::optional<int> ParseCommand(CommandLine& line, const std::vector<std::string>& words) {
@@ -32,9 +35,15 @@ int BadUsage(const CommandLine& line, const std::string& why) {
   return kBadUsage;
 }
 
+std::optional<int> RefuseOptionLikePath(const CommandLine& line, const char* option,
+                                        const std::string& value) {
+  if (value.empty() || value[0] != '-') return std::nullopt;
+  return BadUsage(line, std::string("the value of --") + option + " begins with '-' ('" + value +
+                            "'); give the file's name, e.g. ./" + value);
+}
+
 std::optional<int> Start(const CommonOptions& common, const CommandLine& line, Started& started) {
-  if (line.Given("address") && line.Given("interface"))
-    return BadUsage(line, "--address and --interface cannot both be given");
+  if (const auto refused = RefuseOptionLikePath(line, "log", common.LogPath)) return refused;
   if (!common.LogPath.empty()) {
     std::string error;
     started.File = AppendFile::Open(common.LogPath, error);
@@ -45,9 +54,10 @@ std::optional<int> Start(const CommonOptions& common, const CommandLine& line, S
     }
   }
   started.Run = std::make_unique<Session>(started.File.get());
-  const std::optional<std::uint32_t> address =
-      line.Given("address") ? std::optional(common.Address) : std::nullopt;
-  if (!started.Run->ChooseAddress(address, common.Interface)) return kBadUsage;
+  StartRequest request;
+  if (line.Given("address")) request.Address = HostToNetworkLong(common.Address);
+  request.Interface = common.Interface;
+  if (!started.Run->ChooseAddress(request)) return kBadUsage;
   if (!started.Run->Open()) return kNotDone;
   return std::nullopt;
 }
@@ -70,13 +80,13 @@ bool ReadModuleName(bool only, std::vector<std::string>& operands, ModuleName& n
 }
 
 std::optional<GatewayRecord> FindModule(Session& session, const ModuleName& name,
-                                        std::chrono::milliseconds wait) {
+                                        std::chrono::milliseconds wait, bool everyModule) {
   // A module named by its MAC is taken as soon as it answers; --only needs the whole wait, to
   // know that no other module answers.
-  const auto named = [&](const GatewayRecord& record) {
-    return std::memcmp(record.Mac, name.Mac->data(), name.Mac->size()) == 0;
-  };
-  const GatewayList& answered = name.Only ? session.Search(wait) : session.Search(wait, named);
+  Session::SearchEnd end{wait, nullptr};
+  if (!name.Only && !everyModule)
+    end.Sought = [&](const FoundModules& found) { return found.Find(*name.Mac) != nullptr; };
+  const FoundModules& answered = session.Search(end);
   if (name.Only) {
     if (answered.Count() == 1) return answered.At(0);
     session.Say(answered.Count() == 0 ? "vellora-cli: no module answered the search from " +
@@ -85,10 +95,9 @@ std::optional<GatewayRecord> FindModule(Session& session, const ModuleName& name
                                             " modules answered; name the one meant by its MAC");
     return std::nullopt;
   }
-  for (int i = 0; i < answered.Count(); ++i) {
-    if (named(answered.At(i))) return answered.At(i);
-  }
+  if (const GatewayRecord* module = answered.Find(*name.Mac)) return *module;
   session.Say("vellora-cli: " + ColonMac(*name.Mac) + " did not answer the search from " +
-              DottedQuad(NetworkToHostLong(session.Address())));
+              DottedQuad(NetworkToHostLong(session.Address())) + "; " +
+              std::to_string(answered.Count()) + " other module(s) did");
   return std::nullopt;
 }

@@ -9,17 +9,20 @@
 
 #include "cli/session.h"
 #include "platform/posix/append_file.h"
+#include "udp/found_modules.h"
 #include "protocol/gateway_record.h"
 #include "protocol/text_values.h"
 #include "tools/command_line/command_line.h"
 
 // The options every command takes: the PC address to work from, the record to keep, and how
-// long to wait for the modules' answers to a search.
+// long to wait for the modules' answers to a search. Modules answer a search within a few
+// milliseconds; the default wait leaves a wide margin without making a line wait.
 struct CommonOptions {
+  static constexpr double kDefaultWaitSeconds = 0.3;
   std::uint32_t Address = 0;
   std::string Interface;
   std::string LogPath;
-  double WaitSeconds = 1;
+  double WaitSeconds = kDefaultWaitSeconds;
 
   void AddTo(CommandLine& line);
   std::chrono::milliseconds Wait() const {
@@ -54,6 +57,11 @@ struct ModuleName {
 bool ReadModuleName(bool only, std::vector<std::string>& operands, ModuleName& name,
                     std::string& why);
 // Searches and finds the module: the one with the MAC, or the only one that answered. Nothing,
-// with the reason said, when it is not there.
+// with the reason said, when it is not there. A search for a MAC ends when it answers, unless
+// `everyModule`: a command that gives a new MAC must know every MAC in use.
 std::optional<GatewayRecord> FindModule(Session& session, const ModuleName& name,
-                                        std::chrono::milliseconds wait);
+                                        std::chrono::milliseconds wait, bool everyModule = false);
+// A path option's value that begins with "-" is most likely the next option, its own value
+// forgotten: refused with exit status 2 (nothing when it is fine).
+std::optional<int> RefuseOptionLikePath(const CommandLine& line, const char* option,
+                                        const std::string& value);

@@ -21,6 +21,10 @@ class Listener final : public TerminalConnection::Listener, public TMessageTarge
     const unsigned error = HighWord(static_cast<std::uint64_t>(lParam));
     if (message == WM_HOST_LOOKUP_DONE) {
       Terminal->LookupFailed();
+    } else if (message == WM_ADDRESS_CHANGE) {
+      // The connection lives on the chosen interface: without it there is nothing to hear.
+      Run.Refresh();
+      if (Run.Lost()) Terminal->End();
     } else if (message == WM_SOCKET_NOTIFY && event == FD_READ) {
       if (error == 0) Terminal->ReadTcpData();
     } else if (message == WM_SOCKET_NOTIFY && event == FD_CONNECT) {
@@ -37,9 +41,9 @@ class Listener final : public TerminalConnection::Listener, public TMessageTarge
     if (state == TcpState::Idle) Loop.Quit();
   }
   void OnTerminalMessage(const std::string& line) override { Run.Say(line); }
+  // A module's line may hold any byte: none may steer the operator's terminal.
   void OnTerminalLine(const char* line) override {
-    std::printf("%s\n", Windows1252ToUtf8(line).c_str());
-    std::fflush(stdout);
+    if (!Run.Print(Windows1252ToVisibleUtf8(line))) Loop.Quit();
   }
 
   Session& Run;
@@ -72,14 +76,16 @@ int ListenCommand(const std::vector<std::string>& words) {
   Session& session = *started.Run;
   if (!line.Given("ip")) {
     const std::optional<GatewayRecord> module = FindModule(session, name, common.Wait());
-    if (!module) return kNotDone;
+    if (!module) return session.Finish(kNotDone);
     ip = module->ActualIp;  // the address it uses now, as the window's "Connect" takes it
   }
 
   Listener listener(session, session.Loop());
   TerminalConnection terminal(session.Sockets(), session.HostInfo(), listener, listener);
   listener.Attach(terminal);
-  terminal.NewSocket(session.Address());
+  const std::unique_ptr<TAddressWatch> watch =
+      session.Sockets().WatchAddresses(listener, WM_ADDRESS_CHANGE);
+  terminal.NewSocket(session.Entry());
   terminal.Connect(DottedQuad(ip));
   if (terminal.State() != TcpState::Idle) {
     if (seconds > 0) {
@@ -88,5 +94,16 @@ int ListenCommand(const std::vector<std::string>& words) {
     }
     session.Loop().Run();
   }
-  return listener.WasConnected() && !session.RecordFailed() ? kDone : kNotDone;
+  // A connection that ended with an error (a module that stopped answering: 10060) or whose
+  // interface went has not been heard to its end.
+  if (terminal.EndError() != 0) {
+    session.Say(terminal.EndError() == wsa::ETIMEDOUT_
+                    ? "vellora-cli: the module stopped answering; the connection was given up"
+                    : "vellora-cli: the connection ended with an error");
+    return session.Finish(kNotDone);
+  }
+  if (session.Lost()) return session.Finish(kNotDone);
+  if (!listener.WasConnected())
+    session.Say("vellora-cli: no connection to " + DottedQuad(ip) + " port 80");
+  return session.Finish(listener.WasConnected() ? kDone : kNotDone);
 }

@@ -1,5 +1,6 @@
 // vellora-cli: the gateway functions of the window for scripts and production lines, with
 // exactly the same requests on the wire.
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -46,10 +47,10 @@ std::string Help() {
             command.Summary + "\n";
   }
   text +=
-      "\nEvery command takes --address A.B.C.D or --interface NAME (without them, the PC's first\n"
-      "address), --wait SECONDS (how long a search waits, default 1; a search for one module's\n"
-      "MAC ends when it answers) and --log FILE (appends the requests sent and the messages,\n"
-      "with the time). set, set-mac and assign take --confirm.\n"
+      "\nEvery command takes --address A.B.C.D and/or --interface NAME (without them, the PC's\n"
+      "first address), --wait SECONDS (how long a search waits, default 0.3; a search for one\n"
+      "module's MAC ends when it answers) and --log FILE (appends the requests sent and the\n"
+      "messages, with the time). set, set-mac and assign take --confirm.\n"
       "'vellora-cli COMMAND --help' lists a command's options, 'vellora-cli --version' the\n"
       "version.\n\n"
       "Results go to stdout, messages to stderr.\n"
@@ -60,6 +61,10 @@ std::string Help() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A reader that went away is an error a command reports (a MAC it gave must not be lost
+  // without a word), not a signal that ends it half way.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
   bool version = false;
   CommandLine line("vellora-cli", "COMMAND ...");
   line.Flag("version", version, "the version").StopAtCommand();

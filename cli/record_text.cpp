@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "protocol/windows1252.h"
+#include "udp/found_modules.h"
 
 namespace {
 
@@ -34,17 +35,24 @@ std::vector<Field> Fields(const GatewayRecord& r) {
           {"serial", std::to_string(serial), Kind::Number}};
 }
 
-// Quotes a text, escaping what a JSON string escapes (which a shell line reads as well).
+// Quotes a UTF-8 text, escaping what a JSON string escapes (which a shell line reads as well)
+// and every other control character: DEL and the C1 controls (U+0080 to U+009F, C2 80 to
+// C2 9F in UTF-8) could steer a terminal as ESC could.
 std::string Quoted(const std::string& text) {
   std::string quoted = "\"";
-  for (const char c : text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
     if (c == '"' || c == '\\') {
       quoted += '\\';
-      quoted += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      quoted += Format("\\u%04X", static_cast<unsigned>(c));
+      quoted += static_cast<char>(c);
+    } else if (c < 0x20 || c == 0x7F) {
+      quoted += Format("\\u%04X", c);
+    } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+      quoted += Format("\\u%04X", next);
+      ++i;
     } else {
-      quoted += c;
+      quoted += static_cast<char>(c);
     }
   }
   return quoted + "\"";
@@ -72,10 +80,4 @@ std::string RecordJson(const GatewayRecord& record) {
 
 std::string ColonMac(const MacAddress& mac) {
   return Format("%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
-}
-
-MacAddress MacOf(const GatewayRecord& record) {
-  MacAddress mac;
-  std::memcpy(mac.data(), record.Mac, mac.size());
-  return mac;
 }

@@ -1,5 +1,3 @@
-#include <cstdio>
-#include <cstring>
 
 #include "cli/command_options.h"
 #include "cli/commands.h"
@@ -12,7 +10,8 @@ namespace {
 
 // As the window says it when a search goes unanswered.
 void SayNobodyAnswered(Session& session) {
-  session.Say(SearchWait::NoAnswerLine(session.Address()));
+  session.Refresh();  // the carrier as it is now
+  session.Say(SearchWait::NoAnswerLine(session.Entry()));
 }
 
 }  // namespace
@@ -29,11 +28,12 @@ int SearchCommand(const std::vector<std::string>& words) {
   Started started;
   if (const auto exit = Start(common, line, started)) return *exit;
 
-  const GatewayList& answered = started.Run->Search(common.Wait());
+  Session& session = *started.Run;
+  const FoundModules& answered = session.Search({common.Wait(), nullptr});
   for (int i = 0; i < answered.Count(); ++i)
-    std::printf("%s\n", (json ? RecordJson : RecordLine)(answered.At(i)).c_str());
-  if (answered.Count() == 0) SayNobodyAnswered(*started.Run);
-  return answered.Count() > 0 && !started.Run->RecordFailed() ? kDone : kNotDone;
+    if (!session.Print((json ? RecordJson : RecordLine)(answered.At(i)))) break;
+  if (answered.Count() == 0) SayNobodyAnswered(session);
+  return session.Finish(answered.Count() > 0 ? kDone : kNotDone);
 }
 
 int VerifyCommand(const std::vector<std::string>& words) {
@@ -50,19 +50,19 @@ int VerifyCommand(const std::vector<std::string>& words) {
   Started started;
   if (const auto exit = Start(common, line, started)) return *exit;
 
-  const auto labelled = [&](const GatewayRecord& record) {
-    return std::memcmp(record.Mac, label->data(), label->size()) == 0;
-  };
-  const GatewayList& answered = started.Run->Search(common.Wait(), labelled);
-  for (int i = 0; i < answered.Count(); ++i) {
-    if (labelled(answered.At(i))) {
-      std::printf("MAC is OK! %s\n", RecordLine(answered.At(i)).c_str());
-      started.Run->Note("vellora-cli: verify " + line.Positional()[0] + ": MAC is OK! " +
-                        ColonMac(*label) + " answered");
-      return started.Run->RecordFailed() ? kNotDone : kDone;
-    }
+  Session& session = *started.Run;
+  const FoundModules& answered = session.Search(
+      {common.Wait(), [&](const FoundModules& found) { return found.Find(*label) != nullptr; }});
+  if (const GatewayRecord* module = answered.Find(*label)) {
+    // The result is in the record before it is shown: a label check nobody can find later
+    // did not happen for the line.
+    if (!session.NoteDurably("vellora-cli: verify " + line.Positional()[0] + ": MAC is OK! " +
+                             ColonMac(*label) + " answered"))
+      return session.Finish(kNotDone);
+    session.Print("MAC is OK! " + RecordLine(*module));
+    return session.Finish(kDone);
   }
-  started.Run->Say("vellora-cli: no module with the label's MAC " + ColonMac(*label) +
-                   " answered; " + std::to_string(answered.Count()) + " other module(s) did");
-  return kNotDone;
+  session.Say("vellora-cli: no module with the label's MAC " + ColonMac(*label) + " answered; " +
+              std::to_string(answered.Count()) + " other module(s) did");
+  return session.Finish(kNotDone);
 }

@@ -1,81 +1,83 @@
 #include "cli/serial_counter.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
-#include <string_view>
+#include <memory>
 
-#include "protocol/text_values.h"
+#include "cli/counter_files.h"
+#include "cli/counter_text.h"
+#include "platform/posix/regular_file.h"
 
 namespace {
-
-// Closes the descriptor, which also lets go of a lock on it.
-struct Descriptor {
-  explicit Descriptor(int fd) : Fd(fd) {}
-  ~Descriptor() {
-    if (Fd >= 0) close(Fd);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Fd;
-};
 
 bool Fail(std::string& error, const std::string& what) {
   error = what + ": " + std::strerror(errno);
   return false;
 }
 
-std::string Folder(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+// One regular file under one name: a rename replaces one name only, and leaves the old number
+// under the others.
+bool Usable(const std::string& name, const struct stat& counter, std::string& error) {
+  if (!S_ISREG(counter.st_mode)) {
+    error = name + " is " + KindOfFile(counter.st_mode) + ", not a file with a serial number";
+    return false;
+  }
+  if (counter.st_nlink > 1) {
+    error = name + " has " + std::to_string(counter.st_nlink) +
+            " hard links: replacing it would leave the old number under the other names, and "
+            "a station that takes it there would give a number again. Keep one name (symbolic "
+            "links to it are fine)";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
 
 bool SerialCounter::Advance(const std::function<std::optional<std::uint64_t>(std::uint64_t)>& use,
                             std::string& error) {
-  const Descriptor lock(open((Path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-  if (lock.Fd < 0) return Fail(error, "cannot open " + Path + ".lock");
-  while (flock(lock.Fd, LOCK_EX) != 0) {
-    if (errno != EINTR) return Fail(error, "cannot lock " + Path + ".lock");
-  }
+  // The lock and the replacement belong to the real file: through a symbolic link, a rename
+  // would replace the link and leave the real counter where it was.
+  const std::unique_ptr<char, decltype(&std::free)> resolved(realpath(Path.c_str(), nullptr),
+                                                             &std::free);
+  if (!resolved) return Fail(error, "cannot read " + Path);
+  const std::string real = resolved.get();
+  const std::string name = real == Path ? Path : Path + " (" + real + ")";
+  struct stat counter {};
+  if (stat(real.c_str(), &counter) != 0) return Fail(error, "cannot read " + name);
+  // Looked at before a lock file is made beside it, and again once the file is open.
+  if (!Usable(name, counter, error)) return false;
+  const FileDescriptor lock = LockCounter(real, counter, error);
+  if (!lock.IsOpen()) return false;
+  RemoveStaleReplacements(real);
 
-  const Descriptor in(open(Path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (in.Fd < 0) return Fail(error, "cannot read " + Path);
-  char text[32] = {};
-  const ssize_t got = read(in.Fd, text, sizeof text - 1);
-  if (got < 0) return Fail(error, "cannot read " + Path);
-  std::string_view number(text, static_cast<std::size_t>(got));
-  while (!number.empty() && (number.back() == '\n' || number.back() == ' '))
-    number.remove_suffix(1);
-  const std::optional<std::uint64_t> current = ParseNumber<std::uint64_t>(number);
+  // Opened without blocking, so that a FIFO in its place is refused rather than waited on.
+  const FileDescriptor in(open(real.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!in.IsOpen() || fstat(in.Get(), &counter) != 0) return Fail(error, "cannot read " + name);
+  if (!Usable(name, counter, error)) return false;
+  // One byte more than a counter may hold tells a longer file from a full one.
+  char text[kCounterTextLimit + 1];
+  std::size_t got = 0;
+  while (got < sizeof text) {
+    const ssize_t n = read(in.Get(), text + got, sizeof text - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Fail(error, "cannot read " + name);
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  std::string why;
+  const std::optional<std::uint64_t> current = ReadCounterText({text, got}, why);
   if (!current) {
-    error = Path + " holds no serial number (one decimal number, the next module's)";
+    error = name + " " + why;
     return false;
   }
 
   const std::optional<std::uint64_t> next = use(*current);
   if (!next) return true;
-  const std::string written = std::to_string(*next) + "\n";
-  const std::string temporary = Path + ".tmp." + std::to_string(getpid());
-  {
-    const Descriptor out(open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (out.Fd < 0) return Fail(error, "cannot write " + temporary);
-    if (write(out.Fd, written.data(), written.size()) != static_cast<ssize_t>(written.size()) ||
-        fsync(out.Fd) != 0) {
-      unlink(temporary.c_str());
-      return Fail(error, "cannot write " + temporary);
-    }
-  }
-  if (rename(temporary.c_str(), Path.c_str()) != 0) {
-    unlink(temporary.c_str());
-    return Fail(error, "cannot replace " + Path);
-  }
-  // The rename itself on disk, before any module is told the number.
-  const Descriptor folder(open(Folder(Path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folder.Fd >= 0) fsync(folder.Fd);
-  return true;
+  return ReplaceCounter(real, std::to_string(*next) + "\n", counter, error);
 }

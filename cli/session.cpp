@@ -1,78 +1,136 @@
 #include "cli/session.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
-#include "protocol/request_text.h"
+#include "protocol/messages.h"
 #include "protocol/text_values.h"
 #include "protocol/windows1252.h"
 
 Session::Session(TLogFile* record)
     : File(record), Lookups(Layer.NewHostInfoManager()), Udp(Layer, *Lookups, Window, *this) {
   Layer.Startup(1, 1);
+  TickEverySecond();
 }
 
 Session::~Session() = default;
 
-bool Session::ChooseAddress(std::optional<std::uint32_t> address, const std::string& interface) {
+void Session::TickEverySecond() {
+  // Lines that every datagram may bring are said at most once a second.
+  EventLoop.StartTimer(std::chrono::seconds(1), [this] {
+    Udp.Tick();
+    TickEverySecond();
+  });
+}
+
+bool Session::ChooseAddress(const StartRequest& request) {
   Udp.ReadPcAddresses();
-  const PcAddressList& listed = Udp.PcAddresses();
-  for (int i = 0; i < listed.Count(); ++i) {
-    const PcAddress& candidate = listed.At(i);
-    const bool wanted = address ? candidate.Address == HostToNetworkLong(*address)
-                                : interface.empty() || candidate.Interface == interface;
-    if (wanted) {
-      Udp.Choose(candidate.Address);
-      return true;
-    }
+  const StartChoice choice = ChooseStartEntry(Udp.PcAddresses(), request);
+  if (choice.Position < 0) {
+    std::fprintf(stderr, "vellora-cli: %s\n",
+                 choice.Refusal.empty()
+                     ? "this PC has no IPv4 address, or every interface with one is down"
+                     : choice.Refusal.c_str());
+    return false;
   }
-  std::string why = address ? DottedQuad(*address) + " is not an IPv4 address of this PC"
-                    : interface.empty()
-                        ? std::string("this PC has no IPv4 address")
-                        : "the interface " + interface + " has no IPv4 address, or is down";
-  for (int i = 0; i < listed.Count(); ++i) {
-    why += (i == 0 ? "; the PC's addresses: " : ", ") +
-           DottedQuad(NetworkToHostLong(listed.At(i).Address)) + " (" + listed.At(i).Interface +
-           ")";
-  }
-  std::fprintf(stderr, "vellora-cli: %s\n", why.c_str());
-  return false;
+  Chosen = Udp.PcAddresses().At(choice.Position);
+  Udp.Choose(Chosen);
+  return true;
 }
 
 bool Session::Open() {
-  return Udp.Open(DottedQuad(NetworkToHostLong(Address())), "8003") &&
-         Udp.GetState() == UdpState::Ready;
+  if (Udp.Open(DottedQuad(NetworkToHostLong(Address())), "8003") &&
+      Udp.GetState() == UdpState::Ready)
+    return true;
+  Say("vellora-cli: no socket could be opened on " + DottedQuad(NetworkToHostLong(Address())) +
+      " (" + Chosen.InterfaceName + ")");
+  return false;
 }
 
-const GatewayList& Session::Search(std::chrono::milliseconds wait,
-                                   const std::function<bool(const GatewayRecord&)>& sought) {
-  Gateways.Clear();
-  if (!Udp.SendDatagram(BuildSearchRequest())) return Gateways;
-  EventLoop.RunUntil(
-      [&] {
-        for (int i = 0; sought && i < Gateways.Count(); ++i) {
-          if (sought(Gateways.At(i))) return true;
-        }
-        return false;
-      },
-      PollEventLoop::Clock::now() + wait);
-  return Gateways;
+void Session::Refresh() {
+  Udp.Refresh();
+  if (const int now = Udp.ChosenPosition(); now >= 0) Chosen = Udp.PcAddresses().At(now);
 }
 
-bool Session::Send(std::span<const std::uint8_t> request) {
-  return Udp.SendDatagram(request);
+void Session::OnPcAddressesChanged(ChoiceChange chosen, const PcAddress& lost) {
+  if (chosen == ChoiceChange::Kept || EntryLost) return;
+  EntryLost = true;
+  Say("vellora-cli: " + DottedQuad(NetworkToHostLong(lost.Address)) + " is no longer an address of " +
+      lost.InterfaceName +
+      (chosen == ChoiceChange::Replugged ? " (the interface was removed and made again)" : "") +
+      "; nothing more is sent");
+}
+
+const FoundModules& Session::Search(const SearchEnd& end) {
+  Modules.Clear();
+  if (!Udp.SendDatagram(BuildSearchRequest())) return Modules;
+  using Clock = PollEventLoop::Clock;
+  Clock::time_point deadline = Clock::now() + end.Wait;
+  bool sought = false;
+  for (;;) {
+    if (!sought && end.Sought && end.Sought(Modules)) {
+      sought = true;
+      deadline = std::min(deadline, Clock::now() + end.Grace);
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) break;
+    EventLoop.RunOnce(left);
+  }
+  if (Modules.Full())
+    Say("vellora-cli: more than " + std::to_string(FoundModules::kMost) +
+        " MACs answered; the rest were not taken");
+  return Modules;
 }
 
 void Session::Say(const std::string& line) {
-  std::fprintf(stderr, "%s\n", Windows1252ToUtf8(line).c_str());
+  std::fprintf(stderr, "%s\n", Windows1252ToVisibleUtf8(line).c_str());
   Keep(line);
 }
 
-void Session::OnRequestSent(std::uint32_t from, std::span<const std::uint8_t> request) {
-  Keep("request from=" + DottedQuad(NetworkToHostLong(from)) + " " + DescribeRequest(request));
+bool Session::OnRequestLeaving(const PcAddress& from, std::span<const std::uint8_t> request) {
+  if (File == nullptr) return true;
+  const std::string line = RequestRecordLine(from, request);
+  if (request[1] == CmdSearchRequest) {
+    Keep(line);  // a search changes no module: it goes whether its line is kept or not
+    return true;
+  }
+  std::string error;
+  if (File->AppendLineDurably(line, error)) return true;
+  if (FileError.empty()) FileError = error;
+  std::fprintf(stderr, "vellora-cli: %s not sent: the log file cannot be written (%s)\n",
+               GatewayCommandName(request[1]), error.c_str());
+  return false;
+}
+
+bool Session::NoteDurably(const std::string& line) {
+  std::string error;
+  if (File == nullptr || File->AppendLineDurably(line, error)) return true;
+  if (FileError.empty()) FileError = error;
+  std::fprintf(stderr, "vellora-cli: the log file cannot be written (%s)\n", error.c_str());
+  return false;
 }
 
 void Session::Keep(const std::string& line) {
-  if (File != nullptr && !File->AppendLine(line)) FileFailed = true;
+  std::string error;
+  if (File != nullptr && !File->AppendLine(line, error) && FileError.empty()) FileError = error;
+}
+
+bool Session::Print(const std::string& line) {
+  if (!OutputError.empty()) return false;
+  if (std::fputs((line + "\n").c_str(), stdout) >= 0 && std::fflush(stdout) == 0) return true;
+  OutputError = std::strerror(errno != 0 ? errno : EIO);
+  return false;
+}
+
+int Session::Finish(int status) {
+  if (!FileError.empty())
+    std::fprintf(stderr, "vellora-cli: the log file could not be written (%s); it misses lines\n",
+                 FileError.c_str());
+  if (!OutputError.empty())
+    std::fprintf(stderr, "vellora-cli: the results could not be written to standard output (%s)\n",
+                 OutputError.c_str());
+  return FileError.empty() && OutputError.empty() ? status : (status == 0 ? 1 : status);
 }
 
 long Session::Notifications::WindowProc(unsigned message, std::uintptr_t, std::intptr_t lParam) {
@@ -81,10 +139,10 @@ long Session::Notifications::WindowProc(unsigned message, std::uintptr_t, std::i
   const unsigned error = HighWord(static_cast<std::uint64_t>(lParam));
   if (event != FD_READ) return 1;
   if (error != 0) {
-    Owner.Say(UdpEndpoint::ReadErrorLine(error));
+    Owner.Udp.ReadFailed(error);
     return 1;
   }
   if (const std::optional<ParsedReply> reply = Owner.Udp.ReceiveReply())
-    Owner.Gateways.Add(reply->Record);
+    Owner.Modules.Add(reply->Record);
   return 1;
 }

@@ -74,6 +74,12 @@ WordResult ApplySettingWord(std::string_view word, TypedSettings& typed, std::st
   for (const Text& text : {Text{"name", &typed.Name, 20}, Text{"server", &typed.Server, 64},
                            Text{"proxy", &typed.ProxyServer, 64}}) {
     if (key != text.Key) continue;
+    // Checked apart from the conversion, so that the message says what is wrong: an overlong
+    // form would bring a NUL into the name, and Latin-1 bytes are no characters at all here.
+    if (!IsValidUtf8(value)) {
+      why = std::string(key) + "= holds a text that is not valid UTF-8";
+      return WordResult::BadUsage;
+    }
     const std::optional<std::string> bytes = Utf8ToWindows1252(value);
     if (!bytes) {
       why = "Vellora: Set not sent, " + std::string(key) +

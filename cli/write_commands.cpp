@@ -8,6 +8,7 @@
 #include "cli/command_options.h"
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/new_mac_check.h"
 #include "cli/record_text.h"
 #include "cli/serial_counter.h"
 #include "cli/settings_words.h"
@@ -57,45 +58,56 @@ int Send(Session& session, const CommandOutcome& outcome) {
   return session.Send(outcome.Request) ? kDone : kNotDone;
 }
 
-// Searches again until a module answers as it should after the write, or the time is up.
+// Searches again until what answers shows the write taken (`taken`), or the time is up. A
+// search ends early once `seen` holds, and a moment later, so that a reply that comes with it
+// is heard too.
 int Confirm(Session& session, const Target& target, const char* expected,
-            const std::function<bool(const GatewayRecord&)>& answersWell) {
+            const std::function<bool(const FoundModules&)>& seen,
+            const std::function<bool(const FoundModules&)>& taken) {
   const auto deadline = PollEventLoop::Clock::now() +
                         std::chrono::milliseconds(static_cast<long>(target.ConfirmSeconds * 1000));
+  constexpr std::chrono::milliseconds kWithTheOneSought{100};
   do {
-    const GatewayList& answered = session.Search(target.Common.Wait(), answersWell);
-    for (int i = 0; i < answered.Count(); ++i) {
-      if (answersWell(answered.At(i))) {
-        session.Say("vellora-cli: confirmed " + RecordLine(answered.At(i)));
-        return kDone;
-      }
+    const FoundModules& answered =
+        session.Search({target.Common.Wait(), seen, kWithTheOneSought});
+    if (taken(answered)) {
+      session.Say(std::string("vellora-cli: confirmed, ") + expected + " answered");
+      return kDone;
     }
   } while (PollEventLoop::Clock::now() < deadline);
-  session.Say(std::string("vellora-cli: the module did not answer with ") + expected + " within " +
+  session.Say(std::string("vellora-cli: not confirmed: ") + expected + " did not answer within " +
               Format("%g", target.ConfirmSeconds) + " s");
   return kNotDone;
 }
 
-// The command's status once the record is in: a record that misses lines fails the command.
-int Finished(Session& session, int status) {
-  if (!session.RecordFailed()) return status;
-  std::fprintf(stderr, "vellora-cli: the log file could not be written; it misses lines\n");
-  return kNotDone;
-}
-
-bool SameMac(const GatewayRecord& record, const MacAddress& mac) {
-  return std::memcmp(record.Mac, mac.data(), mac.size()) == 0;
+// The confirmation of a new MAC: the module answers with it from the address it had, and
+// nothing answers with the old MAC any more (else another module, or the same one under both,
+// holds the number).
+int ConfirmNewMac(Session& session, const Target& target, const GatewayRecord& module,
+                  const MacAddress& newMac) {
+  const MacAddress oldMac = MacOf(module);
+  const std::string expected = ColonMac(newMac) + " at " + DottedQuad(module.ActualIp) +
+                               (oldMac == newMac ? "" : ", and no longer " + ColonMac(oldMac));
+  return Confirm(
+      session, target, expected.c_str(),
+      [&](const FoundModules& found) { return NewMacAnswers(found, module, newMac); },
+      [&](const FoundModules& found) { return NewMacTaken(found, module, newMac); });
 }
 
 // Runs a command on one module: finds it, then `act` on its record.
-int OnModule(const CommandLine& line, const Target& target,
+int OnModule(const CommandLine& line, const Target& target, bool everyModule,
              const std::function<int(Session&, const GatewayRecord&)>& act) {
   Started started;
   if (const auto exit = Start(target.Common, line, started)) return *exit;
+  Session& session = *started.Run;
   const std::optional<GatewayRecord> module =
-      FindModule(*started.Run, target.Name, target.Common.Wait());
-  if (!module) return kNotDone;
-  return Finished(*started.Run, act(*started.Run, *module));
+      FindModule(session, target.Name, target.Common.Wait(), everyModule);
+  if (!module) return session.Finish(kNotDone);
+  return session.Finish(act(session, *module));
+}
+
+MacUser AnsweredTheSearch(Session& session) {
+  return [&session](const MacAddress& mac) { return session.Found().UserOf(mac); };
 }
 
 }  // namespace
@@ -112,7 +124,7 @@ int SetCommandLine(const std::vector<std::string>& words) {
     std::string why;
     if (ApplySettingWord(word, checked, why) == WordResult::BadUsage) return BadUsage(line, why);
   }
-  return OnModule(line, target, [&](Session& session, const GatewayRecord& module) {
+  return OnModule(line, target, false, [&](Session& session, const GatewayRecord& module) {
     TypedSettings typed = SettingsOfRecord(module);
     for (const std::string& word : target.Operands) {
       std::string why;
@@ -125,10 +137,18 @@ int SetCommandLine(const std::vector<std::string>& words) {
     const CommandOutcome outcome = SetCommand(changed, typed);
     const int sent = Send(session, outcome);
     if (sent != kDone || !target.Confirm) return sent;
-    return Confirm(session, target, "the new settings", [&](const GatewayRecord& seen) {
-      const auto now = BuildSetConfigRequest(seen);
+    // A module may report a flag that is on as any number but 0.
+    const auto tookSettings = [&](const FoundModules& found) {
+      const GatewayRecord* seen = found.Find(MacOf(module));
+      if (seen == nullptr) return false;
+      GatewayRecord flags = *seen;
+      flags.UseDhcp = flags.UseDhcp != 0 ? 1 : 0;
+      flags.UseProxy = flags.UseProxy != 0 ? 1 : 0;
+      const auto now = BuildSetConfigRequest(flags);
       return std::equal(now.begin(), now.end(), outcome.Request.begin(), outcome.Request.end());
-    });
+    };
+    return Confirm(session, target, "the module with the new settings", tookSettings,
+                   tookSettings);
   });
 }
 
@@ -139,7 +159,7 @@ int RebootCommand(const std::vector<std::string>& words) {
   if (const auto exit = ReadTarget(line, words, target)) return *exit;
   if (!target.Operands.empty())
     return BadUsage(line, "unexpected argument '" + target.Operands[0] + "'");
-  return OnModule(line, target, [](Session& session, const GatewayRecord& module) {
+  return OnModule(line, target, false, [](Session& session, const GatewayRecord& module) {
     return Send(session, RebootCommand(module));
   });
 }
@@ -152,14 +172,14 @@ int SetMacCommandLine(const std::vector<std::string>& words) {
   const std::optional<MacAddress> newMac =
       target.Operands.size() == 1 ? ParseMac(target.Operands[0]) : std::nullopt;
   if (!newMac) return BadUsage(line, "give the new MAC, one MAC address");
-  return OnModule(line, target, [&](Session& session, const GatewayRecord& module) {
+  // Every module must have answered: the new MAC must be none of theirs.
+  return OnModule(line, target, true, [&](Session& session, const GatewayRecord& module) {
     std::array<std::string, 6> typed;
     for (std::size_t i = 0; i < typed.size(); ++i)
       typed[i] = Format("%02X", (*newMac)[i]);
-    const int sent = Send(session, SetMacCommand(module, typed));
+    const int sent = Send(session, SetMacCommand(module, typed, AnsweredTheSearch(session)));
     if (sent != kDone || !target.Confirm) return sent;
-    return Confirm(session, target, "its new MAC",
-                   [&](const GatewayRecord& seen) { return SameMac(seen, *newMac); });
+    return ConfirmNewMac(session, target, module, *newMac);
   });
 }
 
@@ -177,7 +197,7 @@ int EepromCommand(const std::vector<std::string>& words) {
     return BadUsage(line,
                     "give the cell's address (1 to 3 hexadecimal digits) and the value (1 "
                     "or 2)");
-  return OnModule(line, target, [&](Session& session, const GatewayRecord& module) {
+  return OnModule(line, target, false, [&](Session& session, const GatewayRecord& module) {
     return Send(session, SetEepromCommand(module, target.Operands[0], target.Operands[1]));
   });
 }
@@ -190,10 +210,17 @@ int AssignCommand(const std::vector<std::string>& words) {
   AddTargetOptions(line, target, true);
   line.Custom("prefix",
               [&prefix](std::string_view value, std::string& why) {
-                const std::optional<MacAddress> mac = ParseMac(std::string(value) + ":00:00:00");
-                if (mac) prefix = *mac;
-                why = "not three MAC bytes";
-                return mac.has_value();
+                const std::optional<MacAddress> mac = ParseMac(std::string(value) + ":00:00:01");
+                if (!mac) {
+                  why = "not three MAC bytes";
+                  return false;
+                }
+                if (const auto unusable = UnusableMacReason(*mac)) {
+                  why = "its MACs would be " + *unusable + ": no module can use them";
+                  return false;
+                }
+                prefix = *mac;
+                return true;
               },
               {"AA:BB:CC", "the first three bytes of the new MAC"})
       .Text("serial-file", counterPath, 4096,
@@ -203,31 +230,46 @@ int AssignCommand(const std::vector<std::string>& words) {
     return BadUsage(line, "unexpected argument '" + target.Operands[0] + "'");
   if (!line.Given("prefix") || counterPath.empty())
     return BadUsage(line, "give --prefix and --serial-file");
+  if (const auto refused = RefuseOptionLikePath(line, "serial-file", counterPath)) return *refused;
 
-  return OnModule(line, target, [&](Session& session, const GatewayRecord& module) {
+  // Every module must have answered: the new MAC must be none of theirs.
+  return OnModule(line, target, true, [&](Session& session, const GatewayRecord& module) {
     const std::array<std::string, 3> start = {Format("%02X", prefix[0]), Format("%02X", prefix[1]),
                                               Format("%02X", prefix[2])};
     SetAndIncrOutcome outcome;
-    std::string error;
-    // The file's number is given and the next one written back under the lock, before the
-    // request leaves; a refused number leaves the file as it was.
+    bool recorded = false;
+    // Under the counter's lock: the number is made a request and its line is on disk in the
+    // record before the next number is written back; the request leaves after that. A refused
+    // number, or one the record cannot take, leaves the counter as it was.
     const auto give = [&](std::uint64_t number) -> std::optional<std::uint64_t> {
-      outcome = SetAndIncrCommand(module, start, SerialNumber::FromValue(number).Pairs());
-      if (outcome.Command.Refused) return std::nullopt;
+      outcome = SetAndIncrCommand(module, start, SerialNumber::FromValue(number).Pairs(),
+                                  AnsweredTheSearch(session));
+      if (outcome.Command.Refused || !session.Prepare(outcome.Command.Request)) return std::nullopt;
+      recorded = true;
       return number + 1;
     };
-    const bool counted = SerialCounter(counterPath).Advance(give, error);
-    if (!counted) {
-      session.Say("vellora-cli: " + error);
+    std::string error;
+    if (!SerialCounter(counterPath).Advance(give, error)) {
+      session.Say("vellora-cli: " + error + (recorded ? "; the request was not sent" : ""));
       return kNotDone;
     }
-    const int sent = Send(session, outcome.Command);
-    if (sent != kDone) return sent;
-    MacAddress given{};
-    std::memcpy(given.data(), outcome.Command.Request.data() + kHeaderLength, given.size());
-    std::printf("%s\n", ColonMac(given).c_str());
-    if (!target.Confirm) return sent;
-    return Confirm(session, target, "its new MAC",
-                   [&](const GatewayRecord& seen) { return SameMac(seen, given); });
+    if (outcome.Command.Refused) {
+      session.Say(outcome.Command.Refused->Line);
+      return kNotDone;
+    }
+    if (!recorded) return kNotDone;  // the session said why
+    const MacAddress given = NewMacOf(outcome.Command.Request);
+    if (!session.Transmit(outcome.Command.Request)) {
+      session.Say("vellora-cli: " + ColonMac(given) + " was taken from the counter but not sent");
+      return kNotDone;
+    }
+    if (!session.Print(ColonMac(given))) {
+      // A script keeps the MAC from stdout: without it the module's MAC is lost to the line.
+      session.Say("vellora-cli: the module was given " + ColonMac(given) +
+                  ", but it could not be written to standard output");
+      return kNotDone;
+    }
+    if (!target.Confirm) return kDone;
+    return ConfirmNewMac(session, target, module, given);
   });
 }

@@ -17,7 +17,7 @@ void Vellora::CmSearch() {
 void Vellora::ReceiveGatewayReply() {
   const std::optional<ParsedReply> reply = Udp.ReceiveReply();
   if (!reply) return;
-  SearchWaiting.Stopped();
+  SearchWaiting.Answered();
   if (Gateways.Add(reply->Record) == GatewayList::Taken::New) {
     GatewayCombo->AddString(reply->MacText);
     ShowGatewayCount();

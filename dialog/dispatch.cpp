@@ -26,8 +26,8 @@ void Vellora::EvCommand(unsigned id, bool fromControl, unsigned notifyCode) {
 
 void Vellora::EvChildNotify(unsigned id, unsigned notifyCode) {
   const int control = static_cast<int>(id);
-  // The operator opens the PC address list: it shows the addresses the PC has now.
-  if (notifyCode == CBN_DROPDOWN && control == IdPcIpCombo) RefreshPcAddressList();
+  if (control == IdPcIpCombo && notifyCode == CBN_DROPDOWN) EvPcListOpening();
+  if (control == IdPcIpCombo && notifyCode == CBN_CLOSEUP) EvPcListClosed();
   if (notifyCode != CBN_SELCHANGE) return;
   if (control == IdPcIpCombo) {
     SelectPcAddress();

@@ -15,11 +15,15 @@ std::array<std::string, N> Texts(const TWindowSystem& ws, std::span<const int, N
 
 }  // namespace
 
+MacUser Vellora::AnsweredMacs() const {
+  return [this](const MacAddress& mac) { return Gateways.UserOf(mac); };
+}
+
 void Vellora::CmSetMac() {
   const int index = SelectedGateway();
   if (index < 0) return;
   const auto mac = Texts(Ws(), std::span(kMacEditIds));
-  SendOrRefuse(SetMacCommand(Gateways.At(index), mac), kMacEditIds);
+  SendOrRefuse(SetMacCommand(Gateways.At(index), mac, AnsweredMacs()), kMacEditIds);
 }
 
 void Vellora::CmSetAndIncr() {
@@ -27,16 +31,19 @@ void Vellora::CmSetAndIncr() {
   if (index < 0) return;
   const std::span<const int, 3> macStart(kMacEditIds, 3);
   const auto outcome = SetAndIncrCommand(Gateways.At(index), Texts(Ws(), macStart),
-                                         Texts(Ws(), std::span(kSerialEditIds)));
-  if (!outcome.Command.Refused) {
-    // Advanced before the request leaves, so that a failed send can skip a number but never
-    // give one twice.
-    for (std::size_t pair = 0; pair < outcome.NextSerial.size(); ++pair)
-      Ws().SetDlgItemText(kSerialEditIds[pair], outcome.NextSerial[pair]);
-  }
+                                         Texts(Ws(), std::span(kSerialEditIds)), AnsweredMacs());
   const int fields[7] = {kMacEditIds[0],    kMacEditIds[1],    kMacEditIds[2],   kSerialEditIds[0],
                          kSerialEditIds[1], kSerialEditIds[2], kSerialEditIds[3]};
-  SendOrRefuse(outcome.Command, fields);
+  if (outcome.Command.Refused) {
+    SendOrRefuse(outcome.Command, fields);
+    return;
+  }
+  // Recorded, then advanced, then sent: a failed send can skip a number but never give one
+  // twice, and a number whose line the record could not take is not used up.
+  if (!Udp.PrepareRequest(outcome.Command.Request)) return;
+  for (std::size_t pair = 0; pair < outcome.NextSerial.size(); ++pair)
+    Ws().SetDlgItemText(kSerialEditIds[pair], outcome.NextSerial[pair]);
+  Udp.TransmitRequest(outcome.Command.Request);
 }
 
 void Vellora::CmSetEeprom() {

@@ -13,7 +13,7 @@ void Vellora::SetupWindow() {
   }
 
   Debug.CopyTo(Options.Record);
-  if (Options.PcAddress) Udp.Prefer(*Options.PcAddress);
+  if (Options.PcEntry) Udp.Prefer(*Options.PcEntry);
   // The list follows the PC's addresses as they change, not only as they were at start.
   AddressWatch = Sockets.WatchAddresses(*this, WM_ADDRESS_CHANGE);
   Udp.ReadPcAddresses();
@@ -28,12 +28,12 @@ void Vellora::SetupWindow() {
   } else {
     // Nothing to bind to: no socket, and the user sees why, under the banner caption.
     ShowBannerCaption();
-    AddDebugLine(Options.PcAddress
-                     ? ("Vellora: The PC address " +
-                        DottedQuad(NetworkToHostLong(*Options.PcAddress)) +
-                        " asked for is not on this PC, no search possible")
-                           .c_str()
-                     : "Vellora: No IPv4 address found on this PC, no search possible");
+    AddDebugLine(Options.PcEntry ? ("Vellora: The PC address " +
+                                    DottedQuad(NetworkToHostLong(Options.PcEntry->Address)) +
+                                    " on " + Options.PcEntry->InterfaceName +
+                                    " asked for is not on this PC, no search possible")
+                                       .c_str()
+                                 : "Vellora: No IPv4 address found on this PC, no search possible");
   }
 
   LockGatewaySelection(false);

@@ -9,7 +9,7 @@ long Vellora::EvSocketNotify(std::uintptr_t, std::intptr_t lParam) {
   // stream second, whichever socket it came from.
   if (event == FD_READ) {
     if (error != 0) {
-      AddDebugLine(UdpEndpoint::ReadErrorLine(error).c_str());
+      Udp.ReadFailed(error);
       return 1;
     }
     ReceiveGatewayReply();

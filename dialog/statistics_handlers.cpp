@@ -15,8 +15,14 @@ void Vellora::EvTimer(unsigned timerId) {
   Ws().SetDlgItemText(IdReceiveTotal, std::to_string(shown.Totals.BytesReceived));
   Ws().SetDlgItemText(IdSendTotal, std::to_string(shown.Totals.BytesSent));
 
-  if (SearchWaiting.Tick()) {
-    AddDebugLine(SearchWait::NoAnswerLine(Udp.Chosen().value_or(0)).c_str());
+  Udp.Tick();
+  const SearchWait::End searched = SearchWaiting.Tick();
+  if (searched == SearchWait::End::Unanswered) {
+    // The list's entry carries the carrier as the PC reports it now.
+    if (const int chosen = Udp.ChosenPosition(); chosen >= 0)
+      AddDebugLine(SearchWait::NoAnswerLine(Udp.PcAddresses().At(chosen)).c_str());
+  } else if (searched == SearchWait::End::Answered && Gateways.Unlisted() > 0) {
+    AddDebugLine(SearchWait::UnlistedLine(Gateways.Unlisted(), GatewayList::kCapacity).c_str());
   }
   if (Ws().IsDlgButtonChecked(IdVerifyMacCheck)) VerifyLabelMac();
 

@@ -11,9 +11,14 @@ void Vellora::CmConnect() {
     AddDebugLine("Vellora: No PC address chosen, cannot connect");
     return;
   }
-  // The gateway selected now, at its address in use; without one the target is empty.
+  // The gateway selected now, at its address in use. Without one there is nothing to connect
+  // to: an empty target would be looked up and never lead anywhere.
   const int index = SelectedGateway();
-  Terminal.Connect(index >= 0 ? DottedQuad(Gateways.At(index).ActualIp) : std::string());
+  if (index < 0) {
+    AddDebugLine("Vellora: No module selected, cannot connect");
+    return;
+  }
+  Terminal.Connect(DottedQuad(Gateways.At(index).ActualIp));
 }
 
 void Vellora::ReadTcpData() {

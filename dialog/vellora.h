@@ -9,6 +9,7 @@
 
 #include "gateway/command_outcome.h"
 #include "gateway/label_check.h"
+#include "gateway/new_mac_rules.h"
 #include "gateway/settings_commands.h"
 #include "platform/controls.h"
 #include "platform/dialog.h"
@@ -24,10 +25,10 @@
 
 inline constexpr const char* kBanner = "Quenlan V1.11 18.07.2008";
 
-// How the window starts: the PC address to choose (network order; without one the first
+// How the window starts: the PC address to choose, on its interface (without one the first
 // listed), the expanded form, and a record on disk of every debug line and request sent.
 struct StartOptions {
-  std::optional<std::uint32_t> PcAddress;
+  std::optional<PcAddress> PcEntry;
   bool Expanded = false;
   TLogFile* Record = nullptr;
 };
@@ -62,8 +63,11 @@ class Vellora : public TDialog,
 
   // --- PC address (pc_address_handlers.cpp) ---
   void SelectPcAddress();
-  // Reads the PC's addresses again; the choice stays while its address exists.
+  // Reads the PC's addresses again; the choice stays while its entry exists.
   void RefreshPcAddressList();
+  // The PC address list opens and closes; while it is open its entries stay as they are.
+  void EvPcListOpening();
+  void EvPcListClosed();
 
   // --- Discovery (discovery_handlers.cpp) ---
   void CmSearch();
@@ -100,16 +104,20 @@ class Vellora : public TDialog,
 
   // What the components report.
   void OnUdpMessage(const std::string& line) override;
-  void OnRequestSent(std::uint32_t from, std::span<const std::uint8_t> request) override;
+  bool OnRequestLeaving(const PcAddress& from, std::span<const std::uint8_t> request) override;
+  void OnPcAddressesChanged(ChoiceChange chosen, const PcAddress& lost) override;
   void OnTcpStateEntered(TcpState state) override;
   void OnTerminalMessage(const std::string& line) override;
   void OnTerminalLine(const char* line) override;
 
+  // Shows the PC's addresses as the endpoint read them last, and takes the first address of a
+  // PC that had none.
+  void FollowPcAddresses();
   void ShowPcAddressList();
   void ShowPcAddressInCaption();
   void ShowBannerCaption();
-  // The chosen address is gone: no socket, no gateway, nothing of its network on screen.
-  void DropPcAddress();
+  // The chosen entry is gone: no socket, no gateway, nothing of its network on screen.
+  void DropPcAddress(ChoiceChange why, const PcAddress& lost);
   void ClearGatewayList();
   void ShowGatewayCount();
   // The index of the gateway selected in the drop-down list; -1 when none is.
@@ -117,6 +125,8 @@ class Vellora : public TDialog,
   TypedSettings ReadSettingFields() const;
   // Sends the request, or logs the refusal and puts the focus on the field at fault.
   void SendOrRefuse(const CommandOutcome& outcome, std::span<const int> fieldIds);
+  // Who answered the last search with a MAC: a new MAC must not be one of them.
+  MacUser AnsweredMacs() const;
 
   TSocketLayer& Sockets;
   StartOptions Options;
@@ -148,6 +158,10 @@ class Vellora : public TDialog,
   std::int32_t ExpandedWidth = 0, ExpandedHeight = 0;
   std::int32_t CollapsedWidth = 0, CollapsedHeight = 0;
   std::unique_ptr<TFrameAlias> FrameAlias;
+  // The PC addresses as the drop-down list shows them: a pick means what the operator saw.
+  PcAddressList ShownPcAddresses;
+  bool PcListOpen = false;
+  bool PcListStale = false;  // the addresses changed while the list was open
   // The frame's caption: the banner and the chosen PC address; the prefix of the terminal's
   // captions.
   std::string CaptionText;

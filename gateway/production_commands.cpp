@@ -29,19 +29,47 @@ std::optional<CommandOutcome> ReadMac(const char* command, std::span<const std::
   return std::nullopt;
 }
 
+// The request giving the target `newMac`, or the refusal of a MAC that must not be given.
+CommandOutcome GiveMac(const char* command, const GatewayRecord& target, const MacAddress& newMac,
+                       int field, const MacUser& inUse) {
+  const std::string text = MacText(newMac);
+  if (const auto unusable = UnusableMacReason(newMac)) {
+    return {{},
+            Refusal{field, Format("Vellora: %s not sent, %s is %s: no module can use it", command,
+                                  text.c_str(), unusable->c_str())}};
+  }
+  // The target's own MAC may be given again: that makes no second module with it.
+  const bool own = std::equal(newMac.begin(), newMac.end(), target.Mac);
+  if (const auto user = own || !inUse ? std::nullopt : inUse(newMac)) {
+    return {{},
+            Refusal{field, Format("Vellora: %s not sent, %s is in use: %s answered the last "
+                                  "search with it",
+                                  command, text.c_str(), user->c_str())}};
+  }
+  return {Bytes(BuildSetMacRequest(target, newMac)), std::nullopt};
+}
+
 }  // namespace
 
-CommandOutcome SetMacCommand(const GatewayRecord& target, std::span<const std::string, 6> mac) {
-  std::array<std::uint8_t, 6> newMac{};
+MacAddress NewMacOf(std::span<const std::uint8_t> request) {
+  MacAddress mac{};
+  if (request.size() >= kSetMacRequestLength)
+    std::copy_n(request.begin() + kHeaderLength, mac.size(), mac.begin());
+  return mac;
+}
+
+CommandOutcome SetMacCommand(const GatewayRecord& target, std::span<const std::string, 6> mac,
+                             const MacUser& inUse) {
+  MacAddress newMac{};
   if (auto refused = ReadMac("Set MAC", mac, newMac.data())) return *refused;
-  return {Bytes(BuildSetMacRequest(target, newMac)), std::nullopt};
+  return GiveMac("Set MAC", target, newMac, 0, inUse);
 }
 
 SetAndIncrOutcome SetAndIncrCommand(const GatewayRecord& target,
                                     std::span<const std::string, 3> macStart,
-                                    std::span<const std::string, 4> serial) {
+                                    std::span<const std::string, 4> serial, const MacUser& inUse) {
   constexpr const char* kCommand = "Set & Incr.";
-  std::array<std::uint8_t, 6> newMac{};
+  MacAddress newMac{};
   if (auto refused = ReadMac(kCommand, macStart, newMac.data())) return {*refused, {}};
   std::array<std::uint32_t, 4> pairs{};
   for (std::size_t i = 0; i < pairs.size(); ++i) {
@@ -63,7 +91,9 @@ SetAndIncrOutcome SetAndIncrCommand(const GatewayRecord& target,
   }
   const auto low = number.MacBytes();
   std::copy(low.begin(), low.end(), newMac.begin() + 3);
-  return {{Bytes(BuildSetMacRequest(target, newMac)), std::nullopt}, number.Next().Pairs()};
+  CommandOutcome outcome = GiveMac(kCommand, target, newMac, 0, inUse);
+  if (outcome.Refused) return {outcome, {}};
+  return {outcome, number.Next().Pairs()};
 }
 
 CommandOutcome SetEepromCommand(const GatewayRecord& target, const std::string& address,

@@ -5,13 +5,17 @@
 #include <string>
 
 #include "gateway/command_outcome.h"
+#include "gateway/new_mac_rules.h"
 #include "protocol/gateway_record.h"
 
 // The production line's commands, addressed to a module by the MAC it reports now. An empty
-// field is never a value on the wire: it refuses the command and names the field.
+// field is never a value on the wire: it refuses the command and names the field. A new MAC
+// that no module can use, or that another module answered the last search with (`inUse`), is
+// refused too.
 
 // "Set MAC": the six MAC bytes typed, as hexadecimal. Fields 0 to 5.
-CommandOutcome SetMacCommand(const GatewayRecord& target, std::span<const std::string, 6> mac);
+CommandOutcome SetMacCommand(const GatewayRecord& target, std::span<const std::string, 6> mac,
+                             const MacUser& inUse);
 
 // "Set && Incr.": the first three MAC bytes typed (fields 0 to 2) and the running serial number
 // from its four pairs of decimal digits (fields 3 to 6) make the new MAC. A serial number
@@ -23,7 +27,10 @@ struct SetAndIncrOutcome {
 };
 SetAndIncrOutcome SetAndIncrCommand(const GatewayRecord& target,
                                     std::span<const std::string, 3> macStart,
-                                    std::span<const std::string, 4> serial);
+                                    std::span<const std::string, 4> serial, const MacUser& inUse);
+
+// The new MAC a set-MAC request carries.
+MacAddress NewMacOf(std::span<const std::uint8_t> request);
 
 // "Set EEPROM value": the cell's address (field 0) and the byte (field 1), hexadecimal.
 CommandOutcome SetEepromCommand(const GatewayRecord& target, const std::string& address,

@@ -99,22 +99,47 @@ inline std::uint32_t HostToNetworkLong(std::uint32_t value) {
   return NetworkToHostLong(value);
 }
 
+// One IPv4 address of the PC on one interface. The interface is known by its index, which
+// the system never gives to two interfaces at once; the name is what the operator reads, and
+// is checked against the index, so that an interface removed and created again under the same
+// name (a re-plugged adapter) is another interface.
+struct TInterfaceAddress {
+  std::uint32_t Address = 0;  // network order
+  unsigned InterfaceIndex = 0;
+  std::string InterfaceName;
+  bool LinkUp = true;  // the interface has a carrier
+
+  // The same address on the same interface; the carrier may come and go.
+  bool SameEntry(const TInterfaceAddress& other) const {
+    return Address == other.Address && InterfaceIndex == other.InterfaceIndex &&
+           InterfaceName == other.InterfaceName;
+  }
+  bool operator==(const TInterfaceAddress&) const = default;
+};
+
 // The PC's own host entry: its IPv4 addresses in the order the system lists them, each with
-// the name of the interface that carries it (empty where the system names none).
+// the interface that carries it (index 0 and no name where the system names none).
 class THostEntry {
  public:
-  int GetAddressCount() const { return static_cast<int>(Addresses.size()); }
+  int GetAddressCount() const { return static_cast<int>(Entries.size()); }
   // Address n in network byte order; 0 when n is out of range.
   std::uint32_t GetNthINetAddress(int n) const {
-    return n >= 0 && n < GetAddressCount() ? Addresses[static_cast<std::size_t>(n)] : 0;
+    return n >= 0 && n < GetAddressCount() ? Entries[static_cast<std::size_t>(n)].Address : 0;
   }
-  std::string GetNthInterfaceName(int n) const {
-    return n >= 0 && n < static_cast<int>(InterfaceNames.size())
-               ? InterfaceNames[static_cast<std::size_t>(n)]
-               : std::string();
-  }
-  std::vector<std::uint32_t> Addresses;
-  std::vector<std::string> InterfaceNames;
+  std::vector<TInterfaceAddress> Entries;
+};
+
+// Where a socket lives on this PC: its own address and port, and the interface it is tied to.
+// Index 0 ties it to none (a server's 0.0.0.0, loopback tests).
+struct TLocalBinding {
+  TLocalBinding() = default;
+  // Not tied to an interface.
+  TLocalBinding(const TINetSocketAddress& address) : Address(address) {}  // NOLINT: converting
+  TLocalBinding(const TINetSocketAddress& address, const TInterfaceAddress& on)
+      : Address(address), InterfaceIndex(on.InterfaceIndex), InterfaceName(on.InterfaceName) {}
+  TINetSocketAddress Address;
+  unsigned InterfaceIndex = 0;
+  std::string InterfaceName;
 };
 
 // While it lives, the window gets `message` (wParam and lParam 0) soon after the PC's own
@@ -167,6 +192,9 @@ class TStreamSocket : public TSocket {
  public:
   // Non-blocking: -1 with EWOULDBLOCK_ means the connect is under way and FD_CONNECT follows.
   virtual int Connect(const TINetSocketAddress& peer) = 0;
+  // A connection whose peer stops answering (power or cable lost) ends within about `seconds`
+  // with FD_CLOSE and ETIMEDOUT_, though nothing is sent on it. Before Connect.
+  virtual int SetDeadPeerTimeout(int seconds) = 0;
   virtual int Read(std::uint8_t* buffer, int& roomAndCount) = 0;
   // how: 0 receive, 1 send, 2 both.
   virtual int ShutDownSocket(int how) = 0;
@@ -179,8 +207,10 @@ class TSocketLayer {
   virtual bool IsAvailable() = 0;
   // Starts the layer for the whole run (version major.minor asked for).
   virtual void Startup(int major, int minor) = 0;
-  virtual std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TINetSocketAddress& own) = 0;
-  virtual std::unique_ptr<TStreamSocket> NewStreamSocket(const TINetSocketAddress& own) = 0;
+  // A socket object for the binding; BindSocket ties the system socket to its interface and
+  // address, and fails (EADDRNOTAVAIL_) when that interface no longer carries the address.
+  virtual std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TLocalBinding& own) = 0;
+  virtual std::unique_ptr<TStreamSocket> NewStreamSocket(const TLocalBinding& own) = 0;
   virtual std::unique_ptr<THostInfoManager> NewHostInfoManager() = 0;
   // Watches the PC's own addresses for the window; nullptr where the system cannot tell.
   virtual std::unique_ptr<TAddressWatch> WatchAddresses(TMessageTarget& window,

@@ -19,6 +19,8 @@ inline constexpr unsigned BN_CLICKED = 0;
 inline constexpr unsigned CBN_SELCHANGE = 1;
 // A drop-down list is about to open its list.
 inline constexpr unsigned CBN_DROPDOWN = 7;
+// A drop-down list's list has closed; a selection made by closing it has been told before.
+inline constexpr unsigned CBN_CLOSEUP = 8;
 
 inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOWNORMAL = 1;

@@ -50,7 +50,48 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
   return text;
 }
 
+std::string Windows1252ToVisibleUtf8(std::string_view bytes) {
+  std::string text;
+  for (const char c : bytes) {
+    const char16_t code = Windows1252Character(static_cast<std::uint8_t>(c));
+    if (code < 0x20 || (code >= 0x7F && code <= 0x9F)) {
+      static const char* const kDigits = "0123456789ABCDEF";
+      const auto byte = static_cast<std::uint8_t>(c);
+      text += "\\x";
+      text += kDigits[byte >> 4];
+      text += kDigits[byte & 0xF];
+    } else {
+      text += Windows1252ToUtf8(std::string_view(&c, 1));
+    }
+  }
+  return text;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80           ? 1
+                               : (lead >> 5) == 0x6  ? 2
+                               : (lead >> 4) == 0xE  ? 3
+                               : (lead >> 3) == 0x1E ? 4
+                                                     : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    char32_t code = length == 1 ? lead : lead & (0xFF >> (length + 1));
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = (code << 6) | (next & 0x3F);
+    }
+    constexpr char32_t kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kLeast[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+      return false;
+    i += length;
+  }
+  return true;
+}
+
 std::optional<std::string> Utf8ToWindows1252(std::string_view text) {
+  if (!IsValidUtf8(text)) return std::nullopt;
   std::string bytes;
   for (std::size_t i = 0; i < text.size();) {
     const auto lead = static_cast<unsigned char>(text[i]);

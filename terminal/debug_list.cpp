@@ -12,9 +12,10 @@ void DebugList::Add(const char* line) {
 }
 
 void DebugList::Record(const std::string& line) {
-  if (File == nullptr || File->AppendLine(line) || FileFailed) return;
-  FileFailed = true;
-  Show("Vellora: The log file cannot be written; from here on it misses lines");
+  std::string error;
+  if (File == nullptr || File->AppendLine(line, error)) return;
+  Show(("Vellora: The record file cannot be written (" + error + "); a line is missing from it")
+           .c_str());
 }
 
 void DebugList::Show(const char* line) {

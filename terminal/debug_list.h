@@ -1,11 +1,13 @@
 #pragma once
 
+#include <string>
+
 #include "platform/controls.h"
 #include "platform/log_file.h"
 
 // The program's one log, in a list box: lines in the order they came, at most 501, the newest
-// scrolled into view. Every line also goes to the log file, when there is one; the first time
-// the file fails to take one, the list says so.
+// scrolled into view. Every line also goes to the record file, when there is one; each time
+// the file fails to take one, the list says so and why.
 class DebugList {
  public:
   explicit DebugList(TListBox& list) : List(list) {}
@@ -13,13 +15,12 @@ class DebugList {
   void Add(const char* line);
   void Clear();
   void CopyTo(TLogFile* file) { File = file; }
-  // A line for the log file only.
+  // A line for the record only.
   void Record(const std::string& line);
-
- private:
+  // A line for the list only: one that the record cannot take now.
   void Show(const char* line);
 
+ private:
   TListBox& List;
   TLogFile* File = nullptr;
-  bool FileFailed = false;
 };

@@ -8,10 +8,9 @@ TerminalConnection::TerminalConnection(TSocketLayer& sockets, THostInfoManager& 
 
 TerminalConnection::~TerminalConnection() = default;
 
-void TerminalConnection::NewSocket(std::uint32_t localAddress) {
+void TerminalConnection::NewSocket(const TInterfaceAddress& local) {
   End();
-  LocalAddress = TINetSocketAddress(0, localAddress);
-  Socket = Sockets.NewStreamSocket(LocalAddress);
+  Socket = Sockets.NewStreamSocket(TLocalBinding(TINetSocketAddress(0, local.Address), local));
   Socket->SetNotificationWindow(&Window);
 }
 
@@ -64,6 +63,11 @@ void TerminalConnection::StartConnect() {
     EnterIdle();
     return;
   }
+  if (Socket->SetDeadPeerTimeout(kDeadPeerSeconds) == -1) {
+    LogError("on socket options", Socket->GetLastError());
+    EnterIdle();
+    return;
+  }
   if (Socket->Connect(PeerAddress) == -1) {
     const int error = Socket->GetLastError();
     if (error == wsa::EWOULDBLOCK_) return;  // under way: FD_CONNECT tells the outcome
@@ -99,6 +103,7 @@ void TerminalConnection::ReadTcpData() {
 }
 
 void TerminalConnection::LogError(const char* what, int error) {
+  LastError = error;
   Out.OnTerminalMessage(Format("Vellora: TCP/IP Error %s (Winsock:%5d)", what, error));
 }
 
@@ -112,6 +117,7 @@ void TerminalConnection::EnterIdle() {
 
 void TerminalConnection::EnterLookingUp() {
   Current = TcpState::LookingUp;
+  LastError = 0;
   Out.OnTcpStateEntered(Current);
 }
 

@@ -38,9 +38,14 @@ class TerminalConnection {
   TcpState State() const { return Current; }
   const TINetSocketAddress& Peer() const { return PeerAddress; }
 
-  // A new socket object on the PC address (network order). An open connection ends first,
-  // so that its state and the new socket stay in step.
-  void NewSocket(std::uint32_t localAddress);
+  // A connection whose module stops answering (power or cable lost) ends after this long,
+  // though the terminal sends nothing.
+  static constexpr int kDeadPeerSeconds = 20;
+
+  // A new socket object on the PC's address on its interface: a connection can leave only on
+  // that wire. An open connection ends first, so that its state and the new socket stay in
+  // step.
+  void NewSocket(const TInterfaceAddress& local);
   // Ends a connection and leaves no socket: there is no PC address.
   void DropSocket();
   bool HasSocket() const { return Socket != nullptr; }
@@ -57,6 +62,10 @@ class TerminalConnection {
   void LookupFailed() { EnterIdle(); }
   // Reads once what the connection holds: its lines go to the listener, its bytes are counted.
   void ReadTcpData();
+
+  // The WinSock error that ended the last connection or connect; 0 when it ended without one
+  // (the module closed it, or the operator).
+  int EndError() const { return LastError; }
 
   const TrafficCounters& Counters() const { return Traffic; }
   void ClearCounters() { Traffic = {}; }
@@ -76,8 +85,8 @@ class TerminalConnection {
   Listener& Out;
   TcpState Current = TcpState::Idle;
   std::unique_ptr<TStreamSocket> Socket;
-  TINetSocketAddress LocalAddress;
   TINetSocketAddress PeerAddress;
   LineCutter Lines;
   TrafficCounters Traffic;
+  int LastError = 0;
 };

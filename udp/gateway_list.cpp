@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "protocol/text_values.h"
+#include "udp/found_modules.h"
 
 GatewayList::Taken GatewayList::Add(const GatewayRecord& record) {
   const auto end = Records.begin() + Used;
@@ -12,7 +13,14 @@ GatewayList::Taken GatewayList::Add(const GatewayRecord& record) {
   });
   if (known) return Taken::Known;
   // The list, the drop-down list and the count stay in step: a 21st gateway is not taken.
-  if (Used == kCapacity) return Taken::Full;
+  if (Used == kCapacity) {
+    MacAddress mac;
+    std::memcpy(mac.data(), record.Mac, mac.size());
+    if (UnlistedAddresses.count(mac) != 0) return Taken::Known;
+    if (UnlistedAddresses.size() < kUnlistedKept) UnlistedAddresses.emplace(mac, record.ActualIp);
+    ++UnlistedCount;
+    return Taken::Full;
+  }
   Records[static_cast<std::size_t>(Used++)] = record;
   return Taken::New;
 }
@@ -20,6 +28,18 @@ GatewayList::Taken GatewayList::Add(const GatewayRecord& record) {
 void GatewayList::Clear() {
   Records.fill(kEmptyGatewayRecord);
   Used = 0;
+  UnlistedAddresses.clear();
+  UnlistedCount = 0;
+}
+
+std::optional<std::string> GatewayList::UserOf(const MacAddress& mac) const {
+  for (int i = 0; i < Used; ++i) {
+    const GatewayRecord& listed = Records[static_cast<std::size_t>(i)];
+    if (MacOf(listed) == mac) return DescribeModule(listed);
+  }
+  if (const auto unlisted = UnlistedAddresses.find(mac); unlisted != UnlistedAddresses.end())
+    return "the module at " + DottedQuad(unlisted->second) + " (not listed)";
+  return std::nullopt;
 }
 
 const GatewayRecord& GatewayList::At(int index) const {

@@ -1,6 +1,12 @@
 #include "udp/udp_endpoint.h"
 
+#include "protocol/request_text.h"
 #include "protocol/text_values.h"
+
+std::string RequestRecordLine(const PcAddress& from, std::span<const std::uint8_t> request) {
+  return "request from=" + DottedQuad(NetworkToHostLong(from.Address)) +
+         " interface=" + from.InterfaceName + " " + DescribeRequest(request);
+}
 
 UdpEndpoint::UdpEndpoint(TSocketLayer& sockets, THostInfoManager& hostInfo, TMessageTarget& window,
                          Listener& listener)
@@ -17,19 +23,36 @@ bool UdpEndpoint::ReadPcAddresses() {
   return Addresses.Update(host);
 }
 
-void UdpEndpoint::Choose(std::uint32_t address) {
-  ChosenAddress = address;
+void UdpEndpoint::Refresh() {
+  if (!ReadPcAddresses()) return;
+  ChoiceChange change = ChoiceChange::Kept;
+  PcAddress lost;
+  if (ChosenEntry && ChosenPosition() < 0) {
+    lost = *ChosenEntry;
+    change = ChoiceChange::Lost;
+    for (int i = 0; i < Addresses.Count(); ++i) {
+      const PcAddress& now = Addresses.At(i);
+      if (now.Address == ChosenEntry->Address && now.InterfaceName == ChosenEntry->InterfaceName)
+        change = ChoiceChange::Replugged;
+    }
+    Forget();
+  }
+  Out.OnPcAddressesChanged(change, lost);
+}
+
+void UdpEndpoint::Choose(const PcAddress& entry) {
+  ChosenEntry = entry;
   EverChosen = true;
 }
 
 void UdpEndpoint::Forget() {
   Close();
   Socket.reset();
-  ChosenAddress.reset();
+  ChosenEntry.reset();
 }
 
 int UdpEndpoint::ChosenPosition() const {
-  return ChosenAddress ? Addresses.Find(*ChosenAddress) : -1;
+  return ChosenEntry ? Addresses.Find(*ChosenEntry) : -1;
 }
 
 int UdpEndpoint::AddressToTake() const {
@@ -40,7 +63,8 @@ int UdpEndpoint::AddressToTake() const {
 
 bool UdpEndpoint::Open(const std::string& addressText, const std::string& portText) {
   // The socket this replaces is released here; nothing refers to it any more.
-  Socket = Sockets.NewDatagramSocket(TINetSocketAddress(0, ChosenAddress.value_or(0)));
+  const PcAddress entry = ChosenEntry.value_or(PcAddress{});
+  Socket = Sockets.NewDatagramSocket(TLocalBinding(TINetSocketAddress(0, entry.Address), entry));
   State = UdpState::Closed;
   Socket->SetNotificationWindow(&Window);
   BroadcastAddress.SetPortA(
@@ -83,15 +107,22 @@ TINetSocketAddress UdpEndpoint::SocketAddress() const {
   return Socket ? Socket->GetSocketAddress() : TINetSocketAddress();
 }
 
-bool UdpEndpoint::SendDatagram(std::span<const std::uint8_t> bytes) {
+bool UdpEndpoint::PrepareRequest(std::span<const std::uint8_t> bytes) {
   if (!Socket) {
     Out.OnUdpMessage("Vellora: No PC address chosen, nothing sent");
     return false;
   }
-  if (Socket->Write(bytes.data(), static_cast<int>(bytes.size()), BroadcastAddress) != -1) {
-    Out.OnRequestSent(ChosenAddress.value_or(0), bytes);
+  // The watch on the PC's addresses may not have told yet of a change that took the chosen
+  // entry away (the program was busy or stopped): its socket would send from an address the
+  // interface no longer has, or on a wire nobody chose.
+  Refresh();
+  return Socket && Out.OnRequestLeaving(*ChosenEntry, bytes);
+}
+
+bool UdpEndpoint::TransmitRequest(std::span<const std::uint8_t> bytes) {
+  if (!Socket) return false;
+  if (Socket->Write(bytes.data(), static_cast<int>(bytes.size()), BroadcastAddress) != -1)
     return true;
-  }
   const int error = Socket->GetLastError();
   if (error == wsa::EWOULDBLOCK_) return false;  // dropped, not retried
   Out.OnUdpMessage(TSocketError(Sockets, error).GetReasonString());
@@ -107,7 +138,7 @@ std::optional<ParsedReply> UdpEndpoint::ReceiveReply() {
   if (Socket->Read(buffer, count, from) == -1) {
     // Nothing waiting is no error: the notification came from the terminal's socket.
     const int error = Socket->GetLastError();
-    if (error != wsa::EWOULDBLOCK_)
+    if (error != wsa::EWOULDBLOCK_ && ReadErrors.Allow())
       Out.OnUdpMessage(TSocketError(Sockets, error).GetReasonString());
     return std::nullopt;
   }
@@ -120,6 +151,13 @@ std::optional<ParsedReply> UdpEndpoint::ReceiveReply() {
   return reply;
 }
 
-std::string UdpEndpoint::ReadErrorLine(unsigned error) {
-  return Format("Vellora: TCP/IP Error while reading (Winsock:%5u)", error);
+void UdpEndpoint::ReadFailed(unsigned error) {
+  if (ReadErrors.Allow())
+    Out.OnUdpMessage(Format("Vellora: TCP/IP Error while reading (Winsock:%5u)", error));
+}
+
+void UdpEndpoint::Tick() {
+  if (const int left = ReadErrors.Tick(); left > 0)
+    Out.OnUdpMessage(Format("Vellora: %d more datagram read errors in the last second were left out",
+                            left));
 }

@@ -68,12 +68,12 @@ class CountingStreamSocket final : public Forwarding<TStreamSocket> {
     return result;
   }
   int ShutDownSocket(int how) override { return Inner->ShutDownSocket(how); }
+  int SetDeadPeerTimeout(int seconds) override { return Inner->SetDeadPeerTimeout(seconds); }
 };
 
 }  // namespace
 
-std::unique_ptr<TDatagramSocket> CountingSocketLayer::NewDatagramSocket(
-    const TINetSocketAddress& own) {
+std::unique_ptr<TDatagramSocket> CountingSocketLayer::NewDatagramSocket(const TLocalBinding& own) {
   return std::make_unique<CountingDatagramSocket>(Inner.NewDatagramSocket(own), Totals, Datagrams);
 }
 
@@ -81,6 +81,6 @@ TINetSocketAddress CountingSocketLayer::DatagramAddress() const {
   return Datagrams.empty() ? TINetSocketAddress() : Datagrams.back()->GetSocketAddress();
 }
 
-std::unique_ptr<TStreamSocket> CountingSocketLayer::NewStreamSocket(const TINetSocketAddress& own) {
+std::unique_ptr<TStreamSocket> CountingSocketLayer::NewStreamSocket(const TLocalBinding& own) {
   return std::make_unique<CountingStreamSocket>(Inner.NewStreamSocket(own), Totals);
 }

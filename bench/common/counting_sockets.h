@@ -25,8 +25,8 @@ class CountingSocketLayer final : public TSocketLayer {
 
   bool IsAvailable() override { return Inner.IsAvailable(); }
   void Startup(int major, int minor) override { Inner.Startup(major, minor); }
-  std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TINetSocketAddress& own) override;
-  std::unique_ptr<TStreamSocket> NewStreamSocket(const TINetSocketAddress& own) override;
+  std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TLocalBinding& own) override;
+  std::unique_ptr<TStreamSocket> NewStreamSocket(const TLocalBinding& own) override;
   std::unique_ptr<THostInfoManager> NewHostInfoManager() override {
     return Inner.NewHostInfoManager();
   }

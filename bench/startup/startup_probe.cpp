@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   QtWindowSystem windows(argc, argv);
   QtEventLoop loop;
   MemorySocketLayer memorySockets;
-  memorySockets.Host.Addresses = {NetworkAddress(192, 168, 1, 20)};
+  memorySockets.Host.Entries = {OnInterface(192, 168, 1, 20, 2, "eth0")};
   PosixSocketLayer posixSockets(loop);
   TSocketLayer& sockets = std::strcmp(mode, "program-posix") == 0
                               ? static_cast<TSocketLayer&>(posixSockets)

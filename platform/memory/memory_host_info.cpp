@@ -83,10 +83,8 @@ std::unique_ptr<TAddressWatch> MemorySocketLayer::WatchAddresses(TMessageTarget&
   return std::make_unique<MemoryAddressWatch>(*this, watcher);
 }
 
-void MemorySocketLayer::ChangeAddresses(std::vector<std::uint32_t> addresses,
-                                        std::vector<std::string> interfaceNames) {
-  Host.Addresses = std::move(addresses);
-  Host.InterfaceNames = std::move(interfaceNames);
+void MemorySocketLayer::ChangeAddresses(std::vector<TInterfaceAddress> entries) {
+  Host.Entries = std::move(entries);
   const auto watchers = AddressWatchers;  // a window may stop watching while it is told
   for (const auto& watcher : watchers)
     watcher->Window->WindowProc(watcher->Message, 0, 0);

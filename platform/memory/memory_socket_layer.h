@@ -23,6 +23,8 @@ class MemorySocketLayer : public TSocketLayer {
     bool IsStream = false;
     std::uintptr_t Handle = 0;
     TINetSocketAddress Own;
+    unsigned InterfaceIndex = 0;  // the interface the socket is tied to; 0: none
+    std::string InterfaceName;
     TMessageTarget* Window = nullptr;
     bool Open = false;  // a system socket exists
     bool Bound = false;
@@ -48,6 +50,7 @@ class MemorySocketLayer : public TSocketLayer {
     TINetSocketAddress Peer;
     std::deque<std::vector<std::uint8_t>> IncomingChunks;
     std::vector<int> ShutDowns;
+    int DeadPeerSeconds = 0;  // 0: not asked for
   };
 
   struct Lookup {
@@ -60,8 +63,8 @@ class MemorySocketLayer : public TSocketLayer {
   // --- TSocketLayer ---
   bool IsAvailable() override { return Available; }
   void Startup(int major, int minor) override;
-  std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TINetSocketAddress& own) override;
-  std::unique_ptr<TStreamSocket> NewStreamSocket(const TINetSocketAddress& own) override;
+  std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TLocalBinding& own) override;
+  std::unique_ptr<TStreamSocket> NewStreamSocket(const TLocalBinding& own) override;
   std::unique_ptr<THostInfoManager> NewHostInfoManager() override;
   std::unique_ptr<TAddressWatch> WatchAddresses(TMessageTarget& window, unsigned message) override;
   std::string GetReasonString(int error) const override;
@@ -70,7 +73,9 @@ class MemorySocketLayer : public TSocketLayer {
   bool Available = true;
   bool Started = false;
   std::string HostName = "workstation";
-  THostEntry Host;  // the PC's own addresses, network order
+  // The PC's own addresses, network order. A socket tied to an interface binds only while its
+  // entry is here.
+  THostEntry Host;
   bool HostLookupFails = false;
   // Async look-ups: -1 from GetHostInfoAsync with this error when non-zero.
   int AsyncStartError = 0;
@@ -87,6 +92,8 @@ class MemorySocketLayer : public TSocketLayer {
   int OpenSocketObjects() const;  // socket objects not yet released
   // Every datagram sent through any socket, in order.
   std::vector<Datagram> AllSent() const;
+  // The PC still has the socket's address on the socket's interface.
+  bool Carries(const SocketState& socket) const;
 
   // Sends WM_SOCKET_NOTIFY for the socket, as the real layer posts it.
   void Notify(const SocketState& socket, unsigned event, unsigned error = 0) const;
@@ -99,10 +106,8 @@ class MemorySocketLayer : public TSocketLayer {
   void DeliverStream(SocketState& socket, const std::string& bytes);
   // Ends the pending look-up with the error (0: found).
   void CompleteLookup(std::size_t index, unsigned error);
-  // The PC's addresses become these (interface names by index, may be fewer); every live
-  // address watch tells its window.
-  void ChangeAddresses(std::vector<std::uint32_t> addresses,
-                       std::vector<std::string> interfaceNames = {});
+  // The PC's addresses become these; every live address watch tells its window.
+  void ChangeAddresses(std::vector<TInterfaceAddress> entries);
 
   // Called with each new socket's state before the program uses the socket, so a test can
   // make its first calls fail.
@@ -126,3 +131,6 @@ class MemorySocketLayer : public TSocketLayer {
 
 // An IPv4 address in network order from its four numbers.
 std::uint32_t NetworkAddress(unsigned a, unsigned b, unsigned c, unsigned d);
+// An entry of the PC's addresses: a.b.c.d on the interface (index, name), with a carrier.
+TInterfaceAddress OnInterface(unsigned a, unsigned b, unsigned c, unsigned d, unsigned index,
+                              const std::string& name);

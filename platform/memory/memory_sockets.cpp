@@ -28,6 +28,7 @@ class MemorySocket : public Base {
   int BindSocket() override {
     if (!S->Open) return Fail(wsa::ENOTSOCK_);
     if (S->BindError != 0) return Fail(S->BindError);
+    if (S->InterfaceIndex != 0 && !Layer.Carries(*S)) return Fail(wsa::EADDRNOTAVAIL_);
     S->Bound = true;
     return 0;
   }
@@ -129,6 +130,12 @@ class MemoryStreamSocket : public MemorySocket<TStreamSocket> {
     S->ShutDowns.push_back(how);
     return 0;
   }
+
+  int SetDeadPeerTimeout(int seconds) override {
+    if (!S->Open) return Fail(wsa::ENOTSOCK_);
+    S->DeadPeerSeconds = seconds;
+    return 0;
+  }
 };
 
 }  // namespace
@@ -137,21 +144,24 @@ void MemorySocketLayer::Startup(int, int) {
   Started = Available;
 }
 
-std::unique_ptr<TDatagramSocket> MemorySocketLayer::NewDatagramSocket(
-    const TINetSocketAddress& own) {
+std::unique_ptr<TDatagramSocket> MemorySocketLayer::NewDatagramSocket(const TLocalBinding& own) {
   auto state = std::make_shared<SocketState>();
   state->IsStream = false;
-  state->Own = own;
+  state->Own = own.Address;
+  state->InterfaceIndex = own.InterfaceIndex;
+  state->InterfaceName = own.InterfaceName;
   state->Handle = NextHandle++;
   Sockets.push_back(state);
   if (OnNewSocket) OnNewSocket(*state);
   return std::make_unique<MemoryDatagramSocket>(*this, state);
 }
 
-std::unique_ptr<TStreamSocket> MemorySocketLayer::NewStreamSocket(const TINetSocketAddress& own) {
+std::unique_ptr<TStreamSocket> MemorySocketLayer::NewStreamSocket(const TLocalBinding& own) {
   auto state = std::make_shared<SocketState>();
   state->IsStream = true;
-  state->Own = own;
+  state->Own = own.Address;
+  state->InterfaceIndex = own.InterfaceIndex;
+  state->InterfaceName = own.InterfaceName;
   state->Handle = NextHandle++;
   Sockets.push_back(state);
   if (OnNewSocket) OnNewSocket(*state);
@@ -181,6 +191,13 @@ std::string MemorySocketLayer::GetReasonString(int error) const {
     default:
       return "Socket error " + std::to_string(error);
   }
+}
+
+bool MemorySocketLayer::Carries(const SocketState& socket) const {
+  return std::any_of(Host.Entries.begin(), Host.Entries.end(), [&](const TInterfaceAddress& e) {
+    return e.Address == socket.Own.GetNetworkAddress() &&
+           e.InterfaceIndex == socket.InterfaceIndex && e.InterfaceName == socket.InterfaceName;
+  });
 }
 
 MemorySocketLayer::SocketState* MemorySocketLayer::LastDatagramSocket() const {
@@ -238,4 +255,9 @@ std::uint32_t NetworkAddress(unsigned a, unsigned b, unsigned c, unsigned d) {
   std::uint32_t value = 0;
   std::memcpy(&value, bytes, 4);
   return value;
+}
+
+TInterfaceAddress OnInterface(unsigned a, unsigned b, unsigned c, unsigned d, unsigned index,
+                              const std::string& name) {
+  return {NetworkAddress(a, b, c, d), index, name, true};
 }

@@ -126,6 +126,7 @@ void MemoryWindowSystem::SetValidator(int id, const TValidator* validator) {
 
 void MemoryWindowSystem::ComboResetContent(int id) {
   Control& c = At(id);
+  c.ChangedWhileOpen += c.ListOpen ? 1 : 0;
   c.Items.clear();
   c.ToolTips.clear();
   c.Selected = -1;
@@ -133,6 +134,7 @@ void MemoryWindowSystem::ComboResetContent(int id) {
 
 int MemoryWindowSystem::ComboAddString(int id, const std::string& text) {
   Control& c = At(id);
+  c.ChangedWhileOpen += c.ListOpen ? 1 : 0;
   c.Items.push_back(text);
   return static_cast<int>(c.Items.size()) - 1;
 }
@@ -155,6 +157,7 @@ int MemoryWindowSystem::ComboGetSelIndex(int id) const {
 
 void MemoryWindowSystem::ComboSetSelIndex(int id, int index) {
   Control& c = At(id);
+  c.ChangedWhileOpen += c.ListOpen ? 1 : 0;
   c.Selected = index >= 0 && index < static_cast<int>(c.Items.size()) ? index : -1;
 }
 
@@ -231,13 +234,24 @@ void MemoryWindowSystem::OpenComboList(int id) {
   const Control& c = Get(id);
   if (!c.Enabled || !c.Visible) return;
   Send(WM_COMMAND, MakeLong(static_cast<unsigned>(id), CBN_DROPDOWN), id);
+  At(id).ListOpen = true;
 }
 
 void MemoryWindowSystem::PickComboEntry(int id, int index) {
   Control& c = At(id);
   if (!c.Enabled || !c.Visible || index < 0 || index >= static_cast<int>(c.Items.size())) return;
+  // As a click on an entry does: the list hides, the selection is told, then the closing.
+  const bool wasOpen = c.ListOpen;
+  c.ListOpen = false;
   c.Selected = index;
   Send(WM_COMMAND, MakeLong(static_cast<unsigned>(id), CBN_SELCHANGE), id);
+  if (wasOpen) Send(WM_COMMAND, MakeLong(static_cast<unsigned>(id), CBN_CLOSEUP), id);
+}
+
+void MemoryWindowSystem::CloseComboList(int id) {
+  if (!At(id).ListOpen) return;
+  At(id).ListOpen = false;
+  Send(WM_COMMAND, MakeLong(static_cast<unsigned>(id), CBN_CLOSEUP), id);
 }
 
 int MemoryWindowSystem::Type(int id, const std::string& keys) {

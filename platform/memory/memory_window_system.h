@@ -25,6 +25,8 @@ class MemoryWindowSystem : public TWindowSystem {
     std::vector<std::string> Items;     // drop-down list entries or list box lines
     std::vector<std::string> ToolTips;  // of drop-down list entries, by index
     int Selected = -1;
+    bool ListOpen = false;     // a drop-down list shows its entries
+    int ChangedWhileOpen = 0;  // entries or selection changed under the opened list
     int Caret = -1;
     int HorizontalExtent = 0;
     bool FixedPitchFont = false;
@@ -104,8 +106,11 @@ class MemoryWindowSystem : public TWindowSystem {
   void Click(int id);
   // Opening a drop-down list: its notification, before the entries are shown.
   void OpenComboList(int id);
-  // Picking entry `index` of a drop-down list, with its selection-change notification.
+  // Picking entry `index` of a drop-down list, with its selection-change notification; an
+  // opened list then closes, as a click on an entry closes it.
   void PickComboEntry(int id, int index);
+  // The opened list closes without a pick (Escape, a click elsewhere).
+  void CloseComboList(int id);
   // Types the text key by key into an edit, as a person would at the end of the field: each
   // keystroke that the text limit or the validator refuses is undone. Yields the number of
   // keystrokes taken. A disabled or hidden edit takes nothing.

@@ -1,63 +1,105 @@
 #include "platform/posix/append_file.h"
 
 #include <fcntl.h>
-#include <sys/time.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <ctime>
 
-#include "protocol/windows1252.h"
+#include "platform/posix/record_line.h"
+#include "platform/posix/regular_file.h"
+#include "platform/posix/whole_append.h"
+
+namespace {
+
+constexpr mode_t kNewRecordMode = 0644;
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
 
 std::unique_ptr<AppendFile> AppendFile::Open(const std::string& path, std::string& error) {
-  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    error = std::strerror(errno);
+  FileDescriptor fd = OpenRegularForAppend(path, kNewRecordMode, error);
+  if (!fd.IsOpen()) return nullptr;
+  // Every line is written under flock(2): a file system without it is refused now, not by
+  // losing every line later. Another writer's turn (EWOULDBLOCK) shows that it works.
+  if (flock(fd.Get(), LOCK_SH | LOCK_NB) != 0 && errno != EWOULDBLOCK) {
+    error = std::string("cannot lock it: ") + std::strerror(errno);
     return nullptr;
   }
-  return std::unique_ptr<AppendFile>(new AppendFile(fd));
+  flock(fd.Get(), LOCK_UN);
+  return std::unique_ptr<AppendFile>(new AppendFile(path, std::move(fd)));
 }
 
-AppendFile::~AppendFile() {
-  close(Fd);
-}
+AppendFile::AppendFile(std::string path, FileDescriptor fd)
+    : Path(std::move(path)),
+      Writer(std::string(program_invocation_short_name) + "[" + std::to_string(getpid()) + "]"),
+      Fd(std::move(fd)) {}
 
 std::string AppendFile::Now() {
-  timeval now{};
-  gettimeofday(&now, nullptr);
-  tm local{};
-  localtime_r(&now.tv_sec, &local);
-  char stamp[40];
-  const std::size_t length = std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &local);
-  const long offset = local.tm_gmtoff / 60;
-  std::snprintf(stamp + length, sizeof stamp - length, ".%03ld%c%02ld:%02ld",
-                static_cast<long>(now.tv_usec / 1000), offset < 0 ? '-' : '+',
-                (offset < 0 ? -offset : offset) / 60, (offset < 0 ? -offset : offset) % 60);
-  return stamp;
+  return LocalTimeStamp();
 }
 
-bool AppendFile::AppendLine(const std::string& text) {
-  // A line of a module's text may hold any byte: none may break the record into more lines.
-  std::string bytes;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
-      char escape[5];
-      std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-      bytes += escape;
-    } else {
-      bytes.push_back(c);
-    }
+bool AppendFile::Store(const std::string& text, Durability durability, std::string& error) {
+  const std::string stamp = LocalTimeStamp();
+  if (!FollowPath(error)) return Lose(stamp);
+  // The notes and the line go in one piece, so that a note never stands without its line.
+  std::string piece;
+  if (Reopened) {
+    piece += RecordLine(stamp, Writer + ": the record " + Path +
+                                   " was deleted or moved away while open; this is a new file");
   }
-  const std::string line = Now() + " " + Windows1252ToUtf8(bytes) + "\n";
-  std::size_t written = 0;
-  while (written < line.size()) {
-    const ssize_t n = write(Fd, line.data() + written, line.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    written += static_cast<std::size_t>(n);
+  if (LostLines > 0) {
+    piece += RecordLine(stamp, Writer + ": " + std::to_string(LostLines) +
+                                   (LostLines == 1 ? " line" : " lines") +
+                                   " could not be written to the record from " + FirstLostStamp +
+                                   " on, and are missing");
+  }
+  piece += RecordLine(stamp, text);
+  if (!AppendWhole(Fd.Get(), piece, error)) return Lose(stamp);
+  Reopened = false;
+  LostLines = 0;
+  if (durability == Durability::Written) return true;
+
+  // A file just made is kept only once its folder holds its name on disk too.
+  if (!FolderSynced) {
+    const FileDescriptor folder(open(FolderOf(Path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.IsOpen() || fsync(folder.Get()) != 0) {
+      error = std::string("cannot store the record's folder: ") + std::strerror(errno);
+      return false;
+    }
+    FolderSynced = true;
+  }
+  if (fdatasync(Fd.Get()) != 0) {
+    error = std::strerror(errno);
+    return false;
   }
   return true;
+}
+
+bool AppendFile::FollowPath(std::string& error) {
+  struct stat held {};
+  struct stat named {};
+  if (Fd.IsOpen() && fstat(Fd.Get(), &held) == 0) {
+    // The path is looked at for each line: a record rotated away (renamed) still has links.
+    if (stat(Path.c_str(), &named) == 0 ? SameFile(held, named) : errno != ENOENT) return true;
+  }
+  Fd = OpenRegularForAppend(Path, kNewRecordMode, error);
+  if (!Fd.IsOpen()) {
+    error = "cannot open " + Path + " anew: " + error;
+    return false;
+  }
+  Reopened = true;
+  FolderSynced = false;
+  return true;
+}
+
+bool AppendFile::Lose(const std::string& stamp) {
+  if (LostLines++ == 0) FirstLostStamp = stamp;
+  return false;
 }

@@ -42,6 +42,7 @@ std::vector<OwnAddress> ListOwnAddresses(int* errnoValue) {
         own.Broadcast = SubnetBroadcast(own.Address, AddressOf(entry->ifa_netmask));
     }
     own.Up = (entry->ifa_flags & IFF_UP) != 0;
+    own.Running = (entry->ifa_flags & IFF_RUNNING) != 0;
     own.Loopback = (entry->ifa_flags & IFF_LOOPBACK) != 0;
     // The name may be an address label ("eth0:1"); the index leads to the device itself.
     own.InterfaceIndex = if_nametoindex(entry->ifa_name);
@@ -66,9 +67,19 @@ std::vector<OwnAddress> HostEntryAddresses(int* errnoValue) {
   return addresses;
 }
 
-std::optional<OwnAddress> FindInterfaceOfAddress(std::uint32_t networkAddress) {
+THostEntry OwnHostEntry(int* errnoValue) {
+  THostEntry host;
+  for (OwnAddress& own : HostEntryAddresses(errnoValue))
+    host.Entries.push_back(
+        {own.Address, own.InterfaceIndex, std::move(own.InterfaceName), own.Running});
+  return host;
+}
+
+std::optional<OwnAddress> FindAddressOnInterface(std::uint32_t networkAddress, unsigned index,
+                                                 const std::string& name) {
   for (const OwnAddress& own : ListOwnAddresses()) {
-    if (own.Address == networkAddress && own.InterfaceIndex != 0) return own;
+    if (own.Address == networkAddress && own.InterfaceIndex == index && own.InterfaceName == name)
+      return own;
   }
   return std::nullopt;
 }

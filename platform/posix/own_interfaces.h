@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/socket_layer.h"
+
 // The machine's own IPv4 addresses and the interfaces that carry them, as the system lists
 // them (getifaddrs). Addresses are in network byte order, as TINetSocketAddress holds them.
 struct OwnAddress {
@@ -16,6 +18,7 @@ struct OwnAddress {
   // The device name (an address label such as "eth0:1" is resolved to "eth0").
   std::string InterfaceName;
   bool Up = false;
+  bool Running = false;  // up with a carrier
   bool Loopback = false;
 };
 
@@ -27,9 +30,13 @@ std::vector<OwnAddress> ListOwnAddresses(int* errnoValue = nullptr);
 // in the system's order.
 std::vector<OwnAddress> HostEntryAddresses(int* errnoValue = nullptr);
 
+// The PC's host entry: the addresses of HostEntryAddresses with their interfaces and carriers.
+THostEntry OwnHostEntry(int* errnoValue = nullptr);
+
 // The directed broadcast address of the subnet (both in network order); 0 for /31 and /32.
 std::uint32_t SubnetBroadcast(std::uint32_t networkAddress, std::uint32_t networkMask);
 
-// The interface that owns an address (any state, loopback included); nothing when the address
-// is not one of the machine's.
-std::optional<OwnAddress> FindInterfaceOfAddress(std::uint32_t networkAddress);
+// The address on the interface with this index, when that interface still has this name and
+// carries the address (any state, loopback included); nothing otherwise.
+std::optional<OwnAddress> FindAddressOnInterface(std::uint32_t networkAddress, unsigned index,
+                                                 const std::string& name);

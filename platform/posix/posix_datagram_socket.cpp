@@ -54,7 +54,7 @@ ssize_t ReceiveOne(int fd, void* buffer, std::size_t room, int flags, DatagramAr
 
 }  // namespace
 
-PosixDatagramSocket::PosixDatagramSocket(TEventLoop& loop, const TINetSocketAddress& own)
+PosixDatagramSocket::PosixDatagramSocket(TEventLoop& loop, const TLocalBinding& own)
     : Core(loop, SOCK_DGRAM, *this), Own(own) {}
 
 int PosixDatagramSocket::CreateSocket() {
@@ -83,22 +83,22 @@ void PosixDatagramSocket::ResetBinding() {
 }
 
 TINetSocketAddress PosixDatagramSocket::GetSocketAddress() const {
-  return TINetSocketAddress(Bound ? BoundPort : Own.GetPort(), Own.GetNetworkAddress());
+  return TINetSocketAddress(Bound ? BoundPort : Own.Address.GetPort(),
+                            Own.Address.GetNetworkAddress());
 }
 
 int PosixDatagramSocket::BindSocket() {
   if (!Core.IsOpen()) return Core.Fail(wsa::ENOTSOCK_);
   if (Bound) return Core.Fail(wsa::EINVAL_);
   const int fd = Core.Fd();
-  sockaddr_in local = ToSockAddr(Own);
+  sockaddr_in local = ToSockAddr(Own.Address);
   unsigned tiedTo = 0;
   std::uint32_t broadcast = 0;
-  if (Own.GetNetworkAddress() != 0) {
-    const std::optional<OwnAddress> owner = FindInterfaceOfAddress(Own.GetNetworkAddress());
+  if (Own.InterfaceIndex != 0) {
+    const std::optional<OwnAddress> owner = FindAddressOnInterface(
+        Own.Address.GetNetworkAddress(), Own.InterfaceIndex, Own.InterfaceName);
     if (!owner) return Core.Fail(wsa::EADDRNOTAVAIL_);
-    const std::string& device = owner->InterfaceName;
-    if (setsockopt(fd, SOL_SOCKET, SO_BINDTODEVICE, device.c_str(),
-                   static_cast<socklen_t>(device.size())) != 0) {
+    if (TieToInterface(fd, Own) != 0) {
       // Kernels before 5.7 allow this only with privilege. The interface filter below and
       // the interface named on every send keep the endpoint on its interface without it.
       if (errno != EPERM && errno != EACCES) return Core.FailWithErrno(errno);
@@ -134,7 +134,7 @@ int PosixDatagramSocket::Write(const std::uint8_t* bytes, int count, const TINet
   if (to.GetNetworkAddress() == 0) return Core.Fail(wsa::EADDRNOTAVAIL_);
   // A socket made for one of the machine's addresses sends only once it is tied to that
   // address's interface; before, the system would pick the source and the interface itself.
-  if (!Bound && Own.GetNetworkAddress() != 0) return Core.Fail(wsa::EINVAL_);
+  if (!Bound && Own.Address.GetNetworkAddress() != 0) return Core.Fail(wsa::EINVAL_);
 
   sockaddr_in destination = ToSockAddr(to);
   iovec part{const_cast<std::uint8_t*>(bytes), static_cast<std::size_t>(count)};
@@ -153,7 +153,7 @@ int PosixDatagramSocket::Write(const std::uint8_t* bytes, int count, const TINet
     in_pktinfo info;
     std::memset(&info, 0, sizeof info);
     info.ipi_ifindex = static_cast<int>(BoundInterface);
-    info.ipi_spec_dst.s_addr = Own.GetNetworkAddress();
+    info.ipi_spec_dst.s_addr = Own.Address.GetNetworkAddress();
     std::memcpy(CMSG_DATA(item), &info, sizeof info);
   }
   const ssize_t sent = sendmsg(Core.Fd(), &message, MSG_DONTWAIT | MSG_NOSIGNAL);
@@ -164,7 +164,7 @@ int PosixDatagramSocket::Write(const std::uint8_t* bytes, int count, const TINet
 bool PosixDatagramSocket::Keeps(const DatagramArrival& arrival) const {
   if (BoundInterface == 0) return true;
   if (!arrival.HasInfo || arrival.Interface != BoundInterface) return false;
-  const std::uint32_t own = Own.GetNetworkAddress();
+  const std::uint32_t own = Own.Address.GetNetworkAddress();
   if (arrival.SourceAddress == own && arrival.SourcePort == BoundPort) return false;
   return arrival.Destination == own || arrival.Destination == kLimitedBroadcast ||
          (InterfaceBroadcast != 0 && arrival.Destination == InterfaceBroadcast);

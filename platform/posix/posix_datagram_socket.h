@@ -19,16 +19,17 @@ struct DatagramArrival {
 
 // A UDP socket tied to one of the machine's interfaces.
 //
-// Binding to one of the machine's addresses does not bind the descriptor to that address:
-// this system does not deliver broadcasts to a socket bound to a unicast address. Instead the
-// socket is tied to the interface that owns the address (SO_BINDTODEVICE), bound to 0.0.0.0
-// with the port asked for, and every datagram is sent with IP_PKTINFO naming that interface
-// and the chosen address as its source. Of what arrives it keeps only datagrams that came in on
-// that interface, addressed to the chosen address or to a broadcast address, and not sent by
-// this socket itself; the rest is consumed silently before any notification is raised.
+// Binding to an address on an interface does not bind the descriptor to that address: this
+// system does not deliver broadcasts to a socket bound to a unicast address. Instead the
+// socket is tied to the interface by its index (SO_BINDTOIFINDEX), bound to 0.0.0.0 with the
+// port asked for, and every datagram is sent with IP_PKTINFO naming that interface and the
+// chosen address as its source. The bind fails (10049) when the interface of that index is
+// gone, has another name, or no longer carries the address. Of what arrives it keeps only datagrams
+// that came in on that interface, addressed to the chosen address or to a broadcast address, and
+// not sent by this socket itself; the rest is consumed silently before any notification is raised.
 //
-// Binding to 0.0.0.0 is a plain bind without any of this. A socket made for one of the
-// machine's addresses refuses to send (10022) until it is bound, so nothing ever leaves from a
+// A binding without an interface is a plain bind to its address, without any of this. A socket
+// made for an address refuses to send (10022) until it is bound, so nothing ever leaves from a
 // source or interface the system picked.
 //
 // Notifications: FD_READ when a datagram waits that the socket keeps. To decide that, the
@@ -39,7 +40,7 @@ struct DatagramArrival {
 // in one event-loop pass. FD_WRITE is never raised: a send never waits for room.
 class PosixDatagramSocket final : public TDatagramSocket, private SocketEvents {
  public:
-  PosixDatagramSocket(TEventLoop& loop, const TINetSocketAddress& own);
+  PosixDatagramSocket(TEventLoop& loop, const TLocalBinding& own);
   ~PosixDatagramSocket() override = default;
 
   void SetNotificationWindow(TMessageTarget* window) override { Core.SetWindow(window); }
@@ -54,8 +55,8 @@ class PosixDatagramSocket final : public TDatagramSocket, private SocketEvents {
   int Write(const std::uint8_t* bytes, int count, const TINetSocketAddress& to) override;
   int Read(std::uint8_t* buffer, int& roomAndCount, TINetSocketAddress& from) override;
 
-  // The interface the socket is tied to after a bind to one of the machine's addresses;
-  // 0 otherwise.
+  // The interface the socket is tied to after a bind to an address on an interface; 0
+  // otherwise.
   unsigned InterfaceIndex() const { return BoundInterface; }
   // The descriptor, -1 when none is open.
   int Descriptor() const { return Core.Fd(); }
@@ -74,7 +75,7 @@ class PosixDatagramSocket final : public TDatagramSocket, private SocketEvents {
   static constexpr int kReadsPerPass = 64;
 
   SocketCore Core;
-  TINetSocketAddress Own;
+  TLocalBinding Own;
   bool Bound = false;
   std::uint16_t BoundPort = 0;           // network order
   unsigned BoundInterface = 0;           // 0: not tied to an interface

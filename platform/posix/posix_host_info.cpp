@@ -60,10 +60,9 @@ bool PosixHostInfoManager::IsOwnName(const std::string& name) const {
 }
 
 int PosixHostInfoManager::GetHostInfo(THostEntry& entry, const std::string& name) {
-  entry.Addresses.clear();
-  entry.InterfaceNames.clear();
+  entry.Entries.clear();
   if (TINetSocketAddress::IsAddressDottedDecimal(name.c_str())) {
-    entry.Addresses.push_back(TINetSocketAddress::ConvertAddress(name.c_str()));
+    entry.Entries.push_back({TINetSocketAddress::ConvertAddress(name.c_str()), 0, {}, true});
     return 0;
   }
   if (!name.empty() && !IsOwnName(name)) {
@@ -71,11 +70,7 @@ int PosixHostInfoManager::GetHostInfo(THostEntry& entry, const std::string& name
     return -1;
   }
   int errnoValue = 0;
-  entry.InterfaceNames.clear();
-  for (OwnAddress& own : HostEntryAddresses(&errnoValue)) {
-    entry.Addresses.push_back(own.Address);
-    entry.InterfaceNames.push_back(std::move(own.InterfaceName));
-  }
+  entry = OwnHostEntry(&errnoValue);
   if (errnoValue != 0) {
     Error = WinSockErrorFromErrno(errnoValue);
     return -1;

@@ -16,12 +16,11 @@ bool PosixSocketLayer::IsAvailable() {
   return true;
 }
 
-std::unique_ptr<TDatagramSocket> PosixSocketLayer::NewDatagramSocket(
-    const TINetSocketAddress& own) {
+std::unique_ptr<TDatagramSocket> PosixSocketLayer::NewDatagramSocket(const TLocalBinding& own) {
   return std::make_unique<PosixDatagramSocket>(Loop, own);
 }
 
-std::unique_ptr<TStreamSocket> PosixSocketLayer::NewStreamSocket(const TINetSocketAddress& own) {
+std::unique_ptr<TStreamSocket> PosixSocketLayer::NewStreamSocket(const TLocalBinding& own) {
   return std::make_unique<PosixStreamSocket>(Loop, own);
 }
 

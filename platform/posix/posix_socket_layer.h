@@ -16,8 +16,8 @@ class PosixSocketLayer final : public TSocketLayer {
   bool IsAvailable() override;
   // Nothing to start on this system.
   void Startup(int /*major*/, int /*minor*/) override {}
-  std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TINetSocketAddress& own) override;
-  std::unique_ptr<TStreamSocket> NewStreamSocket(const TINetSocketAddress& own) override;
+  std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TLocalBinding& own) override;
+  std::unique_ptr<TStreamSocket> NewStreamSocket(const TLocalBinding& own) override;
   std::unique_ptr<THostInfoManager> NewHostInfoManager() override;
   std::unique_ptr<TAddressWatch> WatchAddresses(TMessageTarget& window, unsigned message) override;
   std::string GetReasonString(int error) const override;

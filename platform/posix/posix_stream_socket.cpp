@@ -1,14 +1,16 @@
 #include "platform/posix/posix_stream_socket.h"
 
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <cerrno>
 #include <memory>
 
+#include "platform/posix/own_interfaces.h"
 #include "platform/posix/winsock_errors.h"
 
-PosixStreamSocket::PosixStreamSocket(TEventLoop& loop, const TINetSocketAddress& own)
+PosixStreamSocket::PosixStreamSocket(TEventLoop& loop, const TLocalBinding& own)
     : Core(loop, SOCK_STREAM, *this), Own(own) {}
 
 int PosixStreamSocket::CreateSocket() {
@@ -29,12 +31,22 @@ int PosixStreamSocket::CloseSocket() {
 }
 
 TINetSocketAddress PosixStreamSocket::GetSocketAddress() const {
-  return TINetSocketAddress(BoundPort != 0 ? BoundPort : Own.GetPort(), Own.GetNetworkAddress());
+  return TINetSocketAddress(BoundPort != 0 ? BoundPort : Own.Address.GetPort(),
+                            Own.Address.GetNetworkAddress());
 }
 
 int PosixStreamSocket::BindSocket() {
   if (!Core.IsOpen()) return Core.Fail(wsa::ENOTSOCK_);
-  const sockaddr_in local = ToSockAddr(Own);
+  if (Own.InterfaceIndex != 0) {
+    if (!FindAddressOnInterface(Own.Address.GetNetworkAddress(), Own.InterfaceIndex,
+                                Own.InterfaceName)) {
+      return Core.Fail(wsa::EADDRNOTAVAIL_);
+    }
+    // Bound to the address alone, the connection would leave by whatever interface the routes
+    // pick, which is the wrong wire when another interface has the same address.
+    if (TieToInterface(Core.Fd(), Own) != 0) return Core.FailWithErrno(errno);
+  }
+  const sockaddr_in local = ToSockAddr(Own.Address);
   if (bind(Core.Fd(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
     return Core.FailWithErrno(errno);
   }
@@ -91,6 +103,24 @@ int PosixStreamSocket::ShutDownSocket(int how) {
   if (how < 0 || how > 2) return Core.Fail(wsa::EINVAL_);
   // 0, 1, 2 are SHUT_RD, SHUT_WR, SHUT_RDWR.
   if (shutdown(Core.Fd(), how) != 0) return Core.FailWithErrno(errno);
+  return 0;
+}
+
+int PosixStreamSocket::SetDeadPeerTimeout(int seconds) {
+  if (!Core.IsOpen()) return Core.Fail(wsa::ENOTSOCK_);
+  if (seconds < 6) return Core.Fail(wsa::EINVAL_);
+  // Probes start after a third of the time and come every sixth; the user timeout ends the
+  // connection once the peer has been silent for the whole time, probes unanswered.
+  const int on = 1, idle = seconds / 3, interval = seconds / 6, probes = 3;
+  const unsigned userTimeoutMs = static_cast<unsigned>(seconds) * 1000u;
+  const int fd = Core.Fd();
+  if (setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) != 0 ||
+      setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle) != 0 ||
+      setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval) != 0 ||
+      setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes) != 0 ||
+      setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs) != 0) {
+    return Core.FailWithErrno(errno);
+  }
   return 0;
 }
 

@@ -13,9 +13,12 @@
 // - FD_CLOSE once, when the peer has closed (0) or reset (10054) the connection, and only
 //   after the data that came before has been read; the socket then stops notifying;
 // - FD_WRITE is never raised: the program never writes to the connection.
+// A binding with an interface ties the connection to that interface and address: it can only
+// leave on that wire. Where the system does not allow the tie, the bind fails (10013) rather
+// than let the system pick the interface.
 class PosixStreamSocket final : public TStreamSocket, private SocketEvents {
  public:
-  PosixStreamSocket(TEventLoop& loop, const TINetSocketAddress& own);
+  PosixStreamSocket(TEventLoop& loop, const TLocalBinding& own);
   ~PosixStreamSocket() override = default;
 
   void SetNotificationWindow(TMessageTarget* window) override { Core.SetWindow(window); }
@@ -34,6 +37,8 @@ class PosixStreamSocket final : public TStreamSocket, private SocketEvents {
   // connected.
   int Read(std::uint8_t* buffer, int& roomAndCount) override;
   int ShutDownSocket(int how) override;
+  // TCP keepalive probes and a user timeout that end a silent connection.
+  int SetDeadPeerTimeout(int seconds) override;
 
   int Descriptor() const { return Core.Fd(); }
 
@@ -49,7 +54,7 @@ class PosixStreamSocket final : public TStreamSocket, private SocketEvents {
   static constexpr int kReadsPerPass = 16;
 
   SocketCore Core;
-  TINetSocketAddress Own;
+  TLocalBinding Own;
   State Current = State::Closed;
   bool ReadArmed = true;
   std::uint16_t BoundPort = 0;  // network order; 0 before a bind

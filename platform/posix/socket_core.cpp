@@ -23,6 +23,17 @@ TINetSocketAddress FromSockAddr(const sockaddr_in& address) {
   return TINetSocketAddress(address.sin_port, address.sin_addr.s_addr);
 }
 
+int TieToInterface(int fd, const TLocalBinding& own) {
+#ifdef SO_BINDTOIFINDEX
+  const int index = static_cast<int>(own.InterfaceIndex);
+  if (setsockopt(fd, SOL_SOCKET, SO_BINDTOIFINDEX, &index, sizeof index) == 0) return 0;
+  if (errno != ENOPROTOOPT) return -1;
+#endif
+  // The name was checked against the index just before; a rename in between is not followed.
+  return setsockopt(fd, SOL_SOCKET, SO_BINDTODEVICE, own.InterfaceName.c_str(),
+                    static_cast<socklen_t>(own.InterfaceName.size()));
+}
+
 SocketCore::SocketCore(TEventLoop& loop, int type, SocketEvents& events)
     : Loop(loop), Type(type), Events(events) {}
 

@@ -11,6 +11,10 @@ struct sockaddr_in;
 sockaddr_in ToSockAddr(const TINetSocketAddress& address);
 TINetSocketAddress FromSockAddr(const sockaddr_in& address);
 
+// Ties the descriptor to the binding's interface, by its index (by its name on kernels that
+// know no index option). 0, or -1 with errno.
+int TieToInterface(int fd, const TLocalBinding& own);
+
 // What a socket does when its descriptor becomes readable or writable. Called from the event
 // loop only while the socket is open and notifying.
 class SocketEvents {

@@ -92,6 +92,7 @@ void Connect(QWidget* widget, ControlKind kind, int id, const CommandSink& notif
       QObject::connect(combo, &QComboBox::activated, combo,
                        [notify, id, combo] { notify(id, CBN_SELCHANGE, combo); });
       combo->AboutToOpen = [notify, id, combo] { notify(id, CBN_DROPDOWN, combo); };
+      combo->Closed = [notify, id, combo] { notify(id, CBN_CLOSEUP, combo); };
       break;
     }
     default:

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -65,6 +66,22 @@ void DropDownList::showPopup() {
     setMaxVisibleItems(std::max(1, (ListHeight - 2 * kFrame) / row));
   }
   QComboBox::showPopup();
+  // The opened list is a window of its own, made at the first opening.
+  if (!WatchingList && view() != nullptr && view()->window() != this) {
+    view()->window()->installEventFilter(this);
+    WatchingList = true;
+  }
+}
+
+bool DropDownList::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Hide && watched == view()->window()) {
+    // A click on an entry hides the list before it changes the selection: the closing is told
+    // after the selection.
+    QTimer::singleShot(0, this, [this] {
+      if (Closed) Closed();
+    });
+  }
+  return QComboBox::eventFilter(watched, event);
 }
 
 void DropDownList::wheelEvent(QWheelEvent* event) {

@@ -20,12 +20,17 @@ class DropDownList : public QComboBox {
 
   // Called before the list opens; it may change the entries.
   std::function<void()> AboutToOpen;
+  // Called once the opened list has closed, however it closed, and after the selection that
+  // closing it made has been told.
+  std::function<void()> Closed;
 
   void showPopup() override;
 
  protected:
   void wheelEvent(QWheelEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   int ListHeight = 0;
+  bool WatchingList = false;
 };

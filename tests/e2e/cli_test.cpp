@@ -1,6 +1,12 @@
 // vellora-cli end to end: the program run as a script runs it, in the PC namespace, against the
 // simulated modules. Each command's request is compared with the window's for the same input,
 // each against a simulator fresh from its start.
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
@@ -30,6 +36,11 @@ class CliTest : public ProgramLab {
 
   ChildResult Cli(std::vector<std::string> args) {
     args.insert(args.begin(), VELLORA_CLI_PATH);
+    return RunChild(Pc, args);
+  }
+  // vellora-cli run by a shell that first does `setup` (a redirection, a limit).
+  ChildResult CliAfter(const std::string& setup, std::vector<std::string> args) {
+    args.insert(args.begin(), {"/bin/sh", "-c", setup + "; exec \"$0\" \"$@\"", VELLORA_CLI_PATH});
     return RunChild(Pc, args);
   }
   // The request of `command` that the window sends after `act`, on module 1 of a fresh
@@ -279,9 +290,9 @@ TEST_F(CliTest, TheReadmesLineCycleGivesTheNextMacWritesTheEepromAndChecksTheLab
 
   const std::string log = ReadFile(folder + "/line.log");
   for (const char* step :
-       {"request from=10.88.2.1 command=SetMacRequest target=\"02 00 00 00 20 01\" "
+       {"request from=10.88.2.1 interface=pb command=SetMacRequest target=\"02 00 00 00 20 01\" "
         "new-mac=\"0A 0B 0C 00 12 34\" serial=4660",
-        "request from=10.88.2.1 command=SetEepromRequest target=\"0A 0B 0C 00 12 34\" "
+        "request from=10.88.2.1 interface=pb command=SetEepromRequest target=\"0A 0B 0C 00 12 34\" "
         "address=0x01F0 value=0xA5",
         "vellora-cli: verify 0A0B0C001234: MAC is OK! 0A:0B:0C:00:12:34 answered"})
     EXPECT_NE(log.find(step), std::string::npos) << step << " not in\n" << log;
@@ -306,7 +317,9 @@ TEST_F(CliTest, ListenWritesTheModulesLinesAndConfirmSeesTheNewMac) {
   const ChildResult confirmed =
       Cli({"set-mac", "020000000002", "02:00:00:00:00:42", "--confirm", "--wait", "0.3"});
   EXPECT_EQ(confirmed.Status, 0) << confirmed.Err;
-  EXPECT_NE(confirmed.Err.find("vellora-cli: confirmed mac=02:00:00:00:00:42 "), std::string::npos)
+  EXPECT_NE(confirmed.Err.find("vellora-cli: confirmed, 02:00:00:00:00:42 at 10.88.1.51, and no "
+                               "longer 02:00:00:00:00:02 answered"),
+            std::string::npos)
       << confirmed.Err;
   // A module that ignores the write is reported, and the command fails.
   SimA.reset();
@@ -314,9 +327,185 @@ TEST_F(CliTest, ListenWritesTheModulesLinesAndConfirmSeesTheNewMac) {
   const ChildResult ignored = Cli({"set-mac", "020000000002", "02:00:00:00:00:43", "--confirm",
                                    "--confirm-seconds", "0.6", "--wait", "0.3"});
   EXPECT_EQ(ignored.Status, 1);
-  EXPECT_NE(ignored.Err.find("the module did not answer with its new MAC within 0.6 s"),
+  EXPECT_NE(ignored.Err.find("vellora-cli: not confirmed: 02:00:00:00:00:43 at 10.88.1.51, and no "
+                             "longer 02:00:00:00:00:02 did not answer within 0.6 s"),
             std::string::npos)
       << ignored.Err;
+}
+
+// The record and the results a script keeps are part of the write: a write whose line the
+// record cannot take does not leave and uses up no number; a MAC given whose line stdout cannot
+// take fails the command and is named; a record that would hang or is no file is refused.
+TEST_F(CliTest, AWriteLeavesOnlyWithItsRecordAndAResultThatCannotBeWrittenFailsTheCommand) {
+  StartSimulatorB();
+  const std::string counter = folder + "/serial", log = folder + "/full.log";
+  WriteFile(counter, "100\n");
+  // A record that has reached the file size limit, as on a full disk: 512 bytes, a limit of one
+  // block of 512.
+  WriteFile(log, std::string(511, 'x') + "\n");
+  const std::vector<std::string> assign = {"assign",   "--only",   "--address",     "10.88.2.1",
+                                           "--prefix", "0A:0B:0C", "--serial-file", counter};
+  std::vector<std::string> logged = assign;
+  logged.insert(logged.end(), {"--log", log});
+  const ChildResult full = CliAfter("ulimit -f 1", logged);
+  EXPECT_EQ(full.Status, 1);
+  EXPECT_EQ(full.Out, "");
+  EXPECT_NE(
+      full.Err.find("vellora-cli: SetMacRequest not sent: the log file cannot be written (File "
+                    "too large)"),
+      std::string::npos)
+      << full.Err;
+  EXPECT_EQ(ReadFile(counter), "100\n");
+  EXPECT_FALSE(SimB->TakeLine("rx", {"cmd=SearchRequest"}).empty());
+  EXPECT_EQ(SimB->TakeLine("rx", {"cmd=SetMacRequest"}, 300), "");
+
+  for (const char* redirect : {"exec >/dev/full", "exec >&-"}) {
+    const ChildResult lost = CliAfter(redirect, assign);
+    EXPECT_EQ(lost.Status, 1) << redirect;
+    EXPECT_NE(lost.Err.find("vellora-cli: the module was given 0A:0B:0C:00:00:6"),
+              std::string::npos)
+        << redirect << ": " << lost.Err;
+    EXPECT_FALSE(SimB->TakeLine("rx", {"cmd=SearchRequest"}).empty()) << redirect;
+    EXPECT_FALSE(SimB->TakeLine("rx", {"cmd=SetMacRequest"}).empty()) << redirect;
+  }
+  EXPECT_EQ(ReadFile(counter), "102\n");
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"search", "--json", "--address", "10.88.2.1"},
+        std::vector<std::string>{"verify", "0A0B0C000065", "--address", "10.88.2.1"}}) {
+    const ChildResult lost = CliAfter("exec >/dev/full", command);
+    EXPECT_EQ(lost.Status, 1) << command[0];
+    EXPECT_NE(lost.Err.find("could not be written to standard output (No space left on device)"),
+              std::string::npos)
+        << lost.Err;
+    EXPECT_FALSE(SimB->TakeLine("rx", {"cmd=SearchRequest"}).empty());
+  }
+
+  // A FIFO nobody reads would hang the program at open(); a value that looks like an option
+  // most likely lost its own. Both are refused before anything is sent.
+  const std::string fifo = folder + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const ChildResult cliFifo = Cli({"search", "--log", fifo});
+  EXPECT_EQ(cliFifo.Status, 2);
+  EXPECT_NE(cliFifo.Err.find("FIFO"), std::string::npos) << cliFifo.Err;
+  const ChildResult windowFifo =
+      RunChild(Pc, {VELLORA_PATH, "--log", fifo}, {"QT_QPA_PLATFORM=offscreen"}, 10000);
+  EXPECT_EQ(windowFifo.Status, 2);
+  EXPECT_NE(windowFifo.Err.find("FIFO"), std::string::npos) << windowFifo.Err;
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"search", "--log", "--wait"},
+        std::vector<std::string>{"assign", "--only", "--prefix", "0A:0B:0C", "--serial-file",
+                                 "-x"}}) {
+    const ChildResult refused = Cli(args);
+    EXPECT_EQ(refused.Status, 2) << refused.Err;
+    EXPECT_NE(refused.Err.find("begins with '-'"), std::string::npos) << refused.Err;
+  }
+  EXPECT_EQ(SimB->TakeLine("rx", {}, 300), "");
+}
+
+// A MAC is given once: not one that a module answers with, however many answer, and not one no
+// module can use. Every module is found, also beyond twenty and among a flood of strangers.
+TEST_F(CliTest, AMacInUseOrUnusableIsRefusedAndEveryModuleIsFound) {
+  const auto startA = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"--interface", "ga", "--ip-base", "10.88.1.50"});
+    SimA = std::make_unique<SimProcess>(GwA, args);
+    ASSERT_TRUE(SimA->Ready());
+  };
+  ASSERT_NO_FATAL_FAILURE(startA({"--gateways", "25"}));
+  const ChildResult all = Cli({"search"});
+  EXPECT_EQ(all.Status, 0) << all.Err;
+  EXPECT_EQ(Lines(all.Out).size(), 25u);
+  const ChildResult last = Cli({"verify", "020000000019"});
+  EXPECT_EQ(last.Status, 0) << last.Err;
+  const ChildResult eeprom = Cli({"eeprom", "02:00:00:00:00:19", "1F0", "A5"});
+  EXPECT_EQ(eeprom.Status, 0) << eeprom.Err;
+  EXPECT_EQ(Field(SimA->TakeLine("rx", {"cmd=SetEepromRequest"}), "mac"), "02 00 00 00 00 19");
+
+  const std::string counter = folder + "/serial";
+  WriteFile(counter, "3\n");
+  struct Case {
+    std::vector<std::string> Args;
+    int Status;
+    const char* Says;
+  };
+  const std::vector<Case> cases = {
+      {{"set-mac", "020000000001", "02:00:00:00:00:05"},
+       1,
+       "Vellora: Set MAC not sent, 02 00 00 00 00 05 is in use: the module sim-gw-5 at 10.88.1.54 "
+       "answered the last search with it"},
+      {{"assign", "020000000001", "--prefix", "02:00:00", "--serial-file", counter},
+       1,
+       "Vellora: Set & Incr. not sent, 02 00 00 00 00 03 is in use: the module sim-gw-3 at "
+       "10.88.1.52 answered the last search with it"},
+      {{"set-mac", "020000000001", "01:00:5E:00:00:01"},
+       1,
+       "01 00 5E 00 00 01 is a multicast MAC (the first byte is odd): no module can use it"},
+      {{"set-mac", "020000000001", "FF:FF:FF:FF:FF:FF"}, 1, "is the broadcast MAC"},
+      {{"assign", "020000000001", "--prefix", "01:00:5E", "--serial-file", counter},
+       2,
+       "multicast MAC (the first byte is odd): no module can use them"},
+  };
+  for (const Case& c : cases) {
+    const ChildResult run = Cli(c.Args);
+    EXPECT_EQ(run.Status, c.Status) << c.Args[0] << ": " << run.Err;
+    EXPECT_NE(run.Err.find(c.Says), std::string::npos) << run.Err;
+  }
+  EXPECT_EQ(ReadFile(counter), "3\n");
+  EXPECT_EQ(SimA->TakeLine("rx", {"cmd=SetMacRequest"}, 300), "");
+  SimA.reset();
+
+  // Thirty strangers answer first; the module named is found all the same.
+  ASSERT_NO_FATAL_FAILURE(startA({"--hostile", "many-macs", "--hostile-macs", "30"}));
+  const ChildResult crowded = Cli({"eeprom", "02:00:00:00:00:01", "7", "1"});
+  EXPECT_EQ(crowded.Status, 0) << crowded.Err;
+  EXPECT_EQ(Field(SimA->TakeLine("rx", {"cmd=SetEepromRequest"}), "mac"), "02 00 00 00 00 01");
+}
+
+// A module's texts may hold any byte: on the operator's terminal each control character is
+// shown escaped, in a search's lines and in listen's; JSON keeps the text exactly. A flag a
+// module reports as 7 is on, as 1 is.
+TEST_F(CliTest, AModulesControlCharactersAreShownEscapedAndAnyNonZeroFlagIsOn) {
+  StartSimulatorB({"--read-only", "--no-tcp", "--gateway",
+                   "name=a\x1B]0;x\x07"
+                   "b,dhcp=7,ip=10.88.2.50"});
+  const ChildResult plain = Cli({"search", "--address", "10.88.2.1"});
+  EXPECT_NE(plain.Out.find("name=\"a\\u001B]0;x\\u0007b\""), std::string::npos) << plain.Out;
+  EXPECT_EQ(plain.Out.find('\x1B'), std::string::npos);
+  const ChildResult json = Cli({"search", "--json", "--address", "10.88.2.1"});
+  const QJsonObject module = QJsonDocument::fromJson(QByteArray::fromStdString(json.Out)).object();
+  EXPECT_EQ(module["name"].toString().toStdString(),
+            "a\x1B]0;x\x07"
+            "b");
+
+  // The module takes nothing (read-only): it still reports dhcp=7, which is what was asked.
+  const ChildResult set = Cli(
+      {"set", "--only", "--address", "10.88.2.1", "dhcp=1", "--confirm", "--confirm-seconds", "2"});
+  EXPECT_EQ(set.Status, 0) << set.Err;
+
+  // The module's port 80, played by the test: a title sequence, a C1 control and DEL.
+  int server = -1;
+  {
+    InNamespace inside(GwB);
+    server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    setsockopt(server, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in local{AF_INET, htons(80), {htonl(0x0A58023Cu)}, {}};  // 10.88.2.60
+    ASSERT_EQ(Shell("ip -n " + GwB + " addr add 10.88.2.60/24 dev gb"), true);
+    ASSERT_EQ(bind(server, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+    ASSERT_EQ(listen(server, 1), 0);
+  }
+  Restore restore{{"ip -n " + GwB + " addr del 10.88.2.60/24 dev gb"}};
+  ChildProcess listening(
+      Pc, {VELLORA_CLI_PATH, "listen", "--ip", "10.88.2.60", "--address", "10.88.2.1"});
+  pollfd waiting{server, POLLIN, 0};
+  ASSERT_EQ(poll(&waiting, 1, 10000), 1);
+  const int connection = accept4(server, nullptr, nullptr, SOCK_CLOEXEC);
+  const std::string sent = "\x1B]0;owned\x07\x9D\x7F ok\r";
+  ASSERT_EQ(send(connection, sent.data(), sent.size(), 0), static_cast<ssize_t>(sent.size()));
+  close(connection);
+  close(server);
+  const ChildResult heard = listening.Finish(10000);
+  EXPECT_EQ(heard.Status, 0) << heard.Err;
+  EXPECT_EQ(heard.Out, "\\x1B]0;owned\\x07\\x9D\\x7F ok\n");
 }
 
 }  // namespace

@@ -29,7 +29,8 @@ TEST_F(ProgramStartTest, InterfaceAndLogChooseTheSourceAndKeepEveryRequest) {
   EXPECT_TRUE(SimA->TakeLine("rx", {}, 200).empty()) << "the other interface was searched";
   std::stringstream text;
   text << std::ifstream(log).rdbuf();
-  EXPECT_NE(text.str().find(" request from=10.88.2.1 command=SearchRequest"), std::string::npos)
+  EXPECT_NE(text.str().find(" request from=10.88.2.1 interface=pb command=SearchRequest"),
+            std::string::npos)
       << text.str();
   std::system(("rm -rf " + std::string(name)).c_str());
 }

@@ -4,6 +4,7 @@
 // sends to a broadcast address.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <net/if.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -30,6 +31,11 @@ using namespace std::chrono_literals;
 using Words = std::vector<unsigned>;  // of notifications' lParam
 
 const std::uint32_t kLoopback = htonl(INADDR_LOOPBACK);
+
+// 127.0.0.1 on interface "lo", as the program binds to one of the PC's entries.
+TLocalBinding OnLoopback() {
+  return TLocalBinding({0, kLoopback}, {kLoopback, if_nametoindex("lo"), "lo", true});
+}
 
 // Keeps every message: the event of a socket notification, or else the message itself.
 struct RecordingWindow final : TMessageTarget {
@@ -99,7 +105,7 @@ class SocketsOnLoopback : public ::testing::Test {
   static int Failed(int result, const TSocket& s) { return result == -1 ? s.GetLastError() : 0; }
   // The datagram endpoint as the program opens it: create, notify, bind.
   void OpenDatagram() {
-    Datagram = Layer.NewDatagramSocket({0, kLoopback});
+    Datagram = Layer.NewDatagramSocket(OnLoopback());
     Datagram->SetNotificationWindow(&Window);
     ASSERT_TRUE(Datagram->CreateSocket() == 0 && Datagram->StartRegularNotification() == 0 &&
                 Datagram->BindSocket() == 0);
@@ -116,7 +122,7 @@ class SocketsOnLoopback : public ::testing::Test {
   }
   // The terminal's connect: create, notify, bind, connect; it fails with `error` at once.
   void StartConnect(const TINetSocketAddress& peer, int error = 10035) {
-    Stream = Layer.NewStreamSocket({0, kLoopback});
+    Stream = Layer.NewStreamSocket(OnLoopback());
     Stream->SetNotificationWindow(&Window);
     ASSERT_TRUE(Stream->CreateSocket() == 0 && Stream->StartRegularNotification() == 0 &&
                 Stream->BindSocket() == 0);

@@ -11,11 +11,18 @@
 #include <chrono>
 #include <cstdlib>
 
+namespace {
+
 using Clock = std::chrono::steady_clock;
 
-ChildResult RunChild(const std::string& netns, std::vector<std::string> argv,
-                     const std::vector<std::string>& env, int boundMs) {
-  ChildResult result;
+double NowMs() {
+  return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+ChildProcess::ChildProcess(const std::string& netns, std::vector<std::string> argv,
+                           const std::vector<std::string>& env) {
   if (!netns.empty()) argv.insert(argv.begin(), {"/usr/bin/env", "ip", "netns", "exec", netns});
   std::vector<std::string> settings = env;
   std::vector<char*> args, extra;
@@ -26,13 +33,13 @@ ChildResult RunChild(const std::string& netns, std::vector<std::string> argv,
     extra.push_back(e.data());
 
   int out[2], err[2];
-  if (pipe2(out, O_CLOEXEC) != 0) return result;
+  if (pipe2(out, O_CLOEXEC) != 0) return;
   if (pipe2(err, O_CLOEXEC) != 0) {
     close(out[0]);
     close(out[1]);
-    return result;
+    return;
   }
-  const Clock::time_point start = Clock::now();
+  StartMs = NowMs();
   const pid_t pid = fork();
   if (pid == 0) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -47,44 +54,78 @@ ChildResult RunChild(const std::string& netns, std::vector<std::string> argv,
   }
   close(out[1]);
   close(err[1]);
-  if (pid < 0) {
-    close(out[0]);
-    close(err[0]);
-    return result;
-  }
+  Streams[0] = out[0];
+  Streams[1] = err[0];
+  if (pid < 0) return;
+  Pid = pid;
+}
 
-  const Clock::time_point deadline = start + std::chrono::milliseconds(boundMs);
-  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-  std::string* into[2] = {&result.Out, &result.Err};
+ChildProcess::~ChildProcess() {
+  if (Pid > 0) Finish(0);
+  for (int& fd : Streams) {
+    if (fd >= 0) close(fd);
+    fd = -1;
+  }
+}
+
+void ChildProcess::Signal(int signal) const {
+  if (Pid > 0) kill(Pid, signal);
+}
+
+bool ChildProcess::Pump(int waitMs) {
+  pollfd fds[2] = {{Streams[0], POLLIN, 0}, {Streams[1], POLLIN, 0}};
+  if (fds[0].fd < 0 && fds[1].fd < 0) return false;
+  if (poll(fds, 2, waitMs) <= 0) return true;
+  std::string* into[2] = {&Result.Out, &Result.Err};
+  for (int i = 0; i < 2; ++i) {
+    if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+    char chunk[4096];
+    const ssize_t got = read(fds[i].fd, chunk, sizeof chunk);
+    if (got > 0) {
+      into[i]->append(chunk, static_cast<std::size_t>(got));
+    } else {
+      close(Streams[i]);
+      Streams[i] = -1;
+    }
+  }
+  return true;
+}
+
+bool ChildProcess::WaitForOutput(const std::string& text, int boundMs) {
+  const double deadline = NowMs() + boundMs;
+  for (;;) {
+    if (Result.Out.find(text) != std::string::npos || Result.Err.find(text) != std::string::npos)
+      return true;
+    const double left = deadline - NowMs();
+    if (left <= 0 || !Pump(static_cast<int>(left) + 1)) return false;
+  }
+}
+
+ChildResult ChildProcess::Finish(int boundMs) {
+  if (Pid <= 0) return Result;
+  const double deadline = NowMs() + boundMs;
   bool killed = false;
-  while (fds[0].fd >= 0 || fds[1].fd >= 0) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) {
-      kill(pid, SIGKILL);
+  for (;;) {
+    const double left = deadline - NowMs();
+    if (left <= 0) {
+      kill(Pid, SIGKILL);
       killed = true;
       break;
     }
-    if (poll(fds, 2, static_cast<int>(left.count())) < 0) continue;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      char chunk[4096];
-      const ssize_t got = read(fds[i].fd, chunk, sizeof chunk);
-      if (got > 0) {
-        into[i]->append(chunk, static_cast<std::size_t>(got));
-      } else {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-      }
-    }
-  }
-  for (const pollfd& p : fds) {
-    if (p.fd >= 0) close(p.fd);
+    if (!Pump(static_cast<int>(left) + 1)) break;
   }
   int status = 0;
   rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  result.PeakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
-  result.Milliseconds = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-  if (!killed && WIFEXITED(status)) result.Status = WEXITSTATUS(status);
-  return result;
+  wait4(Pid, &status, 0, &usage);
+  Pid = -1;
+  Result.PeakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+  Result.Milliseconds = NowMs() - StartMs;
+  if (!killed && WIFEXITED(status)) Result.Status = WEXITSTATUS(status);
+  return Result;
+}
+
+ChildResult RunChild(const std::string& netns, std::vector<std::string> argv,
+                     const std::vector<std::string>& env, int boundMs) {
+  ChildProcess child(netns, std::move(argv), env);
+  return child.Finish(boundMs);
 }

@@ -1,6 +1,9 @@
 #pragma once
 
-// Runs a program to its end and collects what it wrote: for tests of command-line programs.
+// Runs a program as a child process and collects what it writes: for tests of command-line
+// programs and of the program's own binary.
+
+#include <sys/types.h>
 
 #include <string>
 #include <vector>
@@ -12,8 +15,37 @@ struct ChildResult {
   double PeakMiB = 0;       // its largest resident set
 };
 
-// Runs argv[0] with the arguments inside the network namespace (none: this one), with `env`
-// ("NAME=value") added to the environment and stdin closed. Killed when it outlives
-// `boundMs`, against a hang.
+// A running child: argv[0] with the arguments inside the network namespace (none: this one),
+// with `env` ("NAME=value") added to the environment and stdin closed. Killed with the test
+// process, and by the destructor when still running.
+class ChildProcess {
+ public:
+  ChildProcess(const std::string& netns, std::vector<std::string> argv,
+               const std::vector<std::string>& env = {});
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  bool Started() const { return Pid > 0; }
+  void Signal(int signal) const;
+  // Reads what it wrote until stderr or stdout holds `text`; false when the bound passed or
+  // the child closed both first.
+  bool WaitForOutput(const std::string& text, int boundMs);
+  // Waits for the end (killed when it outlives `boundMs`, against a hang).
+  ChildResult Finish(int boundMs);
+  const std::string& Out() const { return Result.Out; }
+  const std::string& Err() const { return Result.Err; }
+
+ private:
+  // Reads what is there, waiting at most `waitMs`; false once both streams are closed.
+  bool Pump(int waitMs);
+
+  pid_t Pid = -1;
+  int Streams[2] = {-1, -1};  // stdout, stderr
+  double StartMs = 0;
+  ChildResult Result;
+};
+
+// Runs a child to its end (see ChildProcess).
 ChildResult RunChild(const std::string& netns, std::vector<std::string> argv,
                      const std::vector<std::string>& env = {}, int boundMs = 30000);

@@ -61,10 +61,30 @@ void QtProgram::Key(int id, Qt::Key key) {
 void QtProgram::Pick(int comboId, int index) {
   auto* combo = qobject_cast<QComboBox*>(Widget(comboId));
   if (combo == nullptr || index < 0 || index >= combo->count()) return;
-  combo->showPopup();
+  OpenList(comboId);
+  ChooseInOpenList(comboId, index);
+}
+
+void QtProgram::OpenList(int comboId) {
+  if (auto* combo = qobject_cast<QComboBox*>(Widget(comboId))) combo->showPopup();
+}
+
+void QtProgram::ChooseInOpenList(int comboId, int index) {
+  auto* combo = qobject_cast<QComboBox*>(Widget(comboId));
+  if (combo == nullptr || index < 0 || index >= combo->count()) return;
   QAbstractItemView* view = combo->view();
   view->setCurrentIndex(combo->model()->index(index, 0));
   QTest::keyClick(view, Qt::Key_Return);
+}
+
+std::vector<std::string> QtProgram::OpenListRows(int comboId) const {
+  std::vector<std::string> rows;
+  auto* combo = qobject_cast<QComboBox*>(Widget(comboId));
+  if (combo == nullptr) return rows;
+  const QAbstractItemModel* model = combo->view()->model();
+  for (int row = 0; row < model->rowCount(); ++row)
+    rows.push_back(model->index(row, 0).data().toString().toStdString());
+  return rows;
 }
 
 std::string QtProgram::Text(int id) const {

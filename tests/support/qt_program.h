@@ -43,6 +43,11 @@ class QtProgram {
   void Key(int id, Qt::Key key);
   // Picks an entry of a drop-down list the way a user does: opens it, chooses, confirms.
   void Pick(int comboId, int index);
+  // The two halves of a pick: the list opens; later the row shown at `index` is chosen.
+  void OpenList(int comboId);
+  void ChooseInOpenList(int comboId, int index);
+  // The rows the opened list shows.
+  std::vector<std::string> OpenListRows(int comboId) const;
 
   // What the controls show, as the program reads them (Windows-1252 bytes).
   std::string Text(int id) const;

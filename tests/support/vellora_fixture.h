@@ -26,16 +26,18 @@ class VelloraTest : public ::testing::Test {
   std::unique_ptr<TSocketViewApp> app;
 
   VelloraTest() {
-    sockets.Host.Addresses = {NetworkAddress(192, 168, 1, 20), NetworkAddress(10, 0, 0, 7)};
+    sockets.Host.Entries = {OnInterface(192, 168, 1, 20, 2, "eth0"),
+                            OnInterface(10, 0, 0, 7, 3, "wlan0")};
     sockets.Journal = &ws.Journal;
   }
 
-  // `count` addresses a.b.c.1 and up.
-  static std::vector<std::uint32_t> Addresses(unsigned a, unsigned b, unsigned c, unsigned count) {
-    std::vector<std::uint32_t> addresses;
+  // `count` addresses a.b.c.1 and up, each on an interface of its own: eth1 and up.
+  static std::vector<TInterfaceAddress> Addresses(unsigned a, unsigned b, unsigned c,
+                                                  unsigned count) {
+    std::vector<TInterfaceAddress> entries;
     for (unsigned i = 1; i <= count; ++i)
-      addresses.push_back(NetworkAddress(a, b, c, i));
-    return addresses;
+      entries.push_back(OnInterface(a, b, c, i, 10 + i, "eth" + std::to_string(i)));
+    return entries;
   }
 
   // Runs the application's start-up: main window, set-up, first search.

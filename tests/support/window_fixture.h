@@ -13,7 +13,8 @@
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    sockets.Host.Addresses = {NetworkAddress(192, 168, 1, 20), NetworkAddress(10, 0, 0, 7)};
+    sockets.Host.Entries = {OnInterface(192, 168, 1, 20, 2, "eth0"),
+                            OnInterface(10, 0, 0, 7, 3, "wlan0")};
     program = std::make_unique<QtProgram>(sockets);
   }
   void TearDown() override { program.reset(); }

@@ -1,8 +1,10 @@
 // The key=value words of "vellora-cli set": what is bad usage, what the window would refuse, and
-// that a word changes only its own field.
+// that a word changes only its own field. What confirms a new MAC.
 #include <gtest/gtest.h>
 
+#include "cli/new_mac_check.h"
 #include "cli/settings_words.h"
+#include "tests/support/sample_record.h"
 
 namespace {
 
@@ -52,6 +54,42 @@ TEST(CliSettingWords, MalformedWordsAreBadUsageAndUnholdableTextsAreRefused) {
   EXPECT_EQ(why, "Vellora: Set not sent, name has 21 characters, at most 20");
   EXPECT_EQ(ApplySettingWord("server=" + std::string(64, 's'), typed, why), WordResult::Taken);
   EXPECT_EQ(typed.Name, "");
+
+  // An overlong form would carry a NUL into the name; Latin-1 bytes are no UTF-8 at all.
+  for (const char* word : {"name=x\xC0\x80yz",
+                           "name=B\xE4"
+                           "ckerei",
+                           "proxy=\xED\xA0\x80"}) {
+    EXPECT_EQ(ApplySettingWord(word, typed, why), WordResult::BadUsage) << word;
+    EXPECT_NE(why.find("is not valid UTF-8"), std::string::npos) << why;
+  }
+  EXPECT_EQ(typed.Name, "");
+}
+
+// "--confirm" of a new MAC: the module answers with it from its address, and the old MAC is
+// gone; a module elsewhere with the new MAC, or the old MAC still answering, is no confirmation.
+TEST(CliNewMacCheck, TheNewMacFromTheModulesAddressAndTheOldOneGone) {
+  GatewayRecord module = RecordWithMac(0x01);
+  module.ActualIp = 0x0A000032;
+  const MacAddress newMac = {0x0A, 0x0B, 0x0C, 0x00, 0x00, 0x64};
+  GatewayRecord renamed = module;
+  std::copy(newMac.begin(), newMac.end(), renamed.Mac);
+  GatewayRecord elsewhere = renamed;
+  elsewhere.ActualIp = 0x0A000033;
+
+  FoundModules found;
+  found.Add(renamed);
+  EXPECT_TRUE(NewMacTaken(found, module, newMac));
+  found.Add(module);  // the old MAC answers too
+  EXPECT_TRUE(NewMacAnswers(found, module, newMac));
+  EXPECT_FALSE(NewMacTaken(found, module, newMac));
+  found.Clear();
+  found.Add(elsewhere);
+  EXPECT_FALSE(NewMacAnswers(found, module, newMac));
+  EXPECT_FALSE(NewMacTaken(found, module, newMac));
+  found.Clear();
+  found.Add(module);  // its own MAC given again
+  EXPECT_TRUE(NewMacTaken(found, module, MacOf(module)));
 }
 
 }  // namespace

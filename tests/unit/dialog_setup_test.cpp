@@ -6,7 +6,7 @@ namespace {
 using SetupTest = VelloraTest;
 
 TEST_F(SetupTest, ListsThePcAddressesNumberedFromOneAndUsesTheFirst) {
-  sockets.Host.Addresses = Addresses(10, 0, 0, 11);
+  sockets.Host.Entries = Addresses(10, 0, 0, 11);
   Start();
   const auto entries = Combo(IdPcIpCombo);
   ASSERT_EQ(entries.size(), 11u);

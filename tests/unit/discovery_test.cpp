@@ -90,14 +90,34 @@ TEST_F(DiscoveryTest, RepliesCountWhenEverTheyArriveButOnlyFromPort8003) {
   EXPECT_EQ(Combo(IdGatewayCombo).size(), 1u);
 }
 
-TEST_F(DiscoveryTest, ATwentyFirstGatewayIsIgnoredWithListComboAndCountInStep) {
-  for (std::uint8_t i = 1; i <= 25; ++i)
-    Reply(RecordWithMac(i));
+// The list holds 20; the operator is told of the others, and no new MAC is given that one of
+// them answers with.
+TEST_F(DiscoveryTest, ModulesBeyondTwentyAreNotListedButSaidAndTheirMacsAreInUse) {
+  for (std::uint8_t i = 1; i <= 25; ++i) {
+    GatewayRecord module = RecordWithMac(i);
+    module.ActualIp = 0xC0A80100u | i;
+    Reply(module);
+  }
+  Reply(RecordWithMac(25));  // a second reply of a module not listed is no further module
   EXPECT_EQ(Combo(IdGatewayCombo).size(), 20u);
   EXPECT_EQ(Text(IdGatewayCount), "20");
   EXPECT_EQ(Combo(IdGatewayCombo).back(), "02 00 00 00 00 14");
   ws.PickComboEntry(IdGatewayCombo, 19);
   EXPECT_EQ(Text(IdMacEdit6), "14");
+  for (int i = 0; i < 3; ++i)
+    Tick();
+  EXPECT_EQ(
+      DebugLines(),
+      std::vector<std::string>{
+          "Vellora: 5 more modules answered the search and are not listed: the list holds 20"});
+  ws.Click(IdExpandButton);
+  ws.SetDlgItemText(IdMacEdit6, "17");
+  const std::size_t sent = SentBytes().size();
+  ws.Click(IdSetMacButton);
+  EXPECT_EQ(SentBytes().size(), sent);
+  EXPECT_EQ(DebugLines().back(),
+            "Vellora: Set MAC not sent, 02 00 00 00 00 17 is in use: the module at 192.168.1.23 "
+            "(not listed) answered the last search with it");
   // After a search there is room again.
   ws.Click(IdSearchButton);
   Reply(RecordWithMac(25));

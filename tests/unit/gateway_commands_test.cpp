@@ -184,6 +184,53 @@ TEST_F(GatewayCommandsTest, AnEmptyFieldSendsNothingAndNamesTheField) {
   }
 }
 
+// No module can use a multicast, all-zero or broadcast MAC, and a MAC another module answered
+// the search with would be on the line twice: nothing is sent and the serial number stays.
+TEST_F(GatewayCommandsTest, AMacNoModuleCanUseOrAnotherModuleAnswersWithIsRefused) {
+  GatewayRecord other = RecordWithMac(0x0A);
+  other.Mac[1] = 0x1A;
+  other.Mac[2] = 0x2B;
+  other.ActualIp = 0x0A000005;
+  std::strcpy(other.Name, "other");
+  Reply(other);
+  const auto setMac = [&](const std::array<const char*, 6>& mac) {
+    for (int i = 0; i < 6; ++i)
+      Set(kMacEditIds[i], mac[i]);
+    ws.Click(IdSetMacButton);
+  };
+  const std::size_t sent = SentBytes().size();
+  setMac({"01", "00", "5E", "00", "00", "01"});
+  EXPECT_EQ(DebugLines().back(),
+            "Vellora: Set MAC not sent, 01 00 5E 00 00 01 is a multicast MAC (the first byte is "
+            "odd): no module can use it");
+  setMac({"0", "0", "0", "0", "0", "0"});
+  EXPECT_EQ(DebugLines().back(),
+            "Vellora: Set MAC not sent, 00 00 00 00 00 00 is all zero: no module can use it");
+  setMac({"ff", "ff", "ff", "ff", "ff", "ff"});
+  EXPECT_EQ(DebugLines().back(),
+            "Vellora: Set MAC not sent, FF FF FF FF FF FF is the broadcast MAC: no module can use "
+            "it");
+  setMac({"02", "1A", "2B", "00", "00", "0A"});
+  const std::string inUse =
+      "02 1A 2B 00 00 0A is in use: the module other at 10.0.0.5 answered the last search with it";
+  EXPECT_EQ(DebugLines().back(), "Vellora: Set MAC not sent, " + inUse);
+  SetSerial("00", "00", "00", "10");  // 10 is 0A
+  ws.Click(IdSetIncrButton);
+  EXPECT_EQ(DebugLines().back(), "Vellora: Set & Incr. not sent, " + inUse);
+  Set(kMacEditIds[0], "03");
+  SetSerial("00", "00", "00", "11");
+  ws.Click(IdSetIncrButton);
+  EXPECT_EQ(DebugLines().back(),
+            "Vellora: Set & Incr. not sent, 03 1A 2B 00 00 0B is a multicast MAC (the first byte "
+            "is odd): no module can use it");
+  EXPECT_EQ(Serial(), (std::vector<std::string>{"00", "00", "00", "11"}));
+  EXPECT_EQ(SentBytes().size(), sent);
+
+  // The module's own MAC again makes no second module with it.
+  setMac({"02", "1A", "2B", "00", "00", "09"});
+  EXPECT_EQ(SentBytes().size(), sent + 1);
+}
+
 TEST_F(GatewayCommandsTest, SerialAdvancesEvenWhenTheSendFails) {
   SetSerial("00", "00", "00", "05");
   Udp().WriteErrors = {wsa::ENETDOWN_};

@@ -6,13 +6,20 @@ namespace {
 
 // A log file that keeps its lines, or refuses them.
 struct KeptLines final : TLogFile {
-  bool AppendLine(const std::string& text) override {
-    if (Broken) return false;
+  std::vector<std::string> Lines;
+  std::vector<std::string> OnDisk;  // the lines that had to be on disk before the call returned
+  bool Broken = false;
+
+ private:
+  bool Store(const std::string& text, Durability durability, std::string& error) override {
+    if (Broken) {
+      error = "No space left on device";
+      return false;
+    }
     Lines.push_back(text);
+    if (durability == Durability::OnDisk) OnDisk.push_back(text);
     return true;
   }
-  std::vector<std::string> Lines;
-  bool Broken = false;
 };
 
 class StartOptionsTest : public VelloraTest {
@@ -25,7 +32,7 @@ class StartOptionsTest : public VelloraTest {
 
 TEST_F(StartOptionsTest, TheAddressAskedForIsChosenAndNoOtherWhenItIsMissing) {
   StartOptions options;
-  options.PcAddress = NetworkAddress(10, 0, 0, 7);
+  options.PcEntry = OnInterface(10, 0, 0, 7, 3, "wlan0");
   options.Expanded = true;
   StartWith(options);
   EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
@@ -35,18 +42,22 @@ TEST_F(StartOptionsTest, TheAddressAskedForIsChosenAndNoOtherWhenItIsMissing) {
   // Gone by the time the window opens: nothing is bound, until that very address comes.
   MemoryWindowSystem windows;
   MemorySocketLayer layer;
-  layer.Host.Addresses = {NetworkAddress(192, 168, 1, 20)};
+  layer.Host.Entries = {OnInterface(192, 168, 1, 20, 2, "eth0")};
   TSocketViewApp later("Vellora", windows, layer, options);
   later.InitMainWindow();
   EXPECT_EQ(layer.LastDatagramSocket(), nullptr);
-  EXPECT_EQ(
-      windows.Lines(IdDebugList),
-      std::vector<std::string>{
-          "Vellora: The PC address 10.0.0.7 asked for is not on this PC, no search possible"});
-  layer.ChangeAddresses({NetworkAddress(192, 168, 1, 20), NetworkAddress(172, 16, 0, 1)});
+  EXPECT_EQ(windows.Lines(IdDebugList),
+            std::vector<std::string>{
+                "Vellora: The PC address 10.0.0.7 on wlan0 asked for is not on this PC, no search "
+                "possible"});
+  // Another address, or that address on another interface, is not the one asked for.
+  layer.ChangeAddresses(
+      {OnInterface(192, 168, 1, 20, 2, "eth0"), OnInterface(10, 0, 0, 7, 4, "eth1")});
   EXPECT_EQ(layer.LastDatagramSocket(), nullptr);
-  layer.ChangeAddresses({NetworkAddress(192, 168, 1, 20), NetworkAddress(10, 0, 0, 7)});
+  layer.ChangeAddresses(
+      {OnInterface(192, 168, 1, 20, 2, "eth0"), OnInterface(10, 0, 0, 7, 3, "wlan0")});
   EXPECT_EQ(layer.LastDatagramSocket()->Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_EQ(layer.LastDatagramSocket()->InterfaceIndex, 3u);
 }
 
 TEST_F(StartOptionsTest, TheRecordHoldsEveryDebugLineAndEveryRequestSent) {
@@ -65,22 +76,41 @@ TEST_F(StartOptionsTest, TheRecordHoldsEveryDebugLineAndEveryRequestSent) {
   ws.Type(IdEepromAddressEdit, "1F0");
   ws.Type(IdEepromValueEdit, "A5");
   ws.Click(IdSetEepromButton);
-  EXPECT_EQ(record.Lines,
-            (std::vector<std::string>{
-                "request from=192.168.1.20 command=SearchRequest target=\"00 00 00 00 00 00\"",
-                "Vellora: Set & Incr. not sent, new serial number pair 3 is empty",
-                "request from=192.168.1.20 command=SetMacRequest target=\"02 00 00 12 34 56\" "
-                "new-mac=\"02 00 00 F6 9B 50\" serial=16161616",
-                "request from=192.168.1.20 command=SetEepromRequest target=\"02 00 00 12 34 56\" "
-                "address=0x01F0 value=0xA5"}));
+  EXPECT_EQ(record.Lines, (std::vector<std::string>{
+                              "request from=192.168.1.20 interface=eth0 command=SearchRequest "
+                              "target=\"00 00 00 00 00 00\"",
+                              "Vellora: Set & Incr. not sent, new serial number pair 3 is empty",
+                              "request from=192.168.1.20 interface=eth0 command=SetMacRequest "
+                              "target=\"02 00 00 12 34 56\" "
+                              "new-mac=\"02 00 00 F6 9B 50\" serial=16161616",
+                              "request from=192.168.1.20 interface=eth0 command=SetEepromRequest "
+                              "target=\"02 00 00 12 34 56\" "
+                              "address=0x01F0 value=0xA5"}));
 
-  // A record that can no longer be written is said once; the window goes on.
+  // The requests that change a module were on disk before they left; the search need not be.
+  EXPECT_EQ(record.OnDisk, std::vector<std::string>(record.Lines.end() - 2, record.Lines.end()));
+
+  // The record can no longer be written: a request that changes a module does not leave, the
+  // running number does not move, and each failure is said.
   record.Broken = true;
+  const std::size_t sent = sockets.AllSent().size();
   ws.Click(IdSetEepromButton);
-  ws.Click(IdSetEepromButton);
-  EXPECT_EQ(DebugLines().back(),
-            "Vellora: The log file cannot be written; from here on it misses lines");
-  EXPECT_EQ(std::count(DebugLines().begin(), DebugLines().end(), DebugLines().back()), 1);
+  ws.Click(IdSetIncrButton);
+  EXPECT_EQ(sockets.AllSent().size(), sent);
+  EXPECT_EQ(Text(kSerialEditIds[3]), "17");
+  EXPECT_EQ(std::vector<std::string>(DebugLines().end() - 2, DebugLines().end()),
+            (std::vector<std::string>{"Vellora: SetEepromRequest not sent: the record file cannot "
+                                      "be written (No space left on device)",
+                                      "Vellora: SetMacRequest not sent: the record file cannot be "
+                                      "written (No space left on device)"}));
+  // A search still goes, and the line missing from the record is said, each time.
+  for (int i = 0; i < 2; ++i) {
+    ws.Click(IdSearchButton);
+    EXPECT_EQ(DebugLines().back(),
+              "Vellora: The record file cannot be written (No space left on device); a line is "
+              "missing from it");
+  }
+  EXPECT_EQ(sockets.AllSent().size(), sent + 2);
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ TEST_F(TcpConnectionTest, ConnectsFromThePcAddressToTheGatewaysCurrentAddressOnP
   EXPECT_EQ(Text(IdConnectButton), "Cancel");
   EXPECT_TRUE(Tcp().Bound && Tcp().Notifying);
   EXPECT_EQ(Tcp().Own, TINetSocketAddress(0, NetworkAddress(192, 168, 1, 20)));
+  EXPECT_EQ(Tcp().InterfaceName, "eth0");
   EXPECT_EQ(Tcp().Peer,
             TINetSocketAddress(TWinSockDll::htons(80), NetworkAddress(192, 168, 1, 50)));
   EXPECT_TRUE(ws.Get(IdGatewayCombo).Enabled);
@@ -111,26 +112,28 @@ TEST_F(TcpConnectionTest, CloseEndsAnyStateAndOtherNotificationsChangeNothing) {
                                       "Vellora: Socket disconnected"}));
 }
 
-TEST_F(TcpConnectionTest, WithoutASelectionTheTargetIsLookedUpAndOnlyCancelLeaves) {
+TEST_F(TcpConnectionTest, WithoutASelectedModuleConnectIsRefusedAndStaysIdle) {
   ws.Click(IdSearchButton);
+  ws.Click(IdClearListButton);
+  const int creates = Tcp().Creates;
   Connect();
-  EXPECT_EQ(Text(IdStateText), "State: Looking Up Address...");
-  ASSERT_EQ(sockets.Lookups.size(), 1u);
-  EXPECT_EQ(sockets.Lookups[0].Name, "");
-  // With the UDP endpoint ready the end of the look-up changes nothing, error or not.
-  sockets.CompleteLookup(0, 11001);
-  EXPECT_EQ(Text(IdStateText), "State: Looking Up Address...");
-  Connect();
-  ExpectIdle();
+  EXPECT_EQ(DebugLines(), std::vector<std::string>{"Vellora: No module selected, cannot connect"});
+  EXPECT_EQ(Text(IdStateText), "State: Idle");
+  EXPECT_EQ(Text(IdConnectButton), "Connect");
+  EXPECT_TRUE(sockets.Lookups.empty());
+  EXPECT_EQ(Tcp().Creates, creates);
+}
 
-  Connect();
-  Connect();
-  EXPECT_EQ(sockets.LookupCancels, 1);
-  sockets.AsyncStartError = 10093;
-  Connect();
-  EXPECT_EQ(Last(2), (std::vector<std::string>{
-                         "Vellora: TCP/IP Error converting name to address (Winsock:10093)",
-                         "Vellora: Socket disconnected"}));
+// A module that loses power or its cable sends nothing more; the connection must not wait
+// for it forever.
+TEST_F(TcpConnectionTest, ASilentModuleEndsTheConnectionWithATimeout) {
+  Connected();
+  EXPECT_EQ(Tcp().DeadPeerSeconds, 20);
+  sockets.Notify(Tcp(), FD_CLOSE, wsa::ETIMEDOUT_);
+  EXPECT_EQ(Last(2),
+            (std::vector<std::string>{"Vellora: TCP/IP Error closing socket (Winsock:10060)",
+                                      "Vellora: Socket disconnected"}));
+  ExpectIdle();
 }
 
 TEST_F(TcpConnectionTest, ChoosingAnotherPcAddressEndsTheConnectionFirst) {

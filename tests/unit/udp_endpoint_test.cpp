@@ -1,14 +1,15 @@
 // PC address choice, the UDP endpoint, sending and reading datagrams.
 #include "udp/udp_endpoint.h"
 #include "tests/support/vellora_fixture.h"
+#include "udp/start_choice.h"
 
 namespace {
 
 using UdpEndpointTest = VelloraTest;
 
 TEST_F(UdpEndpointTest, EveryChoiceOfPcAddressOpensAFreshSocketAndSearchesAgain) {
-  sockets.Host.Addresses = Addresses(10, 0, 1, 9);
-  sockets.Host.Addresses.push_back(NetworkAddress(10, 0, 0, 7));
+  sockets.Host.Entries = Addresses(10, 0, 1, 9);
+  sockets.Host.Entries.push_back(OnInterface(10, 0, 0, 7, 3, "wlan0"));
   Start();
   Reply(RecordWithMac(1));
   auto* first = sockets.LastDatagramSocket();
@@ -83,21 +84,29 @@ TEST_F(UdpEndpointTest, WouldBlockIsSilentOtherSendErrorsCloseTheEndpointUntilTh
   EXPECT_TRUE(Udp().Open);
 }
 
-TEST_F(UdpEndpointTest, ReadFailuresAreLoggedAndLeaveTheEndpointOpen) {
+TEST_F(UdpEndpointTest, ReadFailuresAreLoggedAtMostOnceASecondAndLeaveTheEndpointOpen) {
   Start();
   // A read notification with nothing waiting, as when only the terminal has data, is no error.
   sockets.Notify(Udp(), FD_READ);
   EXPECT_TRUE(DebugLines().empty());
   // A datagram longer than the 255 bytes read fails as too long and is discarded.
   sockets.Deliver(Udp(), std::vector<std::uint8_t>(300, 0), NetworkAddress(192, 168, 1, 5), 8003);
-  EXPECT_EQ(DebugLines().back(), sockets.GetReasonString(wsa::EMSGSIZE_));
+  EXPECT_EQ(DebugLines(), std::vector<std::string>{sockets.GetReasonString(wsa::EMSGSIZE_)});
   EXPECT_TRUE(Udp().Open);
+  // A flood of them costs one line a second and one that counts the rest.
+  for (int i = 0; i < 1000; ++i)
+    sockets.Deliver(Udp(), std::vector<std::uint8_t>(300, 0), NetworkAddress(192, 168, 1, 5), 8003);
+  EXPECT_EQ(DebugLines().size(), 1u);
+  Tick();
+  EXPECT_EQ(DebugLines().back(),
+            "Vellora: 1000 more datagram read errors in the last second were left out");
 
   // A read notification with an error runs neither reader.
   Udp().Incoming.push_back({AsVector(BuildGatewayInfoReply(RecordWithMac(1))),
                             TINetSocketAddress(TWinSockDll::htons(8003), 0)});
   sockets.Notify(Udp(), FD_READ, 10050);
   EXPECT_EQ(DebugLines().back(), "Vellora: TCP/IP Error while reading (Winsock:10050)");
+  Tick();
   sockets.Notify(Udp(), FD_READ, 9999);
   EXPECT_EQ(DebugLines().back(), "Vellora: TCP/IP Error while reading (Winsock: 9999)");
   EXPECT_TRUE(Combo(IdGatewayCombo).empty());
@@ -117,14 +126,16 @@ TEST(UdpEndpointAloneTest, AnAddressNameIsLookedUpAndTheDestinationStays) {
   } window;
   struct Lines final : UdpEndpoint::Listener {
     void OnUdpMessage(const std::string& line) override { Logged.push_back(line); }
-    void OnRequestSent(std::uint32_t, std::span<const std::uint8_t>) override {}
+    bool OnRequestLeaving(const PcAddress&, std::span<const std::uint8_t>) override { return true; }
+    void OnPcAddressesChanged(ChoiceChange, const PcAddress&) override {}
     std::vector<std::string> Logged;
   } lines;
   MemorySocketLayer layer;
   layer.Startup(1, 1);
+  layer.Host.Entries = {OnInterface(192, 168, 1, 20, 2, "eth0")};
   auto hostInfo = layer.NewHostInfoManager();
   UdpEndpoint endpoint(layer, *hostInfo, window, lines);
-  endpoint.Choose(NetworkAddress(192, 168, 1, 20));
+  endpoint.Choose(layer.Host.Entries[0]);
   ASSERT_TRUE(endpoint.Open("192.168.1.20", "8003"));
   EXPECT_EQ(endpoint.GetState(), UdpState::Ready);
 
@@ -148,27 +159,26 @@ TEST(UdpEndpointAloneTest, AnAddressNameIsLookedUpAndTheDestinationStays) {
   EXPECT_EQ(endpoint.GetState(), UdpState::Closed);
 }
 
-// The PC's addresses change while the program runs: an entry stands for the address it shows,
-// never for its position.
-TEST_F(UdpEndpointTest, AChoiceBindsToTheAddressItsEntryShowsWhereverThatNowStands) {
-  sockets.Host.InterfaceNames = {"eth0", "wlan0"};
+// The PC's addresses change while the program runs: an entry stands for the address it shows
+// on its interface, never for its position.
+TEST_F(UdpEndpointTest, AChoiceBindsToTheEntryItShowsWhereverThatNowStands) {
   Start();
   EXPECT_EQ(ws.Get(IdPcIpCombo).ToolTips, (std::vector<std::string>{"eth0", "wlan0"}));
   // An address is added to the earlier interface; the list still shows the two before.
-  sockets.Host.Addresses = {NetworkAddress(192, 168, 1, 50), NetworkAddress(192, 168, 1, 20),
-                            NetworkAddress(10, 0, 0, 7)};
-  sockets.Host.InterfaceNames = {"eth0", "eth0", "wlan0"};
+  sockets.Host.Entries.insert(sockets.Host.Entries.begin(),
+                              OnInterface(192, 168, 1, 50, 2, "eth0"));
   ws.PickComboEntry(IdPcIpCombo, 1);  // "2: 10.0.0.7"
   EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_EQ(Udp().InterfaceIndex, 3u);
   EXPECT_EQ(Tcp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
+  EXPECT_EQ(Tcp().InterfaceIndex, 3u);
   EXPECT_EQ(Combo(IdPcIpCombo),
             (std::vector<std::string>{"1: 192.168.1.50", "2: 192.168.1.20", "3: 10.0.0.7"}));
   EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 2);
   EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 3: 10.0.0.7 )");
 
   // Earlier addresses go: the entry that is still there binds to its own address.
-  sockets.Host.Addresses = {NetworkAddress(10, 0, 0, 7)};
-  sockets.Host.InterfaceNames = {"wlan0"};
+  sockets.Host.Entries = {OnInterface(10, 0, 0, 7, 3, "wlan0")};
   ws.PickComboEntry(IdPcIpCombo, 2);
   EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 0, 0, 7));
   EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 1: 10.0.0.7 )");
@@ -176,12 +186,113 @@ TEST_F(UdpEndpointTest, AChoiceBindsToTheAddressItsEntryShowsWhereverThatNowStan
   EXPECT_EQ(Udp().Sent.size(), 1u);
 }
 
+// Identical benches: one address on two interfaces, a module on each wire.
+TEST_F(UdpEndpointTest, TheSameAddressOnTwoInterfacesIsTwoEntriesEachOnItsOwnWire) {
+  sockets.Host.Entries = {OnInterface(10, 1, 0, 1, 4, "eth1"), OnInterface(10, 1, 0, 1, 5, "eth2")};
+  Start();
+  EXPECT_EQ(Combo(IdPcIpCombo),
+            (std::vector<std::string>{"1: 10.1.0.1 (eth1)", "2: 10.1.0.1 (eth2)"}));
+  EXPECT_EQ(Udp().InterfaceIndex, 4u);
+  ws.PickComboEntry(IdPcIpCombo, 1);
+  EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 1);
+  EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 2: 10.1.0.1 (eth2) )");
+  EXPECT_EQ(Udp().InterfaceIndex, 5u);
+  EXPECT_EQ(Tcp().InterfaceIndex, 5u);
+  EXPECT_EQ(Tcp().InterfaceName, "eth2");
+  // The list changing elsewhere keeps the choice on eth2.
+  sockets.ChangeAddresses({OnInterface(10, 1, 0, 1, 4, "eth1"), OnInterface(10, 1, 0, 1, 5, "eth2"),
+                           OnInterface(10, 9, 0, 1, 6, "eth3")});
+  EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 1);
+  EXPECT_EQ(Combo(IdPcIpCombo)[2], "3: 10.9.0.1");
+
+  // eth2 loses the address while eth1 keeps it: the choice does not follow it to eth1.
+  Reply(RecordWithMac(1));
+  sockets.ChangeAddresses({OnInterface(10, 1, 0, 1, 4, "eth1")});
+  EXPECT_EQ(DebugLines().back(), "Vellora: The chosen PC address is no longer available");
+  EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, -1);
+  EXPECT_EQ(sockets.OpenSocketObjects(), 0);
+  EXPECT_EQ(Combo(IdPcIpCombo), std::vector<std::string>{"1: 10.1.0.1"});
+}
+
+// A re-plug or a DHCP lease moves the address while the program is busy or stopped: the watch
+// has not told yet when the operator presses a button.
+TEST_F(UdpEndpointTest, ARequestNeverLeavesFromAnEntryThePcNoLongerHas) {
+  sockets.Host.Entries = {OnInterface(10, 1, 0, 1, 4, "eth1")};
+  Start();
+  Reply(RecordWithMac(1));
+  const std::size_t sent = sockets.AllSent().size();
+  // Moved to eth2 without a word from the watch.
+  sockets.Host.Entries = {OnInterface(10, 1, 0, 1, 5, "eth2")};
+  ws.Click(IdRebootButton);
+  EXPECT_EQ(sockets.AllSent().size(), sent);
+  EXPECT_EQ(DebugLines().back(), "Vellora: The chosen PC address is no longer available");
+  EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008");
+  EXPECT_EQ(Combo(IdPcIpCombo), std::vector<std::string>{"1: 10.1.0.1"});
+  EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, -1);
+
+  // The operator picks the entry on eth2: only then does the program work there.
+  ws.PickComboEntry(IdPcIpCombo, 0);
+  EXPECT_EQ(Udp().InterfaceIndex, 5u);
+  EXPECT_EQ(sockets.AllSent().size(), sent + 1);
+}
+
+TEST_F(UdpEndpointTest, AReplugIsSaidOnceAndLaterSearchesSayNoSocketError) {
+  sockets.Host.Entries = {OnInterface(10, 1, 0, 1, 4, "eth1")};
+  Start();
+  ws.Click(IdClearListButton);
+  // eth1 removed and made again: same name, same address, another index.
+  sockets.ChangeAddresses({OnInterface(10, 1, 0, 1, 7, "eth1")});
+  EXPECT_EQ(DebugLines(),
+            (std::vector<std::string>{
+                "Vellora: The chosen PC address is no longer available",
+                "Vellora: The interface eth1 was removed and made again; choose its address "
+                "under PC-IP: to work on it"}));
+  for (int i = 0; i < 3; ++i)
+    ws.Click(IdSearchButton);
+  EXPECT_EQ(std::count(DebugLines().begin(), DebugLines().end(),
+                       "Vellora: No PC address chosen, nothing sent"),
+            3);
+  EXPECT_EQ(
+      std::count(DebugLines().begin(), DebugLines().end(), sockets.GetReasonString(wsa::ENOTSOCK_)),
+      0);
+}
+
+TEST_F(UdpEndpointTest, TheOpenListIsNotChangedUnderThePointer) {
+  Start();
+  ws.PickComboEntry(IdPcIpCombo, 1);  // 10.0.0.7 on wlan0
+  ws.OpenComboList(IdPcIpCombo);
+  // An address comes before 10.0.0.7 while the list is open: the list stays as it is.
+  sockets.ChangeAddresses({OnInterface(172, 16, 0, 1, 1, "eth9"),
+                           OnInterface(192, 168, 1, 20, 2, "eth0"),
+                           OnInterface(10, 0, 0, 7, 3, "wlan0")});
+  EXPECT_EQ(Combo(IdPcIpCombo), (std::vector<std::string>{"1: 192.168.1.20", "2: 10.0.0.7"}));
+  EXPECT_EQ(ws.Get(IdPcIpCombo).ChangedWhileOpen, 0);
+  // The operator clicks the row they see: "1: 192.168.1.20", not the new first entry.
+  ws.PickComboEntry(IdPcIpCombo, 0);
+  EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(192, 168, 1, 20));
+  EXPECT_EQ(ws.Get(IdPcIpCombo).ChangedWhileOpen, 0);
+  // Closed, it shows the addresses of now, the choice selected.
+  EXPECT_EQ(Combo(IdPcIpCombo),
+            (std::vector<std::string>{"1: 172.16.0.1", "2: 192.168.1.20", "3: 10.0.0.7"}));
+  EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 1);
+  EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 2: 192.168.1.20 )");
+
+  // The chosen entry goes while the list is open: the sockets close at once, the list waits.
+  ws.OpenComboList(IdPcIpCombo);
+  sockets.ChangeAddresses({OnInterface(10, 0, 0, 7, 3, "wlan0")});
+  EXPECT_EQ(sockets.OpenSocketObjects(), 0);
+  EXPECT_EQ(ws.Get(IdPcIpCombo).ChangedWhileOpen, 0);
+  ws.CloseComboList(IdPcIpCombo);
+  EXPECT_EQ(Combo(IdPcIpCombo), std::vector<std::string>{"1: 10.0.0.7"});
+  EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, -1);
+}
+
 TEST_F(UdpEndpointTest, ChoosingAnAddressThatWentAwayBindsNothingAndEmptiesEverything) {
   Start();
   GatewayRecord shown = RecordWithMac(1);
   std::strcpy(shown.Name, "shown");
   Reply(shown);
-  sockets.Host.Addresses.pop_back();
+  sockets.Host.Entries.pop_back();
   ws.PickComboEntry(IdPcIpCombo, 1);
   EXPECT_EQ(DebugLines().back(), "Vellora: The chosen PC address is no longer available");
   EXPECT_EQ(sockets.OpenSocketObjects(), 0);
@@ -215,9 +326,9 @@ TEST_F(UdpEndpointTest, TheListFollowsTheSystemAndKeepsTheChoiceWhileItExists) {
   auto* socket = &Udp();
   // The system tells of a new address on another interface: the choice stays selected and in
   // use, renumbered.
-  sockets.ChangeAddresses(
-      {NetworkAddress(192, 168, 1, 20), NetworkAddress(172, 16, 0, 1), NetworkAddress(10, 0, 0, 7)},
-      {"eth0", "eth1", "wlan0"});
+  sockets.ChangeAddresses({OnInterface(192, 168, 1, 20, 2, "eth0"),
+                           OnInterface(172, 16, 0, 1, 4, "eth1"),
+                           OnInterface(10, 0, 0, 7, 3, "wlan0")});
   EXPECT_EQ(Combo(IdPcIpCombo),
             (std::vector<std::string>{"1: 192.168.1.20", "2: 172.16.0.1", "3: 10.0.0.7"}));
   EXPECT_EQ(ws.Get(IdPcIpCombo).ToolTips, (std::vector<std::string>{"eth0", "eth1", "wlan0"}));
@@ -227,35 +338,64 @@ TEST_F(UdpEndpointTest, TheListFollowsTheSystemAndKeepsTheChoiceWhileItExists) {
   EXPECT_EQ(Combo(IdGatewayCombo).size(), 1u);
 
   // Opening the list reads the addresses again too.
-  sockets.Host.Addresses = {NetworkAddress(10, 0, 0, 7)};
-  sockets.Host.InterfaceNames = {"wlan0"};
+  sockets.Host.Entries = {OnInterface(10, 0, 0, 7, 3, "wlan0")};
   ws.OpenComboList(IdPcIpCombo);
   EXPECT_EQ(Combo(IdPcIpCombo), std::vector<std::string>{"1: 10.0.0.7"});
   EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 0);
   EXPECT_EQ(&Udp(), socket);
+  ws.CloseComboList(IdPcIpCombo);
 
   // The chosen address goes: nothing is left bound to it.
-  sockets.ChangeAddresses({NetworkAddress(192, 168, 1, 20)});
+  sockets.ChangeAddresses({OnInterface(192, 168, 1, 20, 2, "eth0")});
   EXPECT_EQ(DebugLines().back(), "Vellora: The chosen PC address is no longer available");
   EXPECT_EQ(sockets.OpenSocketObjects(), 0);
   EXPECT_TRUE(Combo(IdGatewayCombo).empty());
   EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, -1);
   // Another address coming does not choose for the operator.
-  sockets.ChangeAddresses({NetworkAddress(192, 168, 1, 20), NetworkAddress(10, 0, 0, 8)});
+  sockets.ChangeAddresses(
+      {OnInterface(192, 168, 1, 20, 2, "eth0"), OnInterface(10, 0, 0, 8, 3, "wlan0")});
   EXPECT_EQ(sockets.OpenSocketObjects(), 0);
   EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, -1);
 }
 
 TEST_F(UdpEndpointTest, APcWithoutAnAddressAtStartTakesTheFirstThatComes) {
-  sockets.Host.Addresses.clear();
+  sockets.Host.Entries.clear();
   Start();
   EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008");
-  sockets.ChangeAddresses({NetworkAddress(10, 1, 2, 3)}, {"eth0"});
+  sockets.ChangeAddresses({OnInterface(10, 1, 2, 3, 2, "eth0")});
   EXPECT_EQ(Combo(IdPcIpCombo), std::vector<std::string>{"1: 10.1.2.3"});
   EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 0);
   EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 1: 10.1.2.3 )");
   EXPECT_EQ(Udp().Own.GetNetworkAddress(), NetworkAddress(10, 1, 2, 3));
   EXPECT_EQ(SentBytes(), std::vector<std::vector<std::uint8_t>>{AsVector(BuildSearchRequest())});
+}
+
+// The window and vellora-cli choose where to start with one rule.
+TEST(StartChoiceTest, AnAmbiguousAddressNeedsItsInterfaceAndAMissingOneIsRefused) {
+  THostEntry host;
+  host.Entries = {OnInterface(10, 1, 0, 1, 4, "eth1"), OnInterface(10, 1, 0, 1, 5, "eth2"),
+                  OnInterface(10, 2, 0, 1, 5, "eth2")};
+  PcAddressList list;
+  list.Update(host);
+  const auto choose = [&](std::optional<std::uint32_t> address, const std::string& interface) {
+    return ChooseStartEntry(list, StartRequest{address, interface});
+  };
+  EXPECT_EQ(choose(std::nullopt, "").Position, 0);
+  EXPECT_EQ(choose(std::nullopt, "eth2").Position, 1);
+  EXPECT_EQ(choose(NetworkAddress(10, 2, 0, 1), "").Position, 2);
+  EXPECT_EQ(choose(NetworkAddress(10, 1, 0, 1), "eth2").Position, 1);
+  const StartChoice ambiguous = choose(NetworkAddress(10, 1, 0, 1), "");
+  EXPECT_EQ(ambiguous.Position, -1);
+  EXPECT_EQ(ambiguous.Refusal,
+            "10.1.0.1 stands on several interfaces (eth1, eth2); name the one meant with "
+            "--interface; the PC's addresses: 10.1.0.1 (eth1), 10.1.0.1 (eth2), 10.2.0.1 (eth2)");
+  EXPECT_EQ(choose(NetworkAddress(10, 2, 0, 1), "eth1")
+                .Refusal.rfind("10.2.0.1 is not an IPv4 address of the interface eth1;", 0),
+            0u);
+  EXPECT_EQ(choose(std::nullopt, "eth7")
+                .Refusal.rfind("the interface eth7 has no IPv4 address, or is down;", 0),
+            0u);
+  EXPECT_EQ(ChooseStartEntry(PcAddressList(), {}).Position, -1);
 }
 
 }  // namespace

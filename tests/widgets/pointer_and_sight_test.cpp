@@ -129,9 +129,9 @@ TEST_F(PointerAndSightTest, ReadOnlyValuesAreLegible) {
 }
 
 TEST_F(PointerAndSightTest, OpenedListsHaveTheHeightTheTemplateGivesThem) {
-  std::vector<std::uint32_t> many = {NetworkAddress(192, 168, 1, 20)};
+  std::vector<TInterfaceAddress> many = {OnInterface(192, 168, 1, 20, 2, "eth0")};
   for (unsigned i = 1; i <= 12; ++i)
-    many.push_back(NetworkAddress(10, 0, 0, i));
+    many.push_back(OnInterface(10, 0, 0, i, 3, "wlan0"));
   sockets.ChangeAddresses(many);
   for (unsigned i = 1; i <= 20; ++i)
     Reply(static_cast<std::uint8_t>(i));

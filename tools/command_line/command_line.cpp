@@ -77,7 +77,9 @@ CommandLine& CommandLine::Text(std::string name, std::string& target, std::size_
 }
 
 CommandLine& CommandLine::Custom(std::string name, Reader read, OptionText text) {
-  return Add(std::move(name), "VALUE", std::move(text), std::move(read));
+  Add(std::move(name), "VALUE", std::move(text), std::move(read));
+  options_.back().Repeatable = true;
+  return *this;
 }
 
 CommandLine& CommandLine::StopAtCommand() {
@@ -97,6 +99,9 @@ bool CommandLine::Fail(std::string message) {
 }
 
 bool CommandLine::ReadValue(Option& option, std::string_view value) {
+  // The second of two values would win without a word, and a script rarely means that.
+  if (option.Given && !option.Repeatable)
+    return Fail("option --" + option.Name + " is given more than once");
   option.Given = true;
   std::string why;
   if (option.Read(value, why)) return true;

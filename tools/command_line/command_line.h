@@ -62,7 +62,8 @@ class CommandLine {
       std::string name, T& target,
       std::initializer_list<std::pair<std::string_view, std::type_identity_t<T>>> choices,
       OptionText text = {});
-  // Any other value; `read` is called for every occurrence, in order.
+  // Any other value; `read` is called for every occurrence, in order. Every other kind of
+  // option may be given once.
   CommandLine& Custom(std::string name, Reader read, OptionText text = {});
 
   // Makes the first argument that is not an option end the options: it and everything after
@@ -99,6 +100,7 @@ class CommandLine {
     std::string Help;
     Reader Read;
     bool Given = false;
+    bool Repeatable = false;
   };
 
   CommandLine& Add(std::string name, std::string defaultValue, OptionText text, Reader read);
