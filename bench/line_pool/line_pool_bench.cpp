@@ -161,41 +161,44 @@ bool Run(const char* label, PgServer& server, const std::string& database, int s
   return ok;
 }
 
-// A server with the settings, a database with one large pool, and the runs on it.
-bool Server(const char* label, std::vector<std::string> settings, Take take,
-            const std::vector<int>& stations, std::chrono::seconds seconds) {
-  PgServer server(std::move(settings));
-  if (!server.Running()) {
-    std::fprintf(stderr, "line_pool_bench: %s\n", server.Error().c_str());
+// A server with the settings, and a database with one large pool on it.
+struct Setup {
+  const char* Label;
+  Take Kind;
+  std::unique_ptr<PgServer> Server;
+  std::string Database;
+};
+
+bool Prepare(Setup& setup, std::vector<std::string> settings) {
+  setup.Server = std::make_unique<PgServer>(std::move(settings));
+  if (!setup.Server->Running()) {
+    std::fprintf(stderr, "line_pool_bench: %s\n", setup.Server->Error().c_str());
     return false;
   }
-  const std::string database = server.NewDatabase();
-  {
-    PollEventLoop loop;
-    LineDatabase line(loop, server.Conninfo(database));
-    std::optional<LineReply<PoolInitDone>> made;
-    line.InitPool({kPrefix, 1, 16000000},
-                  [&](const LineReply<PoolInitDone>& reply) { made = reply; });
-    loop.RunUntil([&] { return made.has_value(); }, Clock::now() + std::chrono::seconds(60));
-    if (!made || !made->Ok()) {
-      std::fprintf(stderr, "line_pool_bench: no pool: %s\n", made ? made->Message.c_str() : "");
-      return false;
-    }
+  setup.Database = setup.Server->NewDatabase();
+  PollEventLoop loop;
+  LineDatabase line(loop, setup.Server->Conninfo(setup.Database));
+  std::optional<LineReply<PoolInitDone>> made;
+  line.InitPool({kPrefix, 1, 16000000},
+                [&](const LineReply<PoolInitDone>& reply) { made = reply; });
+  loop.RunUntil([&] { return made.has_value(); }, Clock::now() + std::chrono::seconds(60));
+  if (!made || !made->Ok()) {
+    std::fprintf(stderr, "line_pool_bench: no pool: %s\n", made ? made->Message.c_str() : "");
+    return false;
   }
-  bool ok = true;
-  for (const int count : stations)
-    ok = Run(label, server, database, count, take, seconds) && ok;
-  // No number given twice, and one row for each number the pool gave.
-  const auto check = server.Value(
-      database,
+  return true;
+}
+
+// No number given twice, and one row for each number the pool gave.
+bool Consistent(const Setup& setup) {
+  const auto check = setup.Server->Value(
+      setup.Database,
       "SELECT (SELECT next - first FROM vellora.pool) = (SELECT count(*) FROM vellora.record) "
       "AND (SELECT count(DISTINCT mac_after) FROM vellora.record) = (SELECT count(*) FROM "
       "vellora.record)");
-  if (check != "t") {
-    std::fprintf(stderr, "line_pool_bench: the pool and the record disagree\n");
-    ok = false;
-  }
-  return ok;
+  if (check == "t") return true;
+  std::fprintf(stderr, "line_pool_bench: %s: the pool and the record disagree\n", setup.Label);
+  return false;
 }
 
 }  // namespace
@@ -223,8 +226,19 @@ int main(int argc, char** argv) {
   const std::chrono::seconds each(seconds);
   std::printf("%-34s %8s %9s %8s %8s %8s\n", "take (server)", "stations", "takes/s", "p50 ms",
               "p99 ms", "failed");
-  bool ok = Server("line take (fsync on)", {}, Take::Line, stations, each);
-  ok = Server("line take (fsync off; comparison)", {"fsync=off"}, Take::Line, stations, each) && ok;
-  ok = Server("one sync transaction (comparison)", {}, Take::OneTransaction, stations, each) && ok;
+  // The servers run side by side and the runs take turns, so that each compares with the others
+  // under the same load of the machine and its disk.
+  Setup setups[] = {{"line take (fsync on)", Take::Line, nullptr, {}},
+                    {"line take (fsync off; comparison)", Take::Line, nullptr, {}},
+                    {"one sync transaction (comparison)", Take::OneTransaction, nullptr, {}}};
+  if (!Prepare(setups[0], {}) || !Prepare(setups[1], {"fsync=off"}) || !Prepare(setups[2], {}))
+    return 1;
+  bool ok = true;
+  for (const int count : stations) {
+    for (Setup& setup : setups)
+      ok = Run(setup.Label, *setup.Server, setup.Database, count, setup.Kind, each) && ok;
+  }
+  for (const Setup& setup : setups)
+    ok = Consistent(setup) && ok;
   return ok ? 0 : 1;
 }
