@@ -48,6 +48,26 @@ TEST_F(LineFaultsTest, TheServerDownBeforeATakeTakesNothingAndNamesTheServer) {
   EXPECT_EQ(TakenRows(), "1 taken, 2 taken");
 }
 
+TEST_F(LineFaultsTest, AnIdleConnectionNoticesTheServerGoneAndComesBackByItself) {
+  LineTimeouts timeouts;
+  timeouts.RetryLongest = 500ms;
+  LineDatabase line(Loop, Conninfo(), timeouts);
+  std::vector<bool> states;
+  line.Connection().SetStateListener([&](bool up, const std::string&) { states.push_back(up); });
+  line.Connection().Open();
+  ASSERT_TRUE(
+      Loop.RunUntil([&] { return line.Connection().Up(); }, PollEventLoop::Clock::now() + 30s));
+  ASSERT_TRUE(Server->Stop());
+  // Noticed without a call: the window says so at once, and refuses Set & Incr.
+  ASSERT_TRUE(
+      Loop.RunUntil([&] { return !line.Connection().Up(); }, PollEventLoop::Clock::now() + 30s));
+  ASSERT_TRUE(Server->Start());
+  ASSERT_TRUE(
+      Loop.RunUntil([&] { return line.Connection().Up(); }, PollEventLoop::Clock::now() + 30s));
+  EXPECT_EQ(states, (std::vector<bool>{true, false, true}));
+  EXPECT_EQ(line.Connection().Generation(), 2);
+}
+
 TEST_F(LineFaultsTest, ANumberCommittedStaysTakenWhenTheServerCrashesBeforeTheNextStep) {
   LineDatabase line(Loop, Conninfo());
   ASSERT_TRUE(Init(line, kPrefix, 1, 10).Ok());
