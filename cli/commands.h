@@ -13,3 +13,5 @@ int SetMacCommandLine(const std::vector<std::string>& words);
 int EepromCommand(const std::vector<std::string>& words);
 int AssignCommand(const std::vector<std::string>& words);
 int ListenCommand(const std::vector<std::string>& words);
+// words[1] names the line command: init, status or history.
+int LineCommand(const std::vector<std::string>& words);

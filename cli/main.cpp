@@ -31,6 +31,8 @@ constexpr Command kCommands[] = {
     {"verify", VerifyCommand, "LABEL", "check that the module with the label's MAC answers"},
     {"listen", ListenCommand, "MAC|--ip A.B.C.D [--seconds N]",
      "print the lines the module sends on its TCP port 80"},
+    {"line", LineCommand, "init|status|history [--line CONNINFO]",
+     "the serial-number pools and the production record of a line of stations, in PostgreSQL"},
 };
 
 std::string Help() {

@@ -9,8 +9,9 @@
 #   scripts/install-deps.sh --package  what building the program and its .deb needs
 set -euo pipefail
 
-# The program needs only a compiler, CMake and Qt; its window is laid out for DejaVu Sans.
-program=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libxkbcommon-dev
+# The program needs a compiler, CMake, Qt and libpq (the line database's client); its window
+# is laid out for DejaVu Sans.
+program=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libxkbcommon-dev libpq-dev
   fonts-dejavu-core)
 # cpack's DEB generator finds the libraries with file and dpkg-shlibdeps.
 package=(dpkg-dev file)
@@ -22,7 +23,7 @@ case ${1:-} in
     packages=("${program[@]}" "${package[@]}"
       clang libclang-rt-14-dev clang-format clang-tidy
       libgtest-dev libgmock-dev libbenchmark-dev
-      iproute2 procps nftables ufw
+      postgresql iproute2 procps nftables ufw
       lintian appstream desktop-file-utils)
     ;;
   *)

@@ -1,0 +1,13 @@
+# The line database against a PostgreSQL server of the test's own, on a Unix socket in a
+# temporary folder (never a TCP port): its calls, the faults it survives, and vellora-cli's line
+# commands.
+vellora_add_test(line_database_test LABEL net TIMEOUT 300
+  SOURCES line_database_test.cpp line_faults_test.cpp
+  LIBS line_lab)
+
+vellora_add_test(line_cli_test LABEL net
+  SOURCES line_cli_test.cpp
+  LIBS line_lab child_run)
+target_compile_definitions(line_cli_test PRIVATE VELLORA_CLI_PATH="$<TARGET_FILE:vellora-cli>"
+  VELLORA_LINE_DOCUMENT="${PROJECT_SOURCE_DIR}/docs/line-database.md")
+add_dependencies(line_cli_test vellora-cli)

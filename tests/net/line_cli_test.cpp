@@ -1,0 +1,161 @@
+// vellora-cli's line commands, run as a script runs them, against a server of the test's own:
+// what they print, their exit status and their messages, and a CONNINFO with a password
+// refused without being shown.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "tests/support/child_run.h"
+#include "tests/support/line_lab.h"
+
+namespace {
+
+class LineCliTest : public LineLab {
+ protected:
+  // vellora-cli line WORDS..., with VELLORA_LINE set to the test's database unless told.
+  ChildResult Line(std::vector<std::string> words, std::string conninfo = "") {
+    words.insert(words.begin(), {VELLORA_CLI_PATH, "line"});
+    return RunChild("", words, {"VELLORA_LINE=" + (conninfo.empty() ? Conninfo() : conninfo)});
+  }
+};
+
+TEST_F(LineCliTest, InitStatusAndHistoryPrintWhatTheLineHolds) {
+  auto made = Line({"init", "--prefix", "0a-0b-0c", "--first", "1", "--last", "3"});
+  EXPECT_EQ(made.Status, 0) << made.Err;
+  EXPECT_EQ(made.Out, "made the schema, version 1\nmade the pool 0A:0B:0C 1 to 3 (3 numbers)\n");
+  EXPECT_NE(made.Err.find("there is no role vellora_station"), std::string::npos);
+  made = Line({"init", "--prefix", "0A:0B:0C", "--first", "1", "--last", "3"});
+  EXPECT_EQ(made.Status, 0) << made.Err;
+  EXPECT_EQ(made.Out, "the pool 0A:0B:0C 1 to 3 is there already\n");
+  const auto overlap = Line({"init", "--prefix", "0A:0B:0C", "--first", "3", "--last", "9"});
+  EXPECT_EQ(overlap.Status, 1);
+  EXPECT_EQ(overlap.Err,
+            "vellora-cli: no pool is made: 3 to 9 overlaps the pool 0A:0B:0C 1 to 3\n");
+  EXPECT_EQ(Line({"init", "--prefix", "0A:0B:0C", "--first", "4", "--last", "16777216"}).Status, 2);
+  EXPECT_EQ(Line({"init", "--prefix", "01:0B:0C", "--first", "4", "--last", "9"}).Status, 2);
+
+  LineDatabase line(Loop, Conninfo());
+  ASSERT_TRUE(Take(line, "press \"1\"\x1b]0;x\x07").Ok());
+  ASSERT_TRUE(Take(line, "press-2").Ok());
+
+  const auto status = Line({"status"});
+  EXPECT_EQ(status.Status, 0) << status.Err;
+  EXPECT_EQ(status.Out,
+            "prefix=0A:0B:0C first=1 last=3 next=3 left=1\n"
+            "station=\"press \\\"1\\\"\\u001B]0;x\\u0007\" taken-today=1 sent-today=0 "
+            "confirmed-today=0\n"
+            "station=\"press-2\" taken-today=1 sent-today=0 confirmed-today=0\n");
+
+  const auto history = Line({"history", "--mac", "0A:0B:0C:00:00:02", "--json"});
+  EXPECT_EQ(history.Status, 0) << history.Err;
+  EXPECT_NE(history.Out.find("\"station\":\"press-2\","), std::string::npos) << history.Out;
+  EXPECT_NE(history.Out.find("\"mac-before\":\"02:00:00:00:00:01\",\"mac-after\":"
+                             "\"0A:0B:0C:00:00:02\",\"serial\":2,\"outcome\":\"taken\","
+                             "\"reason\":null"),
+            std::string::npos)
+      << history.Out;
+  EXPECT_EQ(std::count(history.Out.begin(), history.Out.end(), '\n'), 1);
+  const auto unconfirmed = Line({"history", "--unconfirmed", "--station", "press-2"});
+  EXPECT_EQ(unconfirmed.Status, 0);
+  EXPECT_EQ(unconfirmed.Out.rfind("id=2 at=\"", 0), 0u) << unconfirmed.Out;
+  EXPECT_NE(unconfirmed.Out.find(" serial=2 outcome=\"taken\" "), std::string::npos);
+  EXPECT_EQ(Line({"history", "--since", "2999-01-01"}).Out, "");
+
+  // --line names another database than VELLORA_LINE: one where no server listens.
+  const auto down = RunChild("", {VELLORA_CLI_PATH, "line", "status", "--line",
+                                  "host=" + Server->DeadFolder() + " dbname=line"});
+  EXPECT_EQ(down.Status, 1);
+  EXPECT_EQ(down.Err.rfind("vellora-cli: cannot reach the line database host=" +
+                               Server->DeadFolder() + " port=5432 dbname=line user=",
+                           0),
+            0u)
+      << down.Err;
+}
+
+TEST_F(LineCliTest, APasswordIsNeverTakenNorShownAndEveryRefusalSaysWhy) {
+  const auto onCommandLine = RunChild(
+      "", {VELLORA_CLI_PATH, "line", "status", "--line", Conninfo() + " password=Sesame-1"});
+  EXPECT_EQ(onCommandLine.Status, 2);
+  EXPECT_NE(onCommandLine.Err.find("--line holds a password, which is never taken from the "
+                                   "command line or the environment: keep it in ~/.pgpass"),
+            std::string::npos)
+      << onCommandLine.Err;
+  const auto inEnvironment =
+      Line({"history"}, "postgresql://vellora_admin:Sesame-1@/x?host=" + Server->DeadFolder());
+  EXPECT_EQ(inEnvironment.Status, 2);
+  EXPECT_NE(inEnvironment.Err.find("VELLORA_LINE holds a password"), std::string::npos);
+  const auto unreadable = Line({"status"}, "host=/tmp Sesame-1");
+  EXPECT_EQ(unreadable.Status, 2);
+  EXPECT_NE(unreadable.Err.find("VELLORA_LINE is no libpq connection string or URI"),
+            std::string::npos)
+      << unreadable.Err;
+  for (const ChildResult& run : {onCommandLine, inEnvironment, unreadable}) {
+    EXPECT_EQ(run.Out, "");
+    EXPECT_EQ(run.Err.find("Sesame"), std::string::npos) << run.Err;
+  }
+
+  const auto none = RunChild("", {VELLORA_CLI_PATH, "line", "status"}, {"VELLORA_LINE="});
+  EXPECT_EQ(none.Status, 2);
+  EXPECT_NE(none.Err.find("give --line CONNINFO or set VELLORA_LINE"), std::string::npos);
+  const auto unknown = Line({"drop"});
+  EXPECT_EQ(unknown.Status, 2);
+  EXPECT_NE(unknown.Err.find("unknown line command 'drop'"), std::string::npos);
+  const auto help = Line({"--help"});
+  EXPECT_EQ(help.Status, 0);
+  for (const char* usage : {"usage: vellora-cli line init", "usage: vellora-cli line status",
+                            "usage: vellora-cli line history"})
+    EXPECT_NE(help.Out.find(usage), std::string::npos) << usage;
+}
+
+// The lines of the document's block "```TAG", without the fence.
+std::vector<std::string> DocumentBlock(const std::string& tag) {
+  std::ifstream file(VELLORA_LINE_DOCUMENT);
+  std::vector<std::string> lines;
+  bool inside = false;
+  for (std::string line; std::getline(file, line);) {
+    if (inside && line == "```") break;
+    if (inside) lines.push_back(line);
+    inside = inside || line == "```" + tag;
+  }
+  return lines;
+}
+
+TEST_F(LineCliTest, TheDocumentsRolesAndAccessLinesGiveTheStationsTheirLeastRights) {
+  const std::vector<std::string> roles = DocumentBlock("sql roles");
+  ASSERT_FALSE(roles.empty()) << "no ```sql roles block in " << VELLORA_LINE_DOCUMENT;
+  for (const std::string& statement : roles)  // CREATE DATABASE runs outside a transaction
+    ASSERT_EQ(Server->Sql("postgres", statement), "") << statement;
+
+  const auto made = Line({"init", "--prefix", "0A:0B:0C", "--first", "1", "--last", "99"},
+                         Server->Conninfo("line", "vellora_owner"));
+  EXPECT_EQ(made.Status, 0) << made.Err;
+  EXPECT_EQ(made.Err, "");  // the stations' role is there and has its rights
+  LineDatabase station(Loop, Server->Conninfo("line", "station1"));
+  EXPECT_EQ(Take(station).Value.Serial, 1u);
+  const auto forbidden = Call<LineRows>([&](LineDatabase::Callback<LineRows> done) {
+    station.Connection().Run({"UPDATE vellora.pool SET next = 1", {}}, std::move(done));
+  });
+  EXPECT_EQ(forbidden.Value.SqlState, "42501") << forbidden.Message;
+  // A login that is no station may not even connect.
+  ASSERT_EQ(Server->Sql("postgres", "CREATE ROLE stranger LOGIN"), "");
+  LineDatabase stranger(Loop, Server->Conninfo("line", "stranger"));
+  const auto refused = Take(stranger);
+  EXPECT_EQ(refused.Failure, LineFailure::Unreachable);
+  EXPECT_NE(refused.Message.find("permission denied for database"), std::string::npos)
+      << refused.Message;
+
+  const std::vector<std::string> access = DocumentBlock("conf pg_hba");
+  ASSERT_EQ(access.size(), 2u);
+  std::ofstream hba(Server->HbaFile(), std::ios::app);
+  for (const std::string& line : access)
+    hba << line << "\n";
+  hba.close();
+  // Read as the server reads the file; hostssl lines are refused only because this server
+  // has no certificate.
+  EXPECT_EQ(Server->Value("postgres",
+                          "SELECT count(*) FROM pg_hba_file_rules WHERE 'line' = ANY(database) "
+                          "AND (error IS NULL OR error LIKE '%SSL is disabled%')"),
+            "2");
+}
+
+}  // namespace
