@@ -17,13 +17,17 @@ class ProgramStartTest : public ProgramLab {
   }
 };
 
+// With Qt's own options among the program's, as a desktop's menu entry or a user may add them.
 TEST_F(ProgramStartTest, InterfaceAndLogChooseTheSourceAndKeepEveryRequest) {
   StartSimulatorA();
   StartSimulatorB();
   char name[] = "/tmp/vellora-start-XXXXXX";
   ASSERT_NE(mkdtemp(name), nullptr);
   const std::string log = std::string(name) + "/line.log";
-  RunFor({"--interface", "pb", "--log", log, "--expanded"}, 2500);
+  const ChildResult run = RunFor({"-style", "Fusion", "--interface", "pb", "-reverse", "--log", log,
+                                  "-platform", "offscreen", "--expanded"},
+                                 2500);
+  EXPECT_EQ(run.Err.find("Unknown option"), std::string::npos) << run.Err;
 
   EXPECT_FALSE(SimB->TakeLine("rx", {"cmd=SearchRequest", "from=10.88.2.1:"}).empty());
   EXPECT_TRUE(SimA->TakeLine("rx", {}, 200).empty()) << "the other interface was searched";
