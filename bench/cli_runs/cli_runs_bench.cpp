@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -135,6 +136,7 @@ int main(int argc, char** argv) {
                 Median(ms), *std::min_element(ms.begin(), ms.end()),
                 *std::max_element(ms.begin(), ms.end()), Median(mib));
   }
-  std::system((std::string("rm -rf ") + folder).c_str());
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
   return status;
 }

@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -25,7 +26,8 @@ class CliTest : public ProgramLab {
   }
   void TearDown() override {
     ProgramLab::TearDown();
-    if (!folder.empty()) std::system(("rm -rf " + folder).c_str());
+    std::error_code ignored;
+    if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
   }
 
   ChildResult Cli(std::vector<std::string> args) {

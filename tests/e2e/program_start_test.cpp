@@ -1,5 +1,6 @@
 // The installed program's command line, end to end: the real binary in the PC namespace,
 // offscreen, started the way an operator starts it.
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -35,7 +36,8 @@ TEST_F(ProgramStartTest, InterfaceAndLogChooseTheSourceAndKeepEveryRequest) {
   text << std::ifstream(log).rdbuf();
   EXPECT_NE(text.str().find(" request from=10.88.2.1 command=SearchRequest"), std::string::npos)
       << text.str();
-  std::system(("rm -rf " + std::string(name)).c_str());
+  std::error_code ignored;
+  std::filesystem::remove_all(name, ignored);
 }
 
 TEST_F(ProgramStartTest, AnAddressThePcDoesNotHaveEndsTheStartBeforeAnythingIsSent) {

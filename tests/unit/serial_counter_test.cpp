@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -23,7 +24,10 @@ class SerialCounterTest : public ::testing::Test {
     folder = name;
     path = folder + "/serial";
   }
-  void TearDown() override { std::system(("rm -rf " + folder).c_str()); }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
 
   void Write(const std::string& text) const { std::ofstream(path) << text; }
   std::string Read() const {
