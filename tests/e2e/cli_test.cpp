@@ -252,12 +252,12 @@ TEST_F(CliTest, TwoAssignLoopsOnOneCounterNeverGiveTheSameMac) {
   EXPECT_EQ(std::set<std::string>(told.begin(), told.end()).size(), 16u);
 }
 
-// The line cycle of the README, as it stands there, against the one module behind pb.
-TEST_F(CliTest, TheReadmesLineCycleGivesTheNextMacWritesTheEepromAndChecksTheLabel) {
+// The line cycle of the user guide, as it stands there, against the one module behind pb.
+TEST_F(CliTest, TheGuidesLineCycleGivesTheNextMacWritesTheEepromAndChecksTheLabel) {
   std::string script;
-  for (const std::string& line : ReadmeBlock("line-cycle"))
+  for (const std::string& line : GuideBlock("line-cycle"))
     script += line + "\n";
-  ASSERT_FALSE(script.empty()) << "the README has no line cycle";
+  ASSERT_FALSE(script.empty()) << "the guide has no line cycle";
   WriteFile(folder + "/cycle.sh", script);
   WriteFile(folder + "/serial", "4660\n");
   StartSimulatorB();

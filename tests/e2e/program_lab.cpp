@@ -107,11 +107,11 @@ std::string ProgramLab::Field(const std::string& line, const std::string& key) {
   return line.substr(start, line.find(' ', start) - start);
 }
 
-std::vector<std::string> ReadmeBlock(const std::string& tag) {
-  std::ifstream readme(VELLORA_README);
+std::vector<std::string> GuideBlock(const std::string& tag) {
+  std::ifstream guide(VELLORA_GUIDE);
   std::vector<std::string> lines;
   bool inside = false;
-  for (std::string line; std::getline(readme, line);) {
+  for (std::string line; std::getline(guide, line);) {
     if (!inside) {
       inside = line == "```sh " + tag;
       continue;
