@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QWindow>
 #include <algorithm>
 
@@ -104,7 +105,9 @@ void FrameWindow::resizeEvent(QResizeEvent* event) {
 void FrameWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   // Now the window manager knows the caption bar, and the screen the frame is on; the frame
-  // fits again whenever it moves to another screen.
+  // fits again whenever it moves to another screen. A frame restored from the task bar keeps
+  // the height the user gave it.
+  if (event->spontaneous()) return;
   if (QWindow* window = windowHandle())
     QObject::connect(window, &QWindow::screenChanged, this, &FrameWindow::FitClient,
                      Qt::UniqueConnection);
