@@ -21,9 +21,18 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationVersion(QStringLiteral(VELLORA_VERSION));
   QGuiApplication::setDesktopFileName(QStringLiteral("vellora"));
 
-  // Everything the command line can refuse is refused before a window opens or a socket is made.
+  // Everything the command line can refuse is refused before a window opens or a socket is made,
+  // with a core application only: --help and a refusal need no display. Qt's own options are
+  // left in argv for the QApplication that the window system makes.
   ProgramOptions options;
-  if (const std::optional<int> exit = ReadProgramOptions(argc, argv, options)) return *exit;
+  {
+    const QCoreApplication core(argc, argv);
+    if (const std::optional<EarlyExit> exit =
+            ReadProgramOptions(QCoreApplication::arguments(), options)) {
+      std::fputs(exit->Text.c_str(), exit->Code == 0 ? stdout : stderr);
+      return exit->Code;
+    }
+  }
   StartOptions start;
   start.Expanded = options.Expanded;
   if (const std::optional<int> exit = ChooseStartAddress(options, start)) return *exit;

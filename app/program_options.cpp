@@ -4,33 +4,27 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "app/qt_standard_options.h"
 #include "platform/posix/own_interfaces.h"
 #include "protocol/text_values.h"
 #include "udp/start_choice.h"
 
 namespace {
 
-void Say(FILE* to, const QString& text) {
-  std::fputs(text.toLocal8Bit().constData(), to);
-}
-
-int Refuse(const QString& why) {
-  Say(stderr, QStringLiteral("vellora: %1\nTry 'vellora --help'.\n").arg(why));
-  return 2;
+EarlyExit Refuse(const QString& why) {
+  return {2, QStringLiteral("vellora: %1\nTry 'vellora --help'.\n").arg(why).toStdString()};
 }
 
 }  // namespace
 
-std::optional<int> ReadProgramOptions(int argc, char** argv, ProgramOptions& options) {
-  // A core application only, for the arguments: no display is needed to read them.
-  QCoreApplication core(argc, argv);
+std::optional<EarlyExit> ReadProgramOptions(const QStringList& arguments, ProgramOptions& options) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral(
       "Finds Ethernet gateway modules on one network interface of this PC, shows and changes "
       "their settings, gives them MAC addresses and serial numbers, writes EEPROM bytes, checks "
       "the MAC on a module's label and shows the text a module sends on its TCP port 80."));
   // Not Qt's help option: it brings --help-all, a help for Qt's own options, which the program
-  // does not take; left unhandled, --help-all would open the window and search.
+  // does not print; left unhandled, --help-all would open the window and search.
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                 QStringLiteral("Displays help on commandline options."));
   parser.addOption(help);
@@ -54,24 +48,45 @@ std::optional<int> ReadProgramOptions(int argc, char** argv, ProgramOptions& opt
       QStringLiteral("FILE"));
   parser.addOptions({address, interface, expanded, log});
 
-  if (!parser.parse(QCoreApplication::arguments())) return Refuse(parser.errorText());
-  if (parser.isSet(help)) {
-    Say(stdout, parser.helpText());
-    return 0;
-  }
+  if (!parser.parse(WithoutQtOptions(arguments))) return Refuse(parser.errorText());
+  if (parser.isSet(help)) return EarlyExit{0, parser.helpText().toStdString()};
   if (parser.isSet(version)) {
-    Say(stdout, QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
-                                              QCoreApplication::applicationVersion()));
-    return 0;
+    return EarlyExit{
+        0, QStringLiteral("%1 %2\n")
+               .arg(QCoreApplication::applicationName(), QCoreApplication::applicationVersion())
+               .toStdString()};
   }
   if (!parser.positionalArguments().isEmpty())
     return Refuse(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments()[0]));
+  // Each value given once and not empty. A value that begins with '-' is most likely the next
+  // option, taken as the value of one whose own value was forgotten.
+  const struct {
+    const QCommandLineOption& Option;
+    const char* Wanted;
+  } valued[] = {{address, "an IPv4 address of this PC, such as 192.168.10.1"},
+                {interface, "the name of a network interface, such as enp3s0"},
+                {log, "a file name"}};
+  for (const auto& [option, wanted] : valued) {
+    const QString name = QStringLiteral("--") + option.names().constFirst();
+    const QStringList values = parser.values(option);
+    if (values.size() > 1)
+      return Refuse(QStringLiteral("%1 is given more than once; give it once").arg(name));
+    if (values.isEmpty()) continue;
+    if (values[0].isEmpty())
+      return Refuse(QStringLiteral("%1 is empty; it needs %2").arg(name, QLatin1String(wanted)));
+    if (values[0].startsWith(u'-')) {
+      QString why = QStringLiteral("%1 needs %2, but is followed by '%3'")
+                        .arg(name, QLatin1String(wanted), values[0]);
+      if (&option == &log)
+        why +=
+            QStringLiteral("; a file whose name begins with '-' is given as ./%1").arg(values[0]);
+      return Refuse(why);
+    }
+  }
   options.Address = parser.value(address).toStdString();
   options.Interface = parser.value(interface).toStdString();
   if (parser.isSet(address) && !ParseDottedQuad(options.Address))
     return Refuse(QStringLiteral("'%1' is not a dotted IPv4 address").arg(parser.value(address)));
-  if (parser.isSet(log) && parser.value(log).isEmpty())
-    return Refuse(QStringLiteral("--log needs a file name"));
   options.Expanded = parser.isSet(expanded);
   options.LogPath = parser.value(log).toStdString();
   return std::nullopt;

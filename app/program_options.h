@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QStringList>
 #include <optional>
 #include <string>
 
@@ -13,10 +14,18 @@ struct ProgramOptions {
   std::string LogPath;    // --log
 };
 
-// Reads the command line; needs no window system. An exit code when the program is to end at
-// once: 0 after --help or --version (printed on stdout), 2 after a bad command line (said on
-// stderr with a hint to --help).
-std::optional<int> ReadProgramOptions(int argc, char** argv, ProgramOptions& options);
+// The program ends before a window opens: with this exit code, after printing the text (on
+// stdout after --help or --version, on stderr after a bad command line).
+struct EarlyExit {
+  int Code = 0;
+  std::string Text;
+};
+
+// Reads the program's options from the command line (arguments[0] is the program), leaving Qt's
+// own options (qt_standard_options.h) for QApplication. Needs a QCoreApplication, no window
+// system. An early exit: 0 after --help or --version, 2 after a bad command line, said with a
+// hint to --help.
+std::optional<EarlyExit> ReadProgramOptions(const QStringList& arguments, ProgramOptions& options);
 
 // The entry the options ask for among the PC's own addresses (an address, an interface, or the
 // address on that interface), into `start`; nothing asked for leaves it empty. Exit code 2,

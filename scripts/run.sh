@@ -12,7 +12,9 @@
 # ID is the process id of the script's root part, so copies run side by side; everything a
 # copy made is removed when its window closes, and what a killed copy left is removed by the
 # next one. Root is needed for the namespaces only (the script asks sudo for it when run by a
-# user): the build runs as the owner of the clone and the window as the calling user.
+# user; without sudo, run it as root): the build runs as the owner of the clone and the window
+# as the user whose desktop it opens on. The window opens expanded, as the demonstration shows
+# the production controls and the terminal.
 #
 #   scripts/run.sh [simulator options for the three modules...]
 #   e.g. scripts/run.sh --reply unicast --tcp-mode flood --rate 200
@@ -27,6 +29,10 @@ if [[ $(id -u) -eq 0 && $owner != root ]]; then
 fi
 
 scripts/install-deps.sh --demo
+if [[ ! -x $build/app/vellora ]]; then
+  echo "The first build of the program and the simulator takes some minutes" \
+    "(about ten on two cores); later runs start at once."
+fi
 "${as_owner[@]}" cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVELLORA_TESTS=OFF -DVELLORA_BENCH=OFF >/dev/null
 "${as_owner[@]}" cmake --build "$build" --target vellora vellora-cli gateway_sim
@@ -48,10 +54,12 @@ done
 id=$$
 pc=vellora-pc-$id gwa=vellora-gwa-$id gwb=vellora-gwb-$id
 sim_pids=()
+runtime=""
 cleanup() {
   for pid in "${sim_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
   for ns in "$pc" "$gwa" "$gwb"; do ip netns del "$ns" 2>/dev/null || true; done
+  if [[ -n $runtime ]]; then rm -rf "$runtime"; fi
 }
 trap cleanup EXIT
 
@@ -81,15 +89,38 @@ ip netns exec "$gwb" "$sim" --interface vgw1 --gateways 1 --ip-base 10.20.0.50 \
   --mac-base 02:00:00:00:20:01 >"$log_b" 2>&1 &
 sim_pids+=($!)
 echo "Simulated modules: $log_a and $log_b show what they receive."
+# As root; sudo only for the one who came by it.
 echo "vellora-cli on them, while the window is open:" \
-  "sudo ip netns exec $pc env PATH=\"$PWD/$build/cli:\$PATH\" vellora-cli search"
+  "${SUDO_USER:+sudo }ip netns exec $pc env PATH=\"$PWD/$build/cli:\$PATH\" vellora-cli search"
 
 if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} ]]; then
   echo "No display found: the window runs offscreen. Stop it with Ctrl+C."
   export QT_QPA_PLATFORM=offscreen
 fi
-as_user=()
-if [[ -n ${SUDO_USER:-} && $SUDO_USER != root ]]; then
-  as_user=(runuser -u "$SUDO_USER" --)
+# The window runs as the user whose desktop it opens on: the one who called sudo, or, when root
+# came by su from a desktop session, the owner of that session's runtime folder.
+user=root
+if [[ -n ${SUDO_USER:-} ]]; then
+  user=$SUDO_USER
+elif [[ -d ${XDG_RUNTIME_DIR:-} ]]; then
+  user=$(stat -c %U "$XDG_RUNTIME_DIR")
 fi
-ip netns exec "$pc" "${as_user[@]}" env XAUTHORITY="${XAUTHORITY:-}" "$build/app/vellora" || true
+as_user=()
+if [[ $user != root ]]; then
+  as_user=(runuser -u "$user" --)
+fi
+# Qt wants a runtime folder (XDG_RUNTIME_DIR) that belongs to the user it runs as, and warns
+# without one: the window gets a private one then. Wayland's socket stays reachable by its path.
+if [[ ! -d ${XDG_RUNTIME_DIR:-} || $(stat -c %U "$XDG_RUNTIME_DIR") != "$user" ]]; then
+  if [[ -n ${WAYLAND_DISPLAY:-} && $WAYLAND_DISPLAY != /* && -n ${XDG_RUNTIME_DIR:-} ]]; then
+    export WAYLAND_DISPLAY=$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY
+  fi
+  runtime=$(mktemp -d)
+  chown "$user" "$runtime"
+  export XDG_RUNTIME_DIR=$runtime
+fi
+display_env=()
+if [[ -n ${XAUTHORITY:-} ]]; then
+  display_env=(XAUTHORITY="$XAUTHORITY")
+fi
+ip netns exec "$pc" "${as_user[@]}" env "${display_env[@]}" "$build/app/vellora" --expanded || true

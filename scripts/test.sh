@@ -3,7 +3,8 @@
 # (network namespaces, needs root), the unit, widget and net tests again under AddressSanitizer
 # and UndefinedBehaviorSanitizer, and a short run of each fuzzer. Checks the formatting and the
 # naming rules of the logic first. Makes the .deb and checks it without installing it: its
-# contents, lintian (errors fail), the metainfo and menu entry, and the program it unpacks to.
+# contents, lintian (errors fail, and so do missing hardening and an unstripped .comment), the
+# metainfo and menu entry, and the program it unpacks to.
 #
 #   VELLORA_FUZZ_SECONDS   seconds per fuzzer (default 60, 0 skips fuzzing)
 #   VELLORA_BUILD_ROOT     where the build trees go (default ./build)
@@ -44,6 +45,9 @@ deb=$(echo "$root"/ci/vellora_*.deb)
 dpkg-deb --info "$deb"
 dpkg-deb --contents "$deb"
 lintian --fail-on error --display-info "$deb"
+# Every program hardened (FORTIFY, BIND_NOW) and without a .comment section.
+lintian --tags hardening-no-fortify-functions,hardening-no-bindnow,binary-has-unneeded-section \
+  --fail-on info "$deb"
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 dpkg -x "$deb" "$unpacked"

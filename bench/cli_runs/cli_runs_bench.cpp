@@ -4,13 +4,14 @@
 //   cli_runs_bench [--runs N]
 //
 // Runs inside two network namespaces made for the run (needs root), the simulator answering
-// with three modules; everything it makes is removed at the end. The last row is the README's
-// line cycle for one module, as a station runs it: its script as it stands there, against one
+// with three modules; everything it makes is removed at the end. The last row is the user
+// guide's line cycle for one module, as a station runs it: its script as it stands there, against one
 // module, with a label that matches.
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -46,10 +47,10 @@ void PrintRow(const std::string& label, const std::vector<double>& ms,
               Median(mib));
 }
 
-// The README's line cycle, `runs` modules after one to warm the caches; 0, or 1 on a failure.
+// The user guide's line cycle, `runs` modules after one to warm the caches; 0, or 1 on a failure.
 int RunLineCycle(const BenchNetwork& network, const std::string& folder, int runs) {
   std::string script;
-  for (const std::string& line : DocumentBlock(VELLORA_README, "line-cycle"))
+  for (const std::string& line : DocumentBlock(VELLORA_GUIDE, "line-cycle"))
     script += line + "\n";
   std::ofstream(folder + "/cycle.sh") << script;
   const std::string counter = folder + "/cycle-serial";
@@ -57,7 +58,7 @@ int RunLineCycle(const BenchNetwork& network, const std::string& folder, int run
   SimProcess sim(network.Gw, {"--interface", BenchNetwork::kGwInterface, "--gateways", "1",
                               "--ip-base", "10.77.0.50"});
   if (script.empty() || !sim.Ready()) {
-    std::fprintf(stderr, "the README's line cycle cannot run\n");
+    std::fprintf(stderr, "the guide's line cycle cannot run\n");
     return 1;
   }
   const std::string cli = VELLORA_CLI_PATH;
@@ -80,7 +81,7 @@ int RunLineCycle(const BenchNetwork& network, const std::string& folder, int run
     ms.push_back(result.Milliseconds);
     mib.push_back(result.PeakMiB);
   }
-  PrintRow("line cycle (README)", ms, mib);
+  PrintRow("line cycle (user guide)", ms, mib);
   return 0;
 }
 
@@ -184,6 +185,7 @@ int main(int argc, char** argv) {
   }
   sim.Stop(SIGTERM);  // the cycle's module takes its place
   if (status == 0) status = RunLineCycle(network, folder, runs);
-  std::system((std::string("rm -rf ") + folder).c_str());
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
   return status;
 }

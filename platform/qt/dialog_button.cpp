@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
+#include <algorithm>
 
 DialogButton::DialogButton(const QString& text, bool isDefault, QWidget* parent)
     : QPushButton(text, parent) {
@@ -36,6 +37,21 @@ void DialogButton::paintEvent(QPaintEvent* event) {
     QPen dotted(text);
     dotted.setStyle(Qt::DotLine);
     painter.setPen(dotted);
-    painter.drawRect(rect().adjusted(3, 3, -4, -4));
+    painter.drawRect(FocusFrame(option));
   }
+}
+
+QRect DialogButton::FocusFrame(const QStyleOptionButton& option) const {
+  // 3 pixels inside the edge; where the caption needs that room ("Disconnect" fills its
+  // button), the frame's sides run beside its letters instead of through them, inside the
+  // button's border.
+  const QRect inside = rect().adjusted(3, 3, -4, -4);
+  const QRect contents = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+  const QRect caption = style()->itemTextRect(
+      fontMetrics(), contents, Qt::AlignCenter | Qt::TextShowMnemonic, isEnabled(), text());
+  if (caption.isEmpty()) return inside;
+  QRect frame = inside;
+  frame.setLeft(std::max(1, std::min(inside.left(), caption.left() - 2)));
+  frame.setRight(std::min(width() - 2, std::max(inside.right(), caption.right() + 2)));
+  return frame;
 }

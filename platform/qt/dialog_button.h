@@ -2,6 +2,8 @@
 
 #include <QPushButton>
 
+class QStyleOptionButton;
+
 // A push button of the dialog. A click or the space bar press it; Enter and Return never do,
 // whether or not it is the default button: a barcode scanner ends every label with Enter.
 // The default push button is drawn with the thick border of a default button.
@@ -12,4 +14,8 @@ class DialogButton : public QPushButton {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+
+ private:
+  // Where the dotted frame of the keyboard focus runs: around the caption, not through it.
+  QRect FocusFrame(const QStyleOptionButton& option) const;
 };

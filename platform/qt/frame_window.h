@@ -5,8 +5,14 @@
 
 #include "platform/window_system.h"
 
+class QScrollArea;
+
 // The top-level frame around the dialog: caption bar, border and icon. Shrink-to-client: its
-// client area is always the size of its one client widget.
+// client area is the size of its one client widget, and the frame cannot be resized, as long
+// as the client fits the screen. A client taller than the screen's available height (the
+// expanded dialog on a small or highly scaled screen) is shown as tall as fits, with a vertical
+// scroll bar; the frame can then be resized in height up to the client's full height, and the
+// control that takes the focus is scrolled into sight.
 class FrameWindow : public QWidget {
  public:
   explicit FrameWindow(const TFrameSpec& frame);
@@ -20,6 +26,12 @@ class FrameWindow : public QWidget {
   void SetCaption(const QString& caption);
   QString Caption() const { return CaptionText; }
 
+  // The client height that fits the available height of the frame's screen with the caption
+  // bar and borders.
+  int ClientRoomOnScreen() const;
+  // True while the client is taller than that and scrolls.
+  bool Scrolls() const;
+
   // Asked before the frame closes; false keeps it open.
   std::function<bool()> CanClose;
   // Called once the frame has closed.
@@ -27,9 +39,14 @@ class FrameWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
+  void KeepOnScreen();
+
   QWidget* Client = nullptr;
+  QScrollArea* Scroller = nullptr;
   QString CaptionText;
   bool Resizable;
 };

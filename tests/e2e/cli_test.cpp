@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -31,7 +32,8 @@ class CliTest : public ProgramLab {
   }
   void TearDown() override {
     ProgramLab::TearDown();
-    if (!folder.empty()) std::system(("rm -rf " + folder).c_str());
+    std::error_code ignored;
+    if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
   }
 
   ChildResult Cli(std::vector<std::string> args) {
@@ -261,12 +263,12 @@ TEST_F(CliTest, TwoAssignLoopsOnOneCounterNeverGiveTheSameMac) {
   EXPECT_EQ(std::set<std::string>(told.begin(), told.end()).size(), 16u);
 }
 
-// The line cycle of the README, as it stands there, against the one module behind pb.
-TEST_F(CliTest, TheReadmesLineCycleGivesTheNextMacWritesTheEepromAndChecksTheLabel) {
+// The line cycle of the user guide, as it stands there, against the one module behind pb.
+TEST_F(CliTest, TheGuidesLineCycleGivesTheNextMacWritesTheEepromAndChecksTheLabel) {
   std::string script;
-  for (const std::string& line : ReadmeBlock("line-cycle"))
+  for (const std::string& line : GuideBlock("line-cycle"))
     script += line + "\n";
-  ASSERT_FALSE(script.empty()) << "the README has no line cycle";
+  ASSERT_FALSE(script.empty()) << "the guide has no line cycle";
   WriteFile(folder + "/cycle.sh", script);
   WriteFile(folder + "/serial", "4660\n");
   StartSimulatorB();

@@ -106,6 +106,6 @@ std::string ProgramLab::Field(const std::string& line, const std::string& key) {
   return line.substr(start, line.find(' ', start) - start);
 }
 
-std::vector<std::string> ReadmeBlock(const std::string& tag) {
-  return DocumentBlock(VELLORA_README, tag);
+std::vector<std::string> GuideBlock(const std::string& tag) {
+  return DocumentBlock(VELLORA_GUIDE, tag);
 }

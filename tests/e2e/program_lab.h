@@ -70,8 +70,9 @@ struct Restore {
   }
 };
 
-// The lines of the README's block "```sh TAG" (the README the tests were built with).
-std::vector<std::string> ReadmeBlock(const std::string& tag);
+// The lines of the user guide's block "```sh TAG" (docs/user-guide.md of the sources the tests
+// were built from): the commands as users read them.
+std::vector<std::string> GuideBlock(const std::string& tag);
 
 // Lower-case hexadecimal of bytes, as the simulator prints them.
 template <class Bytes>

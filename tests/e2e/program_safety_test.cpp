@@ -1,6 +1,6 @@
 // What keeps a production line safe on a real network, end to end: a request leaves from the
 // PC address the operator sees chosen, and an empty field or a used-up serial number sends
-// nothing. (A search that a firewall silences: readme_firewall_test.cpp.)
+// nothing. (A search that a firewall silences: guide_firewall_test.cpp.)
 #include <QApplication>
 #include <QtTest/QTest>
 

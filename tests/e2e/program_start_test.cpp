@@ -1,5 +1,6 @@
 // The installed program's command line, end to end: the real binary in the PC namespace,
 // offscreen, started the way an operator starts it.
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -17,13 +18,17 @@ class ProgramStartTest : public ProgramLab {
   }
 };
 
+// With Qt's own options among the program's, as a desktop's menu entry or a user may add them.
 TEST_F(ProgramStartTest, InterfaceAndLogChooseTheSourceAndKeepEveryRequest) {
   StartSimulatorA();
   StartSimulatorB();
   char name[] = "/tmp/vellora-start-XXXXXX";
   ASSERT_NE(mkdtemp(name), nullptr);
   const std::string log = std::string(name) + "/line.log";
-  RunFor({"--interface", "pb", "--log", log, "--expanded"}, 2500);
+  const ChildResult run = RunFor({"-style", "Fusion", "--interface", "pb", "-reverse", "--log", log,
+                                  "-platform", "offscreen", "--expanded"},
+                                 2500);
+  EXPECT_EQ(run.Err.find("Unknown option"), std::string::npos) << run.Err;
 
   EXPECT_FALSE(SimB->TakeLine("rx", {"cmd=SearchRequest", "from=10.88.2.1:"}).empty());
   EXPECT_TRUE(SimA->TakeLine("rx", {}, 200).empty()) << "the other interface was searched";
@@ -32,7 +37,8 @@ TEST_F(ProgramStartTest, InterfaceAndLogChooseTheSourceAndKeepEveryRequest) {
   EXPECT_NE(text.str().find(" request from=10.88.2.1 interface=pb command=SearchRequest"),
             std::string::npos)
       << text.str();
-  std::system(("rm -rf " + std::string(name)).c_str());
+  std::error_code ignored;
+  std::filesystem::remove_all(name, ignored);
 }
 
 TEST_F(ProgramStartTest, AnAddressThePcDoesNotHaveEndsTheStartBeforeAnythingIsSent) {

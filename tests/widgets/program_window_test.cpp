@@ -47,7 +47,7 @@ TEST_F(ProgramWindowTest, OpensCollapsedWithTheBannerCaptionAndAFixedFrame) {
 TEST_F(ProgramWindowTest, TheExpandButtonIsReachedByTabAndPressedBySpaceBelowTheCut) {
   QWidget* expand = program->Widget(IdExpandButton);
   ASSERT_GT(expand->geometry().top(), program->Frame()->height());
-  // As the README tells: from the "Name" field Tab passes "Set" and reaches ">>"; the server
+  // As the user guide tells: from the "Name" field Tab passes "Set" and reaches ">>"; the server
   // field and the display-only edits between are skipped.
   program->Widget(IdNameEdit)->setFocus(Qt::MouseFocusReason);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -16,6 +16,19 @@ int Fail(int fd, const std::string& what, std::string& error) {
   return -1;
 }
 
+// How a user goes on whom the system does not let bind a port below 1024.
+std::string PrivilegedPortAdvice(int type) {
+  char self[4096] = {};
+  const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+  const std::string program = length > 0 ? std::string(self, static_cast<std::size_t>(length))
+                                         : std::string("vellora-gateway-sim");
+  const std::string option = type == SOCK_STREAM ? "--tcp-port" : "--udp-port";
+  std::string advice = ". A port below 1024 needs root or the capability cap_net_bind_service: ";
+  advice += "choose another port with " + option + " (for instance " + option + " 8080), ";
+  advice += "or give the program the capability, as root: setcap cap_net_bind_service=+ep ";
+  return advice + program;
+}
+
 }  // namespace
 
 int OpenBoundSocket(int type, Ipv4 ip, std::uint16_t port, const std::string& interface,
@@ -35,8 +48,12 @@ int OpenBoundSocket(int type, Ipv4 ip, std::uint16_t port, const std::string& in
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(ip.Number());
   address.sin_port = htons(port);
-  if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-    return Fail(fd, "bind " + EndpointText(address), error);
+  if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    const bool privileged = errno == EACCES && port != 0 && port < 1024;
+    Fail(fd, "bind " + EndpointText(address), error);
+    if (privileged) error += PrivilegedPortAdvice(type);
+    return -1;
+  }
   socklen_t length = sizeof local;
   if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) != 0)
     return Fail(fd, "getsockname", error);

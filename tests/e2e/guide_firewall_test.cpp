@@ -1,4 +1,4 @@
-// The firewall commands of the README, run as they are written there on a PC namespace whose
+// The firewall commands of the user guide, run as they are written there on a PC namespace whose
 // firewall lets in only the answers to the PC's own connections: before them the search finds
 // nothing and says why; after them it finds the modules, and the terminal connects.
 #include <cstdio>
@@ -10,10 +10,10 @@
 
 namespace {
 
-// The commands of the README's block "```sh TAG", without comments and without "sudo ".
-std::vector<std::string> ReadmeCommands(const std::string& tag) {
+// The commands of the guide's block "```sh TAG", without comments and without "sudo ".
+std::vector<std::string> GuideCommands(const std::string& tag) {
   std::vector<std::string> commands;
-  for (std::string line : ReadmeBlock(tag)) {
+  for (std::string line : GuideBlock(tag)) {
     if (line.empty() || line.starts_with("#")) continue;
     if (line.starts_with("sudo ")) line.erase(0, 5);
     commands.push_back(line);
@@ -33,7 +33,7 @@ std::string Output(const std::string& command) {
   return text;
 }
 
-class ReadmeFirewallTest : public ProgramLab {
+class GuideFirewallTest : public ProgramLab {
  protected:
   // Until the program says that its search went unanswered, and has listed nothing.
   void ExpectSilenced() {
@@ -53,9 +53,9 @@ class ReadmeFirewallTest : public ProgramLab {
   const std::string InPc = "ip netns exec " + Pc + " ";
 };
 
-TEST_F(ReadmeFirewallTest, TheNftablesCommandLetsTheRepliesInAndTheTerminalConnects) {
-  const std::vector<std::string> commands = ReadmeCommands("nftables");
-  ASSERT_FALSE(commands.empty()) << "no ```sh nftables block in the README";
+TEST_F(GuideFirewallTest, TheNftablesCommandLetsTheRepliesInAndTheTerminalConnects) {
+  const std::vector<std::string> commands = GuideCommands("nftables");
+  ASSERT_FALSE(commands.empty()) << "no ```sh nftables block in the guide";
   if (!Shell(InPc + "nft --version")) GTEST_SKIP() << "needs nftables";
   // Debian's /etc/nftables.conf, with the input policy drop.
   Restore remove{{InPc + "nft delete table inet filter"}};
@@ -78,9 +78,9 @@ TEST_F(ReadmeFirewallTest, TheNftablesCommandLetsTheRepliesInAndTheTerminalConne
 // ufw keeps its state in /etc/ufw and /etc/default/ufw, in the file system that a network
 // namespace shares with the host, and locks /run/ufw.lock: it runs here in a mount namespace
 // of its own, on copies of them and a /run of its own, so that nothing of the host's changes.
-TEST_F(ReadmeFirewallTest, TheUfwCommandLetsInTheRepliesSentByBroadcast) {
-  const std::vector<std::string> commands = ReadmeCommands("ufw");
-  ASSERT_FALSE(commands.empty()) << "no ```sh ufw block in the README";
+TEST_F(GuideFirewallTest, TheUfwCommandLetsInTheRepliesSentByBroadcast) {
+  const std::vector<std::string> commands = GuideCommands("ufw");
+  ASSERT_FALSE(commands.empty()) << "no ```sh ufw block in the guide";
   if (!Shell("ufw --version")) GTEST_SKIP() << "needs ufw";
   char folder[] = "/tmp/vellora-ufw-XXXXXX";
   ASSERT_NE(mkdtemp(folder), nullptr);
@@ -107,7 +107,7 @@ TEST_F(ReadmeFirewallTest, TheUfwCommandLetsInTheRepliesSentByBroadcast) {
   StartProgram();
   ASSERT_NO_FATAL_FAILURE(ExpectSilenced());
 
-  ASSERT_TRUE(Shell(ufw("readme.sh", commands)));
+  ASSERT_TRUE(Shell(ufw("guide.sh", commands)));
   EXPECT_EQ(Output(hostState), before) << "ufw changed the host's /etc/ufw or /etc/default/ufw";
   ASSERT_NO_FATAL_FAILURE(ExpectFound());
 }
