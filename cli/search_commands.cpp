@@ -11,7 +11,8 @@ namespace {
 // As the window says it when a search goes unanswered.
 void SayNobodyAnswered(Session& session) {
   session.Refresh();  // the carrier as it is now
-  session.Say(SearchWait::NoAnswerLine(session.Entry()));
+  for (const std::string& line : SearchWait::NoAnswerLines(session.Entry()))
+    session.Say(line);
 }
 
 }  // namespace

@@ -3,6 +3,16 @@
 #include "protocol/text_values.h"
 #include "resources/control_ids.h"
 
+void Vellora::ShowNoAnswer(const PcAddress& from) {
+  const auto lines = SearchWait::NoAnswerLines(from);
+  for (const std::string& line : lines)
+    AddDebugLine(line.c_str());
+  // The collapsed window hides the debug list: the count that stays 0 carries the hint.
+  const std::string prefix = "Vellora: ";
+  Ws().SetToolTip(IdGatewayCount,
+                  lines[0].substr(prefix.size()) + "\n" + lines[1].substr(prefix.size()));
+}
+
 void Vellora::CmSearch() {
   ClearGatewayList();
   ShowGatewayRecord(Gateways.At(0));
@@ -18,6 +28,7 @@ void Vellora::ReceiveGatewayReply() {
   const std::optional<ParsedReply> reply = Udp.ReceiveReply();
   if (!reply) return;
   SearchWaiting.Answered();
+  Ws().SetToolTip(IdGatewayCount, "");
   if (Gateways.Add(reply->Record) == GatewayList::Taken::New) {
     GatewayCombo->AddString(reply->MacText);
     ShowGatewayCount();

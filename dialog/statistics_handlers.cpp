@@ -20,7 +20,7 @@ void Vellora::EvTimer(unsigned timerId) {
   if (searched == SearchWait::End::Unanswered) {
     // The list's entry carries the carrier as the PC reports it now.
     if (const int chosen = Udp.ChosenPosition(); chosen >= 0)
-      AddDebugLine(SearchWait::NoAnswerLine(Udp.PcAddresses().At(chosen)).c_str());
+      ShowNoAnswer(Udp.PcAddresses().At(chosen));
   } else if (searched == SearchWait::End::Answered && Gateways.Unlisted() > 0) {
     AddDebugLine(SearchWait::UnlistedLine(Gateways.Unlisted(), GatewayList::kCapacity).c_str());
   }

@@ -120,6 +120,8 @@ class Vellora : public TDialog,
   void DropPcAddress(ChoiceChange why, const PcAddress& lost);
   void ClearGatewayList();
   void ShowGatewayCount();
+  // A search nobody answered: its lines, and the same as the count's tool tip.
+  void ShowNoAnswer(const PcAddress& from);
   // The index of the gateway selected in the drop-down list; -1 when none is.
   int SelectedGateway() const;
   TypedSettings ReadSettingFields() const;

@@ -54,6 +54,8 @@ class TWindowSystem {
   virtual void EnableWindow(int id, bool enable) = 0;
   virtual void ShowWindow(int id, int showCommand) = 0;
   virtual void SetFocus(int id) = 0;
+  // The text shown while the pointer rests on the control, lines split at '\n'; empty: none.
+  virtual void SetToolTip(int id, const std::string& text) = 0;
   // Text limit including the terminating NUL: the user can type limit - 1 bytes.
   virtual void SetTextLimit(int id, int limit) = 0;
   // The validator stays owned by the edit object; nullptr removes it.

@@ -3,15 +3,11 @@
 #include "platform/socket_layer.h"
 #include "protocol/text_values.h"
 
-std::string SearchWait::NoAnswerLine(const PcAddress& from) {
-  const std::string start =
-      "Vellora: No module answered the search from " + DottedQuad(from.Address);
-  if (!from.LinkUp)
-    return start + ": the link of " + from.InterfaceName +
-           " is down (no cable, or the other end is off).";
-  return start +
-         ". If modules are connected, a firewall on this PC may drop their replies: UDP from "
-         "port 8003 must be allowed in.";
+std::array<std::string, 2> SearchWait::NoAnswerLines(const PcAddress& from) {
+  return {"Vellora: No module answered the search from " + DottedQuad(from.Address) + ".",
+          from.LinkUp
+              ? "Vellora: A firewall may drop the replies: let UDP from port 8003 in."
+              : "Vellora: The link of " + from.InterfaceName + " is down: check the cable."};
 }
 
 std::string SearchWait::UnlistedLine(int unlisted, int listed) {

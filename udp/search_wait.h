@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -20,9 +21,9 @@ class SearchWait {
   }
   void Answered() { AnyReply = true; }
   void Stopped() { Ticks = -1; }
-  // The line that says so, for a search from the entry: on an interface without a carrier the
-  // link is the cause, else most likely a firewall.
-  static std::string NoAnswerLine(const PcAddress& from);
+  // The two lines that say so, for a search from the entry: on an interface without a carrier
+  // the link is the cause, else most likely a firewall. Each fits the debug list's width.
+  static std::array<std::string, 2> NoAnswerLines(const PcAddress& from);
   // The line for modules that answered and were not listed.
   static std::string UnlistedLine(int unlisted, int listed);
   // Once, at the tick that ends the wait: whether any reply came.

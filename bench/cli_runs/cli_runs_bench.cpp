@@ -5,8 +5,8 @@
 //
 // Runs inside two network namespaces made for the run (needs root), the simulator answering
 // with three modules; everything it makes is removed at the end. The last row is the user
-// guide's line cycle for one module, as a station runs it: its script as it stands there, against one
-// module, with a label that matches.
+// guide's line cycle for one module, as a station runs it: its script as it stands there, against
+// one module, with a label that matches.
 #include <algorithm>
 #include <csignal>
 #include <cstdio>

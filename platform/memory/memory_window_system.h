@@ -24,6 +24,7 @@ class MemoryWindowSystem : public TWindowSystem {
     const TValidator* Validator = nullptr;
     std::vector<std::string> Items;     // drop-down list entries or list box lines
     std::vector<std::string> ToolTips;  // of drop-down list entries, by index
+    std::string ToolTip;
     int Selected = -1;
     bool ListOpen = false;     // a drop-down list shows its entries
     int ChangedWhileOpen = 0;  // entries or selection changed under the opened list
@@ -58,6 +59,7 @@ class MemoryWindowSystem : public TWindowSystem {
   void EnableWindow(int id, bool enable) override;
   void ShowWindow(int id, int showCommand) override;
   void SetFocus(int id) override;
+  void SetToolTip(int id, const std::string& text) override { At(id).ToolTip = text; }
   void SetTextLimit(int id, int limit) override;
   void SetValidator(int id, const TValidator* validator) override;
   void ComboResetContent(int id) override;

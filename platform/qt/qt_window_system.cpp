@@ -289,12 +289,25 @@ void QtWindowSystem::ComboSetSelIndex(int id, int index) {
   combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
 }
 
+namespace {
+
+// A tool tip would take a text that looks like markup as markup: it gets the text escaped.
+QString PlainToolTip(const QString& text) {
+  if (text.isEmpty()) return {};
+  return QStringLiteral("<qt>%1</qt>")
+      .arg(text.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
+}
+
+}  // namespace
+
 void QtWindowSystem::ComboSetItemToolTip(int id, int index, const std::string& text) {
   auto* combo = Control<DropDownList>(id, ControlKind::DropDownList);
-  // A tool tip would take a text that looks like markup as markup.
   if (combo != nullptr && index >= 0 && index < combo->count())
-    combo->setItemData(index, QStringLiteral("<qt>%1</qt>").arg(Text(text).toHtmlEscaped()),
-                       Qt::ToolTipRole);
+    combo->setItemData(index, PlainToolTip(Text(text)), Qt::ToolTipRole);
+}
+
+void QtWindowSystem::SetToolTip(int id, const std::string& text) {
+  if (QWidget* widget = ControlWidget(id)) widget->setToolTip(PlainToolTip(Text(text)));
 }
 
 // --- List box ---

@@ -54,6 +54,7 @@ class QtWindowSystem final : public TWindowSystem {
   void EnableWindow(int id, bool enable) override;
   void ShowWindow(int id, int showCommand) override;
   void SetFocus(int id) override;
+  void SetToolTip(int id, const std::string& text) override;
   void SetTextLimit(int id, int limit) override;
   void SetValidator(int id, const TValidator* validator) override;
 

@@ -124,34 +124,47 @@ TEST_F(DiscoveryTest, ModulesBeyondTwentyAreNotListedButSaidAndTheirMacsAreInUse
   EXPECT_EQ(Combo(IdGatewayCombo), std::vector<std::string>{"02 00 00 00 00 19"});
 }
 
-// A typical host firewall drops every reply; an empty list must not be all the operator sees.
+// A typical host firewall drops every reply; an empty list must not be all the operator sees,
+// in the collapsed window (which hides the debug list) too. A link without carrier is the
+// other usual cause.
 TEST_F(DiscoveryTest, ASearchNobodyAnswersSaysSoOnceAndNamesTheUsualCause) {
-  const std::string line =
-      "Vellora: No module answered the search from 192.168.1.20. If modules are connected, a "
-      "firewall on this PC may drop their replies: UDP from port 8003 must be allowed in.";
+  const std::vector<std::string> lines = {
+      "Vellora: No module answered the search from 192.168.1.20.",
+      "Vellora: A firewall may drop the replies: let UDP from port 8003 in."};
   ws.FireTimer(2300);
   ws.FireTimer(2300);
   EXPECT_TRUE(DebugLines().empty());
   ws.FireTimer(2300);
-  EXPECT_EQ(DebugLines(), std::vector<std::string>{line});
+  EXPECT_EQ(DebugLines(), lines);
+  EXPECT_EQ(ws.Get(IdGatewayCount).ToolTip,
+            "No module answered the search from 192.168.1.20.\nA firewall may drop the replies: "
+            "let UDP from port 8003 in.");
   for (int i = 0; i < 5; ++i)
     ws.FireTimer(2300);
-  EXPECT_EQ(DebugLines().size(), 1u);
+  EXPECT_EQ(DebugLines().size(), 2u);
 
   // Answered searches stay quiet, however late the tick.
   ws.Click(IdSearchButton);
   ws.FireTimer(2300);
   ws.FireTimer(2300);
   Reply(RecordWithMac(0x01));
+  EXPECT_EQ(ws.Get(IdGatewayCount).ToolTip, "");
   for (int i = 0; i < 5; ++i)
     ws.FireTimer(2300);
-  EXPECT_EQ(DebugLines().size(), 1u);
+  EXPECT_EQ(DebugLines().size(), 2u);
   // A search that could not be sent is not waited for.
   Udp().WriteErrors = {wsa::ENETDOWN_};
   ws.Click(IdSearchButton);
   for (int i = 0; i < 5; ++i)
     ws.FireTimer(2300);
   EXPECT_EQ(DebugLines().back(), sockets.GetReasonString(wsa::ENETDOWN_));
+
+  // Without a carrier, the link is named instead of a firewall.
+  sockets.ChangeAddresses({{Ipv4(192, 168, 1, 20), 2, "eth0", false}});
+  ws.PickComboEntry(IdPcIpCombo, 0);  // a new socket, and a search
+  for (int i = 0; i < 3; ++i)
+    ws.FireTimer(2300);
+  EXPECT_EQ(DebugLines().back(), "Vellora: The link of eth0 is down: check the cable.");
 }
 
 }  // namespace

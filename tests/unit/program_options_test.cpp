@@ -70,9 +70,9 @@ TEST(ProgramOptions, EmptyRepeatedAndSwallowedValuesAreRefusedWithTheReason) {
   }
   // What such a file name looks like when it is meant; an address on a named interface.
   ProgramOptions options;
-  EXPECT_EQ(ReadProgramOptions(CommandLine({"--address", "10.0.0.7", "--interface", "eth0"}),
-                               options),
-            std::nullopt);
+  EXPECT_EQ(
+      ReadProgramOptions(CommandLine({"--address", "10.0.0.7", "--interface", "eth0"}), options),
+      std::nullopt);
   EXPECT_EQ(options.Address + " " + options.Interface, "10.0.0.7 eth0");
   options = ProgramOptions();
   EXPECT_EQ(ReadProgramOptions(CommandLine({"--log", "./-x"}), options), std::nullopt);

@@ -128,6 +128,26 @@ TEST_F(PointerAndSightTest, ReadOnlyValuesAreLegible) {
   EXPECT_GE(TextContrast(program->Widget(IdMacEdit6)), 4.5);
 }
 
+// The hint of an unanswered search: each line whole in the debug list without scrolling
+// sideways, and over the count in the collapsed window, where the list is hidden.
+TEST_F(PointerAndSightTest, TheUnansweredSearchHintIsReadableInBothForms) {
+  sockets.ChangeAddresses({OnInterface(192, 168, 100, 200, 2, "enp3s0")});
+  program->Pick(IdPcIpCombo, 0);
+  for (int tick = 0; tick < 3; ++tick)
+    program->Dialog().EvTimer(2300);
+  auto* view = qobject_cast<QAbstractItemView*>(program->Widget(IdDebugList));
+  const QFontMetrics metrics(view->font());
+  const auto lines = program->DebugLines();
+  ASSERT_GE(lines.size(), 2u);
+  for (const std::string& line : {lines[lines.size() - 2], lines.back()}) {
+    EXPECT_LE(metrics.horizontalAdvance(QString::fromStdString(line)), view->viewport()->width())
+        << line;
+  }
+  program->Click(IdExpandButton);  // collapsed
+  EXPECT_TRUE(program->Widget(IdGatewayCount)->toolTip().contains(
+      QStringLiteral("let UDP from port 8003 in")));
+}
+
 TEST_F(PointerAndSightTest, OpenedListsHaveTheHeightTheTemplateGivesThem) {
   std::vector<TInterfaceAddress> many = {OnInterface(192, 168, 1, 20, 2, "eth0")};
   for (unsigned i = 1; i <= 12; ++i)
