@@ -144,8 +144,9 @@ TEST_F(PointerAndSightTest, TheUnansweredSearchHintIsReadableInBothForms) {
         << line;
   }
   program->Click(IdExpandButton);  // collapsed
-  EXPECT_TRUE(program->Widget(IdGatewayCount)->toolTip().contains(
-      QStringLiteral("let UDP from port 8003 in")));
+  EXPECT_TRUE(program->Widget(IdGatewayCount)
+                  ->toolTip()
+                  .contains(QStringLiteral("let UDP from port 8003 in")));
 }
 
 TEST_F(PointerAndSightTest, OpenedListsHaveTheHeightTheTemplateGivesThem) {
