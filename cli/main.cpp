@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/settings_words.h"
 #include "tools/command_line/command_line.h"
 
 namespace {
@@ -20,9 +21,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"search", SearchCommand, "[--json]", "list the modules that answer, every field of each"},
-    {"set", SetCommandLine, "MAC|--only key=value...",
-     "change the named settings: ip, netmask, gateway, dns, dhcp, name, server, proxy, "
-     "use-proxy, port"},
+    {"set", SetCommandLine, "MAC|--only key=value...", "change the named settings:"},
     {"reboot", RebootCommand, "MAC|--only", "make the module restart"},
     {"set-mac", SetMacCommandLine, "MAC|--only NEWMAC", "give the module a new MAC"},
     {"eeprom", EepromCommand, "MAC|--only ADDRESS VALUE", "write one EEPROM byte (hexadecimal)"},
@@ -44,7 +43,8 @@ std::string Help() {
       "--only for the one module that answers.\n\nCommands:\n";
   for (const Command& command : kCommands) {
     text += std::string("  ") + command.Name + " " + command.Operands + "\n      " +
-            command.Summary + "\n";
+            command.Summary +
+            (command.Run == SetCommandLine ? " " + SettingKeyList() : std::string()) + "\n";
   }
   text +=
       "\nEvery command takes --address A.B.C.D and/or --interface NAME (without them, the PC's\n"

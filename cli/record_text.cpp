@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "protocol/settings_fields.h"
 #include "protocol/windows1252.h"
 #include "udp/found_modules.h"
 
@@ -20,19 +21,26 @@ struct Field {
 std::vector<Field> Fields(const GatewayRecord& r) {
   const unsigned serial =
       (static_cast<unsigned>(r.Mac[3]) << 16) | (static_cast<unsigned>(r.Mac[4]) << 8) | r.Mac[5];
-  return {{"mac", ColonMac(MacOf(r)), Kind::Word},
-          {"actual", DottedQuad(r.ActualIp), Kind::Word},
-          {"ip", DottedQuad(r.Ip), Kind::Word},
-          {"netmask", DottedQuad(r.Netmask), Kind::Word},
-          {"gateway", DottedQuad(r.GatewayIp), Kind::Word},
-          {"dns", DottedQuad(r.DnsIp), Kind::Word},
-          {"dhcp", std::to_string(r.UseDhcp), Kind::Number},
-          {"name", Windows1252ToUtf8(r.Name), Kind::Text},
-          {"server", Windows1252ToUtf8(r.Server), Kind::Text},
-          {"use-proxy", std::to_string(r.UseProxy), Kind::Number},
-          {"proxy", Windows1252ToUtf8(r.ProxyServer), Kind::Text},
-          {"port", std::to_string(r.Port), Kind::Number},
-          {"serial", std::to_string(serial), Kind::Number}};
+  std::vector<Field> fields = {{"mac", ColonMac(MacOf(r)), Kind::Word},
+                               {"actual", DottedQuad(r.ActualIp), Kind::Word}};
+  for (const SettingField& setting : kSettingFields) {
+    switch (setting.Kind) {
+      case SettingKind::Address:
+        fields.push_back({setting.Key, DottedQuad(r.*setting.Address), Kind::Word});
+        break;
+      case SettingKind::Flag:
+        fields.push_back({setting.Key, std::to_string(r.*setting.Flag), Kind::Number});
+        break;
+      case SettingKind::Port:
+        fields.push_back({setting.Key, std::to_string(r.*setting.Number), Kind::Number});
+        break;
+      case SettingKind::Text:
+        fields.push_back({setting.Key, Windows1252ToUtf8(setting.TextOf(r)), Kind::Text});
+        break;
+    }
+  }
+  fields.push_back({"serial", std::to_string(serial), Kind::Number});
+  return fields;
 }
 
 // Quotes a UTF-8 text, escaping what a JSON string escapes (which a shell line reads as well)

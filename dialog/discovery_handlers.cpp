@@ -9,8 +9,7 @@ void Vellora::ShowNoAnswer(const PcAddress& from) {
     AddDebugLine(line.c_str());
   // The collapsed window hides the debug list: the count that stays 0 carries the hint.
   const std::string prefix = "Vellora: ";
-  Ws().SetToolTip(IdGatewayCount,
-                  lines[0].substr(prefix.size()) + "\n" + lines[1].substr(prefix.size()));
+  GatewayCount->SetToolTip(lines[0].substr(prefix.size()) + "\n" + lines[1].substr(prefix.size()));
 }
 
 void Vellora::CmSearch() {
@@ -28,7 +27,7 @@ void Vellora::ReceiveGatewayReply() {
   const std::optional<ParsedReply> reply = Udp.ReceiveReply();
   if (!reply) return;
   SearchWaiting.Answered();
-  Ws().SetToolTip(IdGatewayCount, "");
+  GatewayCount->SetToolTip("");
   if (Gateways.Add(reply->Record) == GatewayList::Taken::New) {
     GatewayCombo->AddString(reply->MacText);
     ShowGatewayCount();
@@ -47,7 +46,7 @@ void Vellora::ClearGatewayList() {
 }
 
 void Vellora::ShowGatewayCount() {
-  Ws().SetDlgItemText(IdGatewayCount, std::to_string(Gateways.Count()));
+  GatewayCount->SetText(std::to_string(Gateways.Count()));
 }
 
 int Vellora::SelectedGateway() const {

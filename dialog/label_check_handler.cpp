@@ -1,7 +1,6 @@
 #include <cstring>
 
 #include "dialog/vellora.h"
-#include "resources/control_ids.h"
 
 namespace {
 
@@ -14,7 +13,7 @@ constexpr const char* kMismatchText =
 void Vellora::VerifyLabelMac() {
   // While the check runs, whatever is typed or scanned lands in the label field.
   LabelMacEdit->SetFocus();
-  const std::string label = LabelMacEdit->GetWindowText(49);
+  const std::string label = LabelMacEdit->GetWindowText();
   std::optional<MacAddress> selected;
   if (const int index = SelectedGateway(); index >= 0) {
     selected.emplace();

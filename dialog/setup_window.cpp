@@ -43,7 +43,7 @@ void Vellora::SetupWindow() {
   ExpandedHeight = client.Height();
   CollapsedWidth = ExpandedWidth;
   // Just above the "Verify MAC" row: the ">>" button itself lies below the collapsed window.
-  CollapsedHeight = Ws().GetControlRect(IdExpandButton).Bottom - 27;
+  CollapsedHeight = ExpandButton->GetRect().Bottom - 27;
 
   FrameAlias = std::make_unique<TFrameAlias>(Ws());
 

@@ -1,6 +1,5 @@
 #include "dialog/vellora.h"
 #include "protocol/text_values.h"
-#include "resources/control_ids.h"
 
 void Vellora::EvTimer(unsigned timerId) {
   if (timerId != kStatsTimerId) return;
@@ -8,12 +7,12 @@ void Vellora::EvTimer(unsigned timerId) {
   Ws().KillTimer(kStatsTimerId);
 
   const TrafficStats::Shown shown = Statistics.Tick(Terminal.Counters(), kStatsTimerPeriod);
-  Ws().SetDlgItemText(IdSendRate, TrafficStats::RateText(shown.SentRate));
-  Ws().SetDlgItemText(IdReceiveRate, TrafficStats::RateText(shown.ReceivedRate));
-  Ws().SetDlgItemText(IdCommandRate, TrafficStats::RateText(shown.CommandRate));
-  Ws().SetDlgItemText(IdCommandTotal, std::to_string(shown.Totals.CommandsReceived));
-  Ws().SetDlgItemText(IdReceiveTotal, std::to_string(shown.Totals.BytesReceived));
-  Ws().SetDlgItemText(IdSendTotal, std::to_string(shown.Totals.BytesSent));
+  SendRate->SetText(TrafficStats::RateText(shown.SentRate));
+  ReceiveRate->SetText(TrafficStats::RateText(shown.ReceivedRate));
+  CommandRate->SetText(TrafficStats::RateText(shown.CommandRate));
+  CommandTotal->SetText(std::to_string(shown.Totals.CommandsReceived));
+  ReceiveTotal->SetText(std::to_string(shown.Totals.BytesReceived));
+  SendTotal->SetText(std::to_string(shown.Totals.BytesSent));
 
   Udp.Tick();
   const SearchWait::End searched = SearchWaiting.Tick();
@@ -24,7 +23,7 @@ void Vellora::EvTimer(unsigned timerId) {
   } else if (searched == SearchWait::End::Answered && Gateways.Unlisted() > 0) {
     AddDebugLine(SearchWait::UnlistedLine(Gateways.Unlisted(), GatewayList::kCapacity).c_str());
   }
-  if (Ws().IsDlgButtonChecked(IdVerifyMacCheck)) VerifyLabelMac();
+  if (VerifyMacCheck->IsChecked()) VerifyLabelMac();
 
   if (Ws().SetTimer(kStatsTimerId, kStatsTimerPeriod) == 0) {
     Ws().MessageBox(true, "", "Kein Timer f\xFCr Refresh der Socket-Baudrateanzeige verf\xFCgbar",

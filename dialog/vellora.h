@@ -16,6 +16,7 @@
 #include "platform/log_file.h"
 #include "platform/socket_layer.h"
 #include "protocol/gateway_record.h"
+#include "protocol/settings_fields.h"
 #include "terminal/debug_list.h"
 #include "terminal/terminal_connection.h"
 #include "terminal/traffic_stats.h"
@@ -126,33 +127,55 @@ class Vellora : public TDialog,
   int SelectedGateway() const;
   TypedSettings ReadSettingFields() const;
   // Sends the request, or logs the refusal and puts the focus on the field at fault.
-  void SendOrRefuse(const CommandOutcome& outcome, std::span<const int> fieldIds);
+  void SendOrRefuse(const CommandOutcome& outcome, std::span<TControl* const> fields);
   // Who answered the last search with a MAC: a new MAC must not be one of them.
   MacUser AnsweredMacs() const;
 
   StartOptions Options;
 
-  // Control objects, children of the dialog, created in this order (the order in which the
-  // dialog checks its fields before it closes).
-  std::unique_ptr<TListBox> DebugListBox;
-  std::unique_ptr<TStatic> StateText;
-  std::unique_ptr<TButton> ConnectButton;
-  std::unique_ptr<TComboBox> PcIpCombo;
-  std::array<std::unique_ptr<TEdit>, 20> OctetEdits;
-  std::unique_ptr<TEdit> PortEdit;
-  std::unique_ptr<TEdit> NameEdit;
-  std::unique_ptr<TEdit> ServerEdit;
-  std::unique_ptr<TEdit> ProxyEdit;
-  std::unique_ptr<TComboBox> GatewayCombo;
-  std::unique_ptr<TButton> SearchButton;
-  std::unique_ptr<TButton> SetMacButton;
-  std::array<std::unique_ptr<TEdit>, 6> MacEdits;
-  std::array<std::unique_ptr<TEdit>, 4> SerialEdits;
-  std::unique_ptr<TButton> SetIncrButton;
-  std::unique_ptr<TEdit> EepromValueEdit;
-  std::unique_ptr<TEdit> EepromAddressEdit;
-  std::unique_ptr<TButton> ExpandButton;
-  std::unique_ptr<TEdit> LabelMacEdit;
+  // Makes a control object for the control `id`; the dialog owns it.
+  template <class T, class... Args>
+  T* Make(int id, Args&&... args) {
+    auto control = std::make_unique<T>(this, id, std::forward<Args>(args)...);
+    T* handle = control.get();
+    Controls.push_back(std::move(control));
+    return handle;
+  }
+  TEdit* RangeEdit(int id, int limit, long min, long max);
+  TEdit* FilteredEdit(int id, int limit, const char* chars);
+
+  // Typed handles of the controls, made once by the constructor in this order (the order in
+  // which the dialog checks its fields before it closes). Handlers reach the controls through
+  // these only.
+  std::vector<std::unique_ptr<TControl>> Controls;
+  TListBox* DebugListBox;
+  TStatic* StateText;
+  TButton* ConnectButton;
+  TComboBox* PcIpCombo;
+  std::array<TControl*, 4> ActualIpEdits{};
+  // The settings' controls, part by part in the order of the settings table.
+  std::array<TControl*, kSettingPartCount> SettingParts{};
+  TControl* ServerEdit = nullptr;  // a settings part that only the expanded form enables
+  TComboBox* GatewayCombo = nullptr;
+  TStatic* GatewayCount = nullptr;
+  TButton* SearchButton = nullptr;
+  TButton* SetMacButton = nullptr;
+  std::array<TControl*, 6> MacEdits{};
+  std::array<TControl*, 4> SerialEdits{};  // the running serial number of "Set && Incr."
+  std::array<TControl*, 4> SerialShown{};  // the selected module's serial number
+  TButton* SetIncrButton = nullptr;
+  TEdit* EepromValueEdit = nullptr;
+  TEdit* EepromAddressEdit = nullptr;
+  TButton* ExpandButton = nullptr;
+  TEdit* LabelMacEdit = nullptr;
+  TCheckBox* VerifyMacCheck = nullptr;
+  // The traffic statistics.
+  TStatic* SendRate = nullptr;
+  TStatic* ReceiveRate = nullptr;
+  TStatic* CommandRate = nullptr;
+  TStatic* CommandTotal = nullptr;
+  TStatic* ReceiveTotal = nullptr;
+  TStatic* SendTotal = nullptr;
 
   // The window's two forms.
   bool Collapsed = false;

@@ -1,36 +1,31 @@
 #include "dialog/vellora.h"
-#include "resources/control_ids.h"
-
-namespace {
-
-// Production controls that only the expanded form shows.
-constexpr int kExpandedOnly[] = {IdSetIncrButton, IdConnectButton, IdStateText, IdSetMacButton};
-
-}  // namespace
 
 void Vellora::ToggleExpanded() {
   if (FrameAlias && FrameAlias->IsIconic()) return;
 
   if (Collapsed) {
     Ws().SetDialogSize(ExpandedWidth, ExpandedHeight);
-    for (int id : kExpandedOnly)
-      Ws().ShowWindow(id, SW_SHOWNORMAL);
-    for (auto& edit : MacEdits)
+    // The production controls that only the expanded form shows.
+    for (TControl* control :
+         {static_cast<TControl*>(SetIncrButton), static_cast<TControl*>(ConnectButton),
+          static_cast<TControl*>(StateText), static_cast<TControl*>(SetMacButton)})
+      control->ShowWindow(true);
+    for (TControl* edit : MacEdits)
       edit->EnableWindow(true);
-    for (auto& edit : SerialEdits)
-      edit->ShowWindow(SW_SHOWNORMAL);
+    for (TControl* edit : SerialEdits)
+      edit->ShowWindow(true);
     ServerEdit->EnableWindow(true);
     ExpandButton->SetCaption("<<");
   } else {
     Ws().SetDialogSize(CollapsedWidth, CollapsedHeight);
-    ConnectButton->ShowWindow(SW_HIDE);
-    StateText->ShowWindow(SW_HIDE);
-    SetMacButton->ShowWindow(SW_HIDE);
-    for (auto& edit : MacEdits)
+    ConnectButton->ShowWindow(false);
+    StateText->ShowWindow(false);
+    SetMacButton->ShowWindow(false);
+    for (TControl* edit : MacEdits)
       edit->EnableWindow(false);
-    for (auto& edit : SerialEdits)
-      edit->ShowWindow(SW_HIDE);
-    SetIncrButton->ShowWindow(SW_HIDE);
+    for (TControl* edit : SerialEdits)
+      edit->ShowWindow(false);
+    SetIncrButton->ShowWindow(false);
     ServerEdit->EnableWindow(false);
     ExpandButton->SetCaption(">>");
   }

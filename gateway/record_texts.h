@@ -1,21 +1,19 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <string>
 
+#include "gateway/settings_commands.h"
 #include "protocol/gateway_record.h"
 
-// What the setting fields show of a record: MAC bytes as two upper-case hexadecimal digits,
-// the serial number (the last three MAC bytes) as eight decimal digits in four pairs, addresses
-// as four decimal octets, the port in decimal, the texts as they are.
+// What the fields show of a record: MAC bytes as two upper-case hexadecimal digits, the serial
+// number (the last three MAC bytes) as eight decimal digits in four pairs, the address in use
+// as four decimal octets, and the settings as their fields show them.
 struct RecordTexts {
   std::array<std::string, 6> Mac;
   std::array<std::string, 4> Serial;
-  std::array<std::string, 4> ActualIp, Ip, Netmask, GatewayIp, DnsIp;
-  std::string Name, Server, ProxyServer, Port;
-  bool UseDhcp = false;
-  bool UseProxy = false;
+  std::array<std::string, 4> ActualIp;
+  TypedSettings Settings;
 };
 
 RecordTexts TextsOfRecord(const GatewayRecord& record);

@@ -21,8 +21,7 @@ void TEdit::Attach() {
 
 bool TEdit::IsValid(bool reportError) {
   if (!Validator) return true;
-  // Long enough for any field of the dialog; a limited edit holds fewer bytes.
-  const std::string text = GetWindowText(TextLimit > 0 ? TextLimit : 4096);
+  const std::string text = GetWindowText();
   if (Validator->IsValid(text)) return true;
   if (reportError) {
     // Captioned like the dialog whose field it is.

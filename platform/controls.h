@@ -8,8 +8,9 @@
 
 class TDialog;
 
-// Control objects: the dialog addresses a control through one of these where it has one.
-// Each is a child of its dialog and reaches the window system by its control id.
+// Control objects: typed handles, made once, through which the dialog reaches its controls.
+// Each is a child of its dialog and reaches the window system by its control id; the dialog's
+// handlers never use an id themselves.
 class TControl {
  public:
   TControl(TDialog* parent, int id);
@@ -22,10 +23,16 @@ class TControl {
   virtual void Attach() {}
 
   void SetWindowText(const std::string& text) { Ws().SetDlgItemText(Id, text); }
-  std::string GetWindowText(int bufferSize) const { return Ws().GetDlgItemText(Id, bufferSize); }
+  // The whole text (an edit holds no more than its limit).
+  std::string GetWindowText() const { return Ws().GetDlgItemText(Id); }
   void EnableWindow(bool enable) { Ws().EnableWindow(Id, enable); }
-  void ShowWindow(int showCommand) { Ws().ShowWindow(Id, showCommand); }
+  void ShowWindow(bool show) { Ws().ShowWindow(Id, show ? SW_SHOWNORMAL : SW_HIDE); }
   void SetFocus() { Ws().SetFocus(Id); }
+  void SetToolTip(const std::string& text) { Ws().SetToolTip(Id, text); }
+  TRect GetRect() const { return Ws().GetControlRect(Id); }
+  // The value the control holds, as text: an edit's text, a check box's "1" or "0".
+  virtual std::string Value() const { return GetWindowText(); }
+  virtual void SetValue(const std::string& value) { SetWindowText(value); }
 
  protected:
   TWindowSystem& Ws() const;
@@ -55,6 +62,15 @@ class TEdit : public TControl {
   std::unique_ptr<TValidator> Validator;
 };
 
+class TCheckBox : public TControl {
+ public:
+  using TControl::TControl;
+  bool IsChecked() const { return Ws().IsDlgButtonChecked(GetId()); }
+  void Check(bool checked) { Ws().CheckDlgButton(GetId(), checked); }
+  std::string Value() const override { return IsChecked() ? "1" : "0"; }
+  void SetValue(const std::string& value) override { Check(value == "1"); }
+};
+
 class TButton : public TControl {
  public:
   using TControl::TControl;
@@ -72,9 +88,6 @@ class TComboBox : public TControl {
   using TControl::TControl;
   void ClearList() { Ws().ComboResetContent(GetId()); }
   int AddString(const std::string& text) { return Ws().ComboAddString(GetId(), text); }
-  int FindExactString(const std::string& text) const {
-    return Ws().ComboFindStringExact(GetId(), text);
-  }
   int GetCount() const { return Ws().ComboGetCount(GetId()); }
   int GetSelIndex() const { return Ws().ComboGetSelIndex(GetId()); }
   void SetSelIndex(int index) { Ws().ComboSetSelIndex(GetId(), index); }
@@ -89,7 +102,6 @@ class TListBox : public TControl {
   int GetCount() const { return Ws().ListGetCount(GetId()); }
   int AddString(const std::string& text) { return Ws().ListAddString(GetId(), text); }
   void DeleteString(int index) { Ws().ListDeleteString(GetId(), index); }
-  std::string GetString(int index) const { return Ws().ListGetString(GetId(), index); }
   void SetCaretIndex(int index, bool partiallyVisible) {
     Ws().ListSetCaretIndex(GetId(), index, partiallyVisible);
   }

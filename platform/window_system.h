@@ -34,7 +34,6 @@ class TWindowSystem {
 
   // --- Frame ---
   virtual void SetFrameCaption(const std::string& caption) = 0;
-  virtual std::string GetFrameCaption() const = 0;
   virtual bool IsFrameIconic() const = 0;
 
   // --- Dialog window ---
@@ -47,8 +46,7 @@ class TWindowSystem {
 
   // --- Controls by id ---
   virtual void SetDlgItemText(int id, const std::string& text) = 0;
-  // At most bufferSize - 1 bytes, as a call with a buffer of that size would yield.
-  virtual std::string GetDlgItemText(int id, int bufferSize) const = 0;
+  virtual std::string GetDlgItemText(int id) const = 0;
   virtual void CheckDlgButton(int id, bool checked) = 0;
   virtual bool IsDlgButtonChecked(int id) const = 0;
   virtual void EnableWindow(int id, bool enable) = 0;
@@ -64,8 +62,6 @@ class TWindowSystem {
   // --- Drop-down lists ---
   virtual void ComboResetContent(int id) = 0;
   virtual int ComboAddString(int id, const std::string& text) = 0;  // index of the new entry
-  // Case-insensitive search of all entries for the whole text; -1 when none matches.
-  virtual int ComboFindStringExact(int id, const std::string& text) const = 0;
   virtual int ComboGetCount(int id) const = 0;
   virtual int ComboGetSelIndex(int id) const = 0;  // negative when nothing is selected
   // Selects without a selection-change notification; a negative index selects nothing.
@@ -77,7 +73,6 @@ class TWindowSystem {
   virtual int ListGetCount(int id) const = 0;
   virtual int ListAddString(int id, const std::string& text) = 0;
   virtual void ListDeleteString(int id, int index) = 0;
-  virtual std::string ListGetString(int id, int index) const = 0;
   // Makes the line the caret line and scrolls it into view.
   virtual void ListSetCaretIndex(int id, int index, bool partiallyVisible) = 0;
   virtual void ListSetHorizontalExtent(int id, int pixels) = 0;

@@ -32,24 +32,6 @@ inline constexpr std::size_t kSetMacRequestLength = 16;
 inline constexpr std::size_t kSetEepromRequestLength = 13;
 inline constexpr std::size_t kSettingsBlockLength = 171;
 
-// Offsets inside the settings block, which a reply carries at 15 and a set-config request at 10.
-namespace settings_offset {
-inline constexpr std::size_t kUseDhcp = 0;
-inline constexpr std::size_t kIp = 1;
-inline constexpr std::size_t kNetmask = 5;
-inline constexpr std::size_t kGatewayIp = 9;
-inline constexpr std::size_t kName = 13;
-inline constexpr std::size_t kServer = 34;
-inline constexpr std::size_t kUseProxy = 99;
-inline constexpr std::size_t kProxyServer = 100;
-inline constexpr std::size_t kPort = 165;
-inline constexpr std::size_t kDnsIp = 167;
-}  // namespace settings_offset
-
-inline constexpr std::size_t kNameWireWidth = 21;
-inline constexpr std::size_t kServerWireWidth = 65;
-inline constexpr std::size_t kProxyWireWidth = 65;
-
 inline constexpr std::size_t kReplyActualIpOffset = 11;
 inline constexpr std::size_t kReplySettingsOffset = 15;
 inline constexpr std::size_t kSetConfigSettingsOffset = 10;

@@ -3,17 +3,34 @@
 #include <cstring>
 
 #include "protocol/messages.h"
+#include "protocol/settings_fields.h"
 #include "protocol/text_values.h"
 
 namespace {
 
-std::string Quoted(const char* text) {
+std::string Quoted(std::string_view text) {
   std::string quoted = "\"";
-  for (const char* c = text; *c != 0; ++c) {
-    if (*c == '"' || *c == '\\') quoted.push_back('\\');
-    quoted.push_back(*c);
+  for (const char c : text) {
+    if (c == '"' || c == '\\') quoted.push_back('\\');
+    quoted.push_back(c);
   }
   return quoted + "\"";
+}
+
+// A field's value as the log writes it: addresses dotted, numbers and flags in decimal, texts
+// quoted.
+std::string SettingValueText(const GatewayRecord& settings, const SettingField& field) {
+  switch (field.Kind) {
+    case SettingKind::Address:
+      return DottedQuad(settings.*field.Address);
+    case SettingKind::Flag:
+      return std::to_string(settings.*field.Flag);
+    case SettingKind::Port:
+      return std::to_string(settings.*field.Number);
+    case SettingKind::Text:
+      return Quoted(field.TextOf(settings));
+  }
+  return {};
 }
 
 std::string Mac(const std::uint8_t* bytes) {
@@ -40,15 +57,10 @@ std::string DescribeRequest(std::span<const std::uint8_t> bytes) {
     case CmdSetEepromRequest:
       text += Format(" address=0x%04X value=0x%02X", request.EepromAddress, request.EepromValue);
       break;
-    case CmdSetConfigRequest: {
-      const GatewayRecord& s = request.Settings;
-      text += " ip=" + DottedQuad(s.Ip) + " netmask=" + DottedQuad(s.Netmask) +
-              " gateway=" + DottedQuad(s.GatewayIp) + " dns=" + DottedQuad(s.DnsIp) +
-              Format(" dhcp=%u", s.UseDhcp) + " name=" + Quoted(s.Name) +
-              " server=" + Quoted(s.Server) + Format(" use-proxy=%u", s.UseProxy) +
-              " proxy=" + Quoted(s.ProxyServer) + Format(" port=%u", s.Port);
+    case CmdSetConfigRequest:
+      for (const SettingField& field : kSettingFields)
+        text += std::string(" ") + field.Key + "=" + SettingValueText(request.Settings, field);
       break;
-    }
     default:
       break;
   }

@@ -1,55 +1,63 @@
 #include "protocol/settings_block.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "protocol/byte_order.h"
 #include "protocol/messages.h"
-
-namespace {
-
-void EncodeText(const char* field, std::size_t wireWidth, std::uint8_t* at) {
-  std::memcpy(at, field, wireWidth);
-  at[wireWidth - 1] = 0;
-}
-
-template <std::size_t N>
-void DecodeText(const std::uint8_t* at, std::size_t wireWidth, char (&field)[N]) {
-  static_assert(N >= 1);
-  std::size_t limit = wireWidth - 1;
-  if (limit > N - 1) limit = N - 1;
-  std::size_t length = 0;
-  while (length < limit && at[length] != 0)
-    ++length;
-  std::memcpy(field, at, length);
-  std::memset(field + length, 0, N - length);
-}
-
-}  // namespace
+#include "protocol/settings_fields.h"
 
 void EncodeSettingsBlock(const GatewayRecord& record, std::uint8_t* block) {
-  using namespace settings_offset;
-  block[kUseDhcp] = record.UseDhcp;
-  PutIpv4(block + kIp, record.Ip);
-  PutIpv4(block + kNetmask, record.Netmask);
-  PutIpv4(block + kGatewayIp, record.GatewayIp);
-  EncodeText(record.Name, kNameWireWidth, block + kName);
-  EncodeText(record.Server, kServerWireWidth, block + kServer);
-  block[kUseProxy] = record.UseProxy;
-  EncodeText(record.ProxyServer, kProxyWireWidth, block + kProxyServer);
-  PutU16(block + kPort, record.Port);
-  PutIpv4(block + kDnsIp, record.DnsIp);
+  for (const SettingField& field : kSettingFields) {
+    std::uint8_t* at = block + field.Offset;
+    switch (field.Kind) {
+      case SettingKind::Address:
+        PutIpv4(at, record.*field.Address);
+        break;
+      case SettingKind::Flag:
+        *at = record.*field.Flag;
+        break;
+      case SettingKind::Port:
+        PutU16(at, record.*field.Number);
+        break;
+      case SettingKind::Text: {
+        // The record's bytes as they stand, the last byte of the place forced to NUL: a longer
+        // text is cut to fit.
+        const std::span<char> text = field.Text(const_cast<GatewayRecord&>(record));
+        const std::size_t n = std::min(text.size(), field.Width - 1);
+        std::memcpy(at, text.data(), n);
+        std::memset(at + n, 0, field.Width - n);
+        break;
+      }
+    }
+  }
 }
 
 void DecodeSettingsBlock(const std::uint8_t* block, GatewayRecord& record) {
-  using namespace settings_offset;
-  record.UseDhcp = block[kUseDhcp];
-  record.Ip = GetIpv4(block + kIp);
-  record.Netmask = GetIpv4(block + kNetmask);
-  record.GatewayIp = GetIpv4(block + kGatewayIp);
-  DecodeText(block + kName, kNameWireWidth, record.Name);
-  DecodeText(block + kServer, kServerWireWidth, record.Server);
-  record.UseProxy = block[kUseProxy];
-  DecodeText(block + kProxyServer, kProxyWireWidth, record.ProxyServer);
-  record.Port = GetU16(block + kPort);
-  record.DnsIp = GetIpv4(block + kDnsIp);
+  for (const SettingField& field : kSettingFields) {
+    const std::uint8_t* at = block + field.Offset;
+    switch (field.Kind) {
+      case SettingKind::Address:
+        record.*field.Address = GetIpv4(at);
+        break;
+      case SettingKind::Flag:
+        record.*field.Flag = *at;
+        break;
+      case SettingKind::Port:
+        record.*field.Number = GetU16(at);
+        break;
+      case SettingKind::Text: {
+        // Up to the first NUL, at most one byte less than the place on the wire and than the
+        // record's field.
+        const std::span<char> into = field.Text(record);
+        const std::size_t limit = std::min(field.Width - 1, into.size() - 1);
+        std::size_t length = 0;
+        while (length < limit && at[length] != 0)
+          ++length;
+        std::memcpy(into.data(), at, length);
+        std::memset(into.data() + length, 0, into.size() - length);
+        break;
+      }
+    }
+  }
 }

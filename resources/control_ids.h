@@ -1,6 +1,11 @@
 #pragma once
 
-// Ids of the main dialog's controls that the program addresses.
+#include <array>
+
+#include "protocol/settings_fields.h"
+
+// Ids of the main dialog's controls that the program addresses. The settings' controls are
+// named by the settings table.
 
 // Gateway selection
 inline constexpr int IdPcIpCombo = 11073;
@@ -15,20 +20,18 @@ inline constexpr int IdSetIncrButton = 11244;
 inline constexpr int IdConnectButton = 11025;
 inline constexpr int IdStateText = 11024;
 inline constexpr int IdSetButton = 11202;
-inline constexpr int IdUseDhcpCheck = 11223;
-inline constexpr int IdNameEdit = 11203;
-inline constexpr int IdServerEdit = 11235;
-inline constexpr int IdProxyEdit = 11243;
-inline constexpr int IdPortEdit = 11036;
-inline constexpr int IdUseProxyCheck = 11242;
+inline constexpr int IdUseDhcpCheck = Setting("dhcp").ControlId;
+inline constexpr int IdNameEdit = Setting("name").ControlId;
+inline constexpr int IdServerEdit = Setting("server").ControlId;
+inline constexpr int IdProxyEdit = Setting("proxy").ControlId;
+inline constexpr int IdPortEdit = Setting("port").ControlId;
+inline constexpr int IdUseProxyCheck = Setting("use-proxy").ControlId;
 
-// MAC bytes 1..6 and the current serial number (display only)
+// MAC bytes 1..6, the current serial number (display only) and the new one
 inline constexpr int IdMacEdit1 = 11210;
 inline constexpr int IdMacEdit6 = 11205;
-inline constexpr int IdSerialShown1 = 11257;
-inline constexpr int IdSerialShown2 = 11256;
-inline constexpr int IdSerialShown3 = 11255;
-inline constexpr int IdSerialShown4 = 11254;
+inline constexpr int kSerialShownIds[4] = {11257, 11256, 11255, 11254};
+inline constexpr int IdSerialShown4 = kSerialShownIds[3];
 
 // Production row
 inline constexpr int IdLabelMacEdit = 11258;
@@ -49,10 +52,20 @@ inline constexpr int IdSendRate = 11039;
 inline constexpr int IdSendTotal = 11040;
 inline constexpr int IdDebugList = 11038;
 
-// Field tables the handlers walk, in order: current IP, IP, netmask, default gateway, DNS
-// server (four octets each, first octet first); MAC bytes 1..6; new serial number pairs.
-inline constexpr int kOctetEditIds[20] = {11234, 11233, 11232, 11231, 11222, 11221, 11220,
-                                          11219, 11218, 11217, 11216, 11215, 11214, 11213,
-                                          11212, 11211, 11252, 11251, 11250, 11249};
+// The address in use, first octet first.
+inline constexpr int kActualIpEditIds[4] = {11234, 11233, 11232, 11231};
+// Every octet edit: the address in use, then IP, netmask, default gateway and DNS server as the
+// settings table has them, four each, first octet first.
+static_assert(kSettingFields[3].Kind == SettingKind::Address, "the table's addresses come first");
+inline constexpr std::array<int, 20> kOctetEditIds = [] {
+  std::array<int, 20> ids{};
+  for (int k = 0; k < 4; ++k)
+    ids[static_cast<std::size_t>(k)] = kActualIpEditIds[k];
+  for (int group = 0; group < 4; ++group)
+    for (int k = 0; k < 4; ++k)
+      ids[static_cast<std::size_t>(4 + 4 * group + k)] =
+          kSettingFields[static_cast<std::size_t>(group)].ControlId - k;
+  return ids;
+}();
 inline constexpr int kMacEditIds[6] = {11210, 11209, 11208, 11207, 11206, 11205};
 inline constexpr int kSerialEditIds[4] = {11253, 11247, 11246, 11245};

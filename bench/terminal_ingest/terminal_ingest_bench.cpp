@@ -128,7 +128,7 @@ int Run(const Options& options, SimProcess& simulator, const std::string& gatewa
   const auto connected = [&] { return program.Text(IdStateText) == "State: Connected"; };
   if (!program.RunUntil(connected, std::chrono::seconds(5))) {
     std::fprintf(stderr, "the program did not connect: %s\n",
-                 windows.GetDlgItemText(IdStateText, 64).c_str());
+                 windows.GetDlgItemText(IdStateText).c_str());
     return 1;
   }
   program.RunFor(std::chrono::milliseconds(1000));  // the flood under way; caches warm

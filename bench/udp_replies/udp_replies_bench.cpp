@@ -133,9 +133,7 @@ bool RunPhase(BenchProgram& program, ReplyFlooder& sender, const sockaddr_in& to
     return false;
   }
   program.RunFor(std::chrono::milliseconds(100));
-  const int debugLinesBefore = program.Windows().ListGetCount(IdDebugList);
-  const std::string lastLineBefore =
-      program.Windows().ListGetString(IdDebugList, debugLinesBefore - 1);
+  const std::vector<std::string> debugLinesBefore = program.DebugLines();
 
   const KernelUdpCounters kernelBefore = ReadKernelUdpCounters();
   const std::uint64_t readsBefore = program.Counts().DatagramsRead;
@@ -177,11 +175,10 @@ bool RunPhase(BenchProgram& program, ReplyFlooder& sender, const sockaddr_in& to
   result.Ticks = program.LatenessBetween(FromNs(result.Sent.StartNs), Clock::now());
 
   result.Faults = CheckGatewayList(program, distinct);
-  const int debugLinesAfter = program.Windows().ListGetCount(IdDebugList);
-  if (debugLinesAfter != debugLinesBefore ||
-      program.Windows().ListGetString(IdDebugList, debugLinesAfter - 1) != lastLineBefore) {
+  const std::vector<std::string> debugLinesAfter = program.DebugLines();
+  if (debugLinesAfter != debugLinesBefore) {
     result.Faults.push_back("the debug list changed: " +
-                            program.Windows().ListGetString(IdDebugList, debugLinesAfter - 1));
+                            (debugLinesAfter.empty() ? std::string() : debugLinesAfter.back()));
   }
   if (!program.Boxes().empty()) result.Faults.push_back("message box: " + program.Boxes().back());
   if (!kernelBefore.Valid) result.Faults.push_back("(kernel UDP counters not readable)");

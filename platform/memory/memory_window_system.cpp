@@ -1,20 +1,8 @@
 #include "platform/memory/memory_window_system.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "platform/validators.h"
-
-namespace {
-
-bool EqualsIgnoreCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
-}  // namespace
 
 void MemoryWindowSystem::CreateMainWindow(const TFrameSpec& frame, TDialog& dialog) {
   Frame = frame;
@@ -88,12 +76,6 @@ void MemoryWindowSystem::SetDlgItemText(int id, const std::string& text) {
   At(id).Text = text;
 }
 
-std::string MemoryWindowSystem::GetDlgItemText(int id, int bufferSize) const {
-  if (bufferSize <= 0) return {};
-  const std::string& text = Get(id).Text;
-  return text.substr(0, std::min(text.size(), static_cast<std::size_t>(bufferSize - 1)));
-}
-
 void MemoryWindowSystem::CheckDlgButton(int id, bool checked) {
   At(id).Checked = checked;
 }
@@ -139,14 +121,6 @@ int MemoryWindowSystem::ComboAddString(int id, const std::string& text) {
   return static_cast<int>(c.Items.size()) - 1;
 }
 
-int MemoryWindowSystem::ComboFindStringExact(int id, const std::string& text) const {
-  const Control& c = Get(id);
-  for (std::size_t i = 0; i < c.Items.size(); ++i) {
-    if (EqualsIgnoreCase(c.Items[i], text)) return static_cast<int>(i);
-  }
-  return -1;
-}
-
 int MemoryWindowSystem::ComboGetCount(int id) const {
   return static_cast<int>(Get(id).Items.size());
 }
@@ -183,12 +157,6 @@ void MemoryWindowSystem::ListDeleteString(int id, int index) {
   if (index < 0 || index >= static_cast<int>(c.Items.size())) return;
   c.Items.erase(c.Items.begin() + index);
   if (c.Caret >= static_cast<int>(c.Items.size())) c.Caret = static_cast<int>(c.Items.size()) - 1;
-}
-
-std::string MemoryWindowSystem::ListGetString(int id, int index) const {
-  const Control& c = Get(id);
-  if (index < 0 || index >= static_cast<int>(c.Items.size())) return {};
-  return c.Items[static_cast<std::size_t>(index)];
 }
 
 void MemoryWindowSystem::ListSetCaretIndex(int id, int index, bool) {

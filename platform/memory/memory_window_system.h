@@ -46,14 +46,13 @@ class MemoryWindowSystem : public TWindowSystem {
   void CreateMainWindow(const TFrameSpec& frame, TDialog& dialog) override;
   int Run() override;
   void SetFrameCaption(const std::string& caption) override;
-  std::string GetFrameCaption() const override { return FrameCaption; }
   bool IsFrameIconic() const override { return Iconic; }
   void SetDialogCaption(const std::string& caption) override;
   TRect GetDialogClientRect() const override { return {0, 0, DialogWidth, DialogHeight}; }
   void SetDialogSize(int width, int height) override;
   TRect GetControlRect(int id) const override;
   void SetDlgItemText(int id, const std::string& text) override;
-  std::string GetDlgItemText(int id, int bufferSize) const override;
+  std::string GetDlgItemText(int id) const override { return Get(id).Text; }
   void CheckDlgButton(int id, bool checked) override;
   bool IsDlgButtonChecked(int id) const override;
   void EnableWindow(int id, bool enable) override;
@@ -64,7 +63,6 @@ class MemoryWindowSystem : public TWindowSystem {
   void SetValidator(int id, const TValidator* validator) override;
   void ComboResetContent(int id) override;
   int ComboAddString(int id, const std::string& text) override;
-  int ComboFindStringExact(int id, const std::string& text) const override;
   int ComboGetCount(int id) const override;
   int ComboGetSelIndex(int id) const override;
   void ComboSetSelIndex(int id, int index) override;
@@ -72,7 +70,6 @@ class MemoryWindowSystem : public TWindowSystem {
   int ListGetCount(int id) const override;
   int ListAddString(int id, const std::string& text) override;
   void ListDeleteString(int id, int index) override;
-  std::string ListGetString(int id, int index) const override;
   void ListSetCaretIndex(int id, int index, bool partiallyVisible) override;
   void ListSetHorizontalExtent(int id, int pixels) override;
   void ListSetFixedPitchFont(int id) override;

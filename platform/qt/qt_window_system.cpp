@@ -115,10 +115,6 @@ void QtWindowSystem::SetFrameCaption(const std::string& caption) {
   if (Frame) Frame->SetCaption(Text(caption));
 }
 
-std::string QtWindowSystem::GetFrameCaption() const {
-  return Frame ? ToWindows1252(Frame->Caption()) : std::string();
-}
-
 bool QtWindowSystem::IsFrameIconic() const {
   return Frame && Frame->isMinimized();
 }
@@ -194,9 +190,9 @@ void QtWindowSystem::SetDlgItemText(int id, const std::string& text) {
   }
 }
 
-std::string QtWindowSystem::GetDlgItemText(int id, int bufferSize) const {
+std::string QtWindowSystem::GetDlgItemText(int id) const {
   const auto found = Controls.find(id);
-  if (found == Controls.end() || bufferSize <= 0) return {};
+  if (found == Controls.end()) return {};
   const QWidget* widget = found->second.Widget;
   QString text;
   switch (found->second.Kind) {
@@ -221,10 +217,7 @@ std::string QtWindowSystem::GetDlgItemText(int id, int bufferSize) const {
       text = widget->windowTitle();
       break;
   }
-  std::string bytes = ToWindows1252(text);
-  if (bytes.size() > static_cast<std::size_t>(bufferSize - 1))
-    bytes.resize(static_cast<std::size_t>(bufferSize - 1));
-  return bytes;
+  return ToWindows1252(text);
 }
 
 void QtWindowSystem::CheckDlgButton(int id, bool checked) {
@@ -266,11 +259,6 @@ void QtWindowSystem::ComboResetContent(int id) {
 int QtWindowSystem::ComboAddString(int id, const std::string& text) {
   auto* combo = Control<DropDownList>(id, ControlKind::DropDownList);
   return combo != nullptr ? combo->AddEntry(Text(text)) : -1;
-}
-
-int QtWindowSystem::ComboFindStringExact(int id, const std::string& text) const {
-  const auto* combo = Control<DropDownList>(id, ControlKind::DropDownList);
-  return combo != nullptr ? combo->FindExact(Text(text)) : -1;
 }
 
 int QtWindowSystem::ComboGetCount(int id) const {
@@ -324,11 +312,6 @@ int QtWindowSystem::ListAddString(int id, const std::string& text) {
 
 void QtWindowSystem::ListDeleteString(int id, int index) {
   if (auto* list = Control<ListBoxView>(id, ControlKind::ListBox)) list->DeleteLine(index);
-}
-
-std::string QtWindowSystem::ListGetString(int id, int index) const {
-  const auto* list = Control<ListBoxView>(id, ControlKind::ListBox);
-  return list != nullptr ? list->Line(index) : std::string();
 }
 
 void QtWindowSystem::ListSetCaretIndex(int id, int index, bool) {

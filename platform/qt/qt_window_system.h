@@ -39,7 +39,6 @@ class QtWindowSystem final : public TWindowSystem {
   int Run() override;
 
   void SetFrameCaption(const std::string& caption) override;
-  std::string GetFrameCaption() const override;
   bool IsFrameIconic() const override;
 
   void SetDialogCaption(const std::string& caption) override;
@@ -48,7 +47,7 @@ class QtWindowSystem final : public TWindowSystem {
   TRect GetControlRect(int id) const override;
 
   void SetDlgItemText(int id, const std::string& text) override;
-  std::string GetDlgItemText(int id, int bufferSize) const override;
+  std::string GetDlgItemText(int id) const override;
   void CheckDlgButton(int id, bool checked) override;
   bool IsDlgButtonChecked(int id) const override;
   void EnableWindow(int id, bool enable) override;
@@ -60,7 +59,6 @@ class QtWindowSystem final : public TWindowSystem {
 
   void ComboResetContent(int id) override;
   int ComboAddString(int id, const std::string& text) override;
-  int ComboFindStringExact(int id, const std::string& text) const override;
   int ComboGetCount(int id) const override;
   int ComboGetSelIndex(int id) const override;
   void ComboSetSelIndex(int id, int index) override;
@@ -69,7 +67,6 @@ class QtWindowSystem final : public TWindowSystem {
   int ListGetCount(int id) const override;
   int ListAddString(int id, const std::string& text) override;
   void ListDeleteString(int id, int index) override;
-  std::string ListGetString(int id, int index) const override;
   void ListSetCaretIndex(int id, int index, bool partiallyVisible) override;
   void ListSetHorizontalExtent(int id, int pixels) override;
   void ListSetFixedPitchFont(int id) override;

@@ -1,5 +1,7 @@
 #include "tests/support/qt_program.h"
 
+#include "platform/qt/list_box_view.h"
+
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QDeadlineTimer>
@@ -88,7 +90,7 @@ std::vector<std::string> QtProgram::OpenListRows(int comboId) const {
 }
 
 std::string QtProgram::Text(int id) const {
-  return WindowSystem->GetDlgItemText(id, 4096);
+  return WindowSystem->GetDlgItemText(id);
 }
 
 std::vector<std::string> QtProgram::Combo(int id) const {
@@ -102,9 +104,9 @@ std::vector<std::string> QtProgram::Combo(int id) const {
 
 std::vector<std::string> QtProgram::DebugLines() const {
   std::vector<std::string> lines;
-  const int count = WindowSystem->ListGetCount(IdDebugList);
-  for (int i = 0; i < count; ++i)
-    lines.push_back(WindowSystem->ListGetString(IdDebugList, i));
+  const auto* list = static_cast<const ListBoxView*>(Widget(IdDebugList));
+  for (int i = 0; i < list->Count(); ++i)
+    lines.push_back(list->Line(i));
   return lines;
 }
 

@@ -15,28 +15,29 @@ WordResult Apply(const std::string& word, TypedSettings& typed) {
 
 TEST(CliSettingWords, AWordChangesOnlyItsOwnFieldAsTheEditsWouldHoldIt) {
   TypedSettings typed;
-  typed.Octets.fill("7");
-  typed.Port = "80";
-  typed.Name = "old";
+  typed.fill("7");
+  typed[PartIndex("name")] = "old";
   EXPECT_EQ(Apply("gateway=10.0.0.254", typed), WordResult::Taken);
   EXPECT_EQ(Apply("dhcp=on", typed), WordResult::Taken);
+  EXPECT_EQ(Apply("use-proxy=off", typed), WordResult::Taken);
   EXPECT_EQ(Apply("name=Bäckerei €", typed), WordResult::Taken);
-  for (int k = 0; k < 16; ++k) {
-    const char* expected[] = {"10", "0", "0", "254"};
-    EXPECT_EQ(typed.Octets[k], k / 4 == 2 ? expected[k % 4] : "7") << k;
+  const char* gateway[] = {"10", "0", "0", "254"};
+  for (std::size_t part = 0; part < typed.size(); ++part) {
+    const std::size_t octet = part - PartIndex("gateway");
+    const char* expected = part == PartIndex("dhcp")        ? "1"
+                           : part == PartIndex("use-proxy") ? "0"
+                           : part == PartIndex("name")      ? "B\xE4"
+                                                              "ckerei \x80"  // Windows-1252
+                           : octet < 4                      ? gateway[octet]
+                                                            : "7";
+    EXPECT_EQ(typed[part], expected) << part;
   }
-  EXPECT_TRUE(typed.UseDhcp);
-  EXPECT_FALSE(typed.UseProxy);
-  EXPECT_EQ(typed.Port, "80");
-  EXPECT_EQ(typed.Name,
-            "B\xE4"
-            "ckerei \x80");  // Windows-1252, as the record holds it
 
   // Out-of-range and empty numbers are left for "Set" to refuse, as it refuses typed ones.
   EXPECT_EQ(Apply("ip=10.0.0.300", typed), WordResult::Taken);
-  EXPECT_EQ(typed.Octets[3], "300");
+  EXPECT_EQ(typed[PartIndex("ip", 3)], "300");
   EXPECT_EQ(Apply("ip=10..0.1", typed), WordResult::Taken);
-  EXPECT_EQ(typed.Octets[1], "");
+  EXPECT_EQ(typed[PartIndex("ip", 1)], "");
 }
 
 TEST(CliSettingWords, MalformedWordsAreBadUsageAndUnholdableTextsAreRefused) {
@@ -53,7 +54,7 @@ TEST(CliSettingWords, MalformedWordsAreBadUsageAndUnholdableTextsAreRefused) {
   EXPECT_EQ(ApplySettingWord("name=" + std::string(21, 'n'), typed, why), WordResult::Refused);
   EXPECT_EQ(why, "Vellora: Set not sent, name has 21 characters, at most 20");
   EXPECT_EQ(ApplySettingWord("server=" + std::string(64, 's'), typed, why), WordResult::Taken);
-  EXPECT_EQ(typed.Name, "");
+  EXPECT_EQ(typed[PartIndex("name")], "");
 
   // An overlong form would carry a NUL into the name; Latin-1 bytes are no UTF-8 at all.
   for (const char* word : {"name=x\xC0\x80yz",
@@ -63,7 +64,7 @@ TEST(CliSettingWords, MalformedWordsAreBadUsageAndUnholdableTextsAreRefused) {
     EXPECT_EQ(ApplySettingWord(word, typed, why), WordResult::BadUsage) << word;
     EXPECT_NE(why.find("is not valid UTF-8"), std::string::npos) << why;
   }
-  EXPECT_EQ(typed.Name, "");
+  EXPECT_EQ(typed[PartIndex("name")], "");
 }
 
 // "--confirm" of a new MAC: the module answers with it from its address, and the old MAC is

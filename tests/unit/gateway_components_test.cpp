@@ -26,14 +26,14 @@ TEST(SettingsCommandTest, TheTypedSettingsGoIntoTheRecordThatTheRequestCarries) 
   TypedSettings typed = SettingsOfRecord(sample);
   const char* octets[16] = {"10", "0",  "0", "1", "255", "255", "0", "0",
                             "0",  " 7", "0", "3", "1",   "2",   "3", "4"};
-  for (std::size_t i = 0; i < 16; ++i)
-    typed.Octets[i] = octets[i];
-  typed.Port = "1234";
-  typed.Name = std::string(40, 'n');
-  typed.Server = std::string(70, 's');
-  typed.ProxyServer = "p";
-  typed.UseDhcp = true;
-  typed.UseProxy = false;
+  for (int i = 0; i < 16; ++i)
+    typed[PartIndex(kSettingFields[static_cast<std::size_t>(i / 4)].Key, i % 4)] = octets[i];
+  typed[PartIndex("port")] = "1234";
+  typed[PartIndex("name")] = std::string(40, 'n');
+  typed[PartIndex("server")] = std::string(70, 's');
+  typed[PartIndex("proxy")] = "p";
+  typed[PartIndex("dhcp")] = "1";
+  typed[PartIndex("use-proxy")] = "0";
   const CommandOutcome outcome = SetCommand(record, typed);
   ASSERT_FALSE(outcome.Refused);
   EXPECT_EQ(record.Ip.Number(), 0x0A000001u);
@@ -51,11 +51,11 @@ TEST(SettingsCommandTest, TheTypedSettingsGoIntoTheRecordThatTheRequestCarries) 
   EXPECT_EQ(outcome.Request, Bytes(BuildSetConfigRequest(record)));
 
   // A refused command leaves the record as it was.
-  typed.Octets[15] = "256";
+  typed[PartIndex("dns", 3)] = "256";
   GatewayRecord untouched = sample;
   const CommandOutcome refused = SetCommand(untouched, typed);
   ASSERT_TRUE(refused.Refused);
-  EXPECT_EQ(refused.Refused->Field, 15);
+  EXPECT_EQ(refused.Refused->Field, static_cast<int>(PartIndex("dns", 3)));
   EXPECT_TRUE(refused.Request.empty());
   EXPECT_EQ(std::memcmp(&untouched, &sample, sizeof sample), 0);
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "protocol/messages.h"
+#include "protocol/settings_fields.h"
 #include "tools/gateway_sim/mac_numbering.h"
 #include "tools/gateway_sim/search_answer.h"
 
@@ -110,10 +111,10 @@ void AppendMalformedReplies(const GatewaySetup& gateway, unsigned kinds,
   }
   if (kinds & HostileNoNul) {
     Datagram d = Variant(gateway, "no-nul");
-    using namespace settings_offset;
-    FillWithoutNul(d, kReplySettingsOffset + kName, kNameWireWidth, 'A');
-    FillWithoutNul(d, kReplySettingsOffset + kServer, kServerWireWidth, 'a');
-    FillWithoutNul(d, kReplySettingsOffset + kProxyServer, kProxyWireWidth, 'A');
+    for (const char* key : {"name", "server", "proxy"}) {
+      const SettingField& text = *FindSetting(key);
+      FillWithoutNul(d, kReplySettingsOffset + text.Offset, text.Width, key[0] == 's' ? 'a' : 'A');
+    }
     out.push_back(d);
   }
   if (kinds & HostileBadCommand) {

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "protocol/messages.h"
+#include "protocol/settings_fields.h"
 #include "protocol/text_values.h"
 #include "tools/command_line/command_line.h"
 #include "tools/gateway_sim/hostile.h"
@@ -54,11 +55,11 @@ bool ApplyGatewayKey(std::string_view key, std::string_view value, GatewaySetup&
   } else if (key == "dns") {
     ok = Store(ParseDottedQuad(value), r.DnsIp);
   } else if (key == "name") {
-    ok = CopyText(value, kNameWireWidth - 1, r.Name, sizeof r.Name);
+    ok = CopyText(value, Setting("name").Width - 1, r.Name, sizeof r.Name);
   } else if (key == "server") {
-    ok = CopyText(value, kServerWireWidth - 1, r.Server, sizeof r.Server);
+    ok = CopyText(value, Setting("server").Width - 1, r.Server, sizeof r.Server);
   } else if (key == "proxy") {
-    ok = CopyText(value, kProxyWireWidth - 1, r.ProxyServer, sizeof r.ProxyServer);
+    ok = CopyText(value, Setting("proxy").Width - 1, r.ProxyServer, sizeof r.ProxyServer);
   } else if (key == "port") {
     ok = Store(ParseNumber<std::uint16_t>(value), r.Port);
   } else if (key == "dhcp" || key == "useproxy" || key == "spare") {
