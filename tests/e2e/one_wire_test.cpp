@@ -6,7 +6,10 @@
 //   PC namespace                  wire namespaces
 //   p1 10.1.0.1/24  <-->  g1 10.1.0.100/24: module 02:00:00:00:01:01, in use 10.1.0.101
 //   p2 10.1.0.1/24  <-->  g2 10.1.0.100/24: module 02:00:00:00:02:01, in use 10.1.0.101
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +20,7 @@
 #include <set>
 #include <sstream>
 
+#include "protocol/messages.h"
 #include "resources/control_ids.h"
 #include "tests/e2e/program_lab.h"
 #include "tests/support/child_run.h"
@@ -347,6 +351,44 @@ TEST_F(OneWireTest, AModuleThatDiesSilentlyEndsTheConnectionOfTheWindowAndOfList
   const ChildResult ended = listen.Finish(40000);
   EXPECT_EQ(ended.Status, 1);
   EXPECT_NE(ended.Err.find("the module stopped answering"), std::string::npos) << ended.Err;
+}
+
+// Where the system does not let a user tie a socket to an interface (kernels before 5.7), the
+// socket keeps to its interface by its own filter: a reply that comes in on the other wire is
+// not taken, though it is addressed to the socket's port.
+TEST_F(OneWireTest, WithoutTheRightToTieASocketARepliesFromTheOtherWireIsNotTaken) {
+  if (!CanDenyInterfaceBinding()) GTEST_SKIP() << "needs seccomp on x86-64";
+  ASSERT_NO_FATAL_FAILURE(StartWires());
+  SimB.reset();  // wire 2 holds a stranger instead
+  ChildProcess search(Pc, {VELLORA_CLI_PATH, "search", "--interface", "p1", "--wait", "2"}, {},
+                      ChildLimit::NoInterfaceBinding);
+  const std::string heard = SimA->TakeLine("rx", {"cmd=SearchRequest"}, 5000);
+  ASSERT_FALSE(heard.empty());
+  const std::string from = Field(heard, "from");
+  const auto port = static_cast<std::uint16_t>(std::stoi(from.substr(from.find(':') + 1)));
+
+  GatewayRecord stranger = kEmptyGatewayRecord;
+  const std::uint8_t mac[6] = {0x02, 0, 0, 0, 0x02, 0x99};
+  std::copy(mac, mac + 6, stranger.Mac);
+  const auto reply = BuildGatewayInfoReply(stranger);
+  {
+    InNamespace wire2(GwB);
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    setsockopt(fd, SOL_SOCKET, SO_BINDTODEVICE, "g2", 2);
+    sockaddr_in local{AF_INET, htons(8003), {htonl(0x0A010064u)}, {}};  // 10.1.0.100:8003
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+    sockaddr_in to{AF_INET, htons(port), {htonl(0xFFFFFFFFu)}, {}};
+    ASSERT_EQ(
+        sendto(fd, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
+        static_cast<ssize_t>(reply.size()));
+    close(fd);
+  }
+  const ChildResult listed = search.Finish(10000);
+  EXPECT_EQ(listed.Status, 0) << listed.Err;
+  EXPECT_NE(listed.Out.find("mac=02:00:00:00:01:01 "), std::string::npos) << listed.Out;
+  EXPECT_EQ(listed.Out.find("02:00:00:00:02:99"), std::string::npos) << listed.Out;
 }
 
 TEST_F(OneWireTest, ListenEndsWithStatus1WhenItsAddressLeavesTheInterface) {

@@ -1,14 +1,20 @@
 #include "tests/support/child_run.h"
 
 #include <fcntl.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
 
 namespace {
@@ -19,10 +25,47 @@ double NowMs() {
   return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
 }
 
+// From here on (and in what the process executes), tying a socket to an interface fails with
+// EPERM, as it does for a user without the right on older kernels. False where it cannot be
+// arranged.
+bool DenyInterfaceBinding() {
+#if defined(__x86_64__)
+  sock_filter filter[] = {
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 1, 0),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_setsockopt, 1, 0),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[1])),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SOL_SOCKET, 1, 0),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+      BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SO_BINDTODEVICE, 1, 0),
+      BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SO_BINDTOIFINDEX, 0, 1),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (EPERM & SECCOMP_RET_DATA)),
+      BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+  };
+  const sock_fprog program{static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
+  return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+         prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+#else
+  return false;
+#endif
+}
+
 }  // namespace
 
+bool CanDenyInterfaceBinding() {
+#if defined(__x86_64__)
+  return true;
+#else
+  return false;
+#endif
+}
+
 ChildProcess::ChildProcess(const std::string& netns, std::vector<std::string> argv,
-                           const std::vector<std::string>& env) {
+                           const std::vector<std::string>& env, ChildLimit limit) {
   if (!netns.empty()) argv.insert(argv.begin(), {"/usr/bin/env", "ip", "netns", "exec", netns});
   std::vector<std::string> settings = env;
   std::vector<char*> args, extra;
@@ -49,6 +92,7 @@ ChildProcess::ChildProcess(const std::string& netns, std::vector<std::string> ar
     dup2(none, STDIN_FILENO);
     for (char* e : extra)
       putenv(e);
+    if (limit == ChildLimit::NoInterfaceBinding && !DenyInterfaceBinding()) _exit(126);
     execv(args[0], args.data());
     _exit(127);
   }

@@ -15,13 +15,17 @@ struct ChildResult {
   double PeakMiB = 0;       // its largest resident set
 };
 
+// What the child may not do: a program run as a user whom the system does not let tie a
+// socket to an interface (SO_BINDTODEVICE, SO_BINDTOIFINDEX fail with EPERM).
+enum class ChildLimit { None, NoInterfaceBinding };
+
 // A running child: argv[0] with the arguments inside the network namespace (none: this one),
 // with `env` ("NAME=value") added to the environment and stdin closed. Killed with the test
 // process, and by the destructor when still running.
 class ChildProcess {
  public:
   ChildProcess(const std::string& netns, std::vector<std::string> argv,
-               const std::vector<std::string>& env = {});
+               const std::vector<std::string>& env = {}, ChildLimit limit = ChildLimit::None);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -45,6 +49,9 @@ class ChildProcess {
   double StartMs = 0;
   ChildResult Result;
 };
+
+// Whether this machine's children can be kept from tying sockets to interfaces.
+bool CanDenyInterfaceBinding();
 
 // Runs a child to its end (see ChildProcess).
 ChildResult RunChild(const std::string& netns, std::vector<std::string> argv,
