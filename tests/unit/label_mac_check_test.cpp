@@ -33,6 +33,11 @@ TEST_F(LabelMacCheckTest, SearchesThenComparesAndClearsTheFieldForTheNext) {
       {"001A2B3C4D5F",
        "ERROR ERROR ERROR ERROR ERROR  ERROR ERROR\n\n 'MAC on label' and read 'MAC from device' "
        "are different!\n\nPlease try again or remove module from production process!",
+       "ERROR: MAC Verification", 16},
+      // A label of another maker's prefix: only the first three bytes differ.
+      {"011A2B3C4D5E",
+       "ERROR ERROR ERROR ERROR ERROR  ERROR ERROR\n\n 'MAC on label' and read 'MAC from device' "
+       "are different!\n\nPlease try again or remove module from production process!",
        "ERROR: MAC Verification", 16}};
   for (const auto& [label, text, caption, type] : cases) {
     SCOPED_TRACE(label);
