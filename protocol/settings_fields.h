@@ -48,16 +48,15 @@ inline constexpr std::array<SettingField, 10> kSettingFields = {{
      nullptr, &GatewayRecord::UseDhcp},
     {"name", "Name", SettingKind::Text, 13, 21, 21, 11203, "its name, at most 20 characters",
      nullptr, nullptr, nullptr, [](GatewayRecord& r) { return std::span<char>(r.Name); }},
-    {"server", "Server", SettingKind::Text, 34, 65, 65, 11235,
-     "its server, at most 64 characters", nullptr, nullptr, nullptr,
-     [](GatewayRecord& r) { return std::span<char>(r.Server); }},
+    {"server", "Server", SettingKind::Text, 34, 65, 65, 11235, "its server, at most 64 characters",
+     nullptr, nullptr, nullptr, [](GatewayRecord& r) { return std::span<char>(r.Server); }},
     {"use-proxy", "Use proxy", SettingKind::Flag, 99, 1, 0, 11242,
      "0 or 1: reach the server through the proxy", nullptr, &GatewayRecord::UseProxy},
     {"proxy", "Proxy", SettingKind::Text, 100, 65, 65, 11243,
      "the proxy server, at most 64 characters", nullptr, nullptr, nullptr,
      [](GatewayRecord& r) { return std::span<char>(r.ProxyServer); }},
-    {"port", "Port", SettingKind::Port, 165, 2, 6, 11036, "its port, 0 to 65535", nullptr,
-     nullptr, &GatewayRecord::Port},
+    {"port", "Port", SettingKind::Port, 165, 2, 6, 11036, "its port, 0 to 65535", nullptr, nullptr,
+     &GatewayRecord::Port},
 }};
 
 // The parts of all fields together (an address has four), and where a field's first part
