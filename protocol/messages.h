@@ -7,6 +7,7 @@
 
 #include "protocol/gateway_record.h"
 #include "protocol/ipv4.h"
+#include "protocol/settings_fields.h"
 
 // Wire format of the gateway protocol: one message per UDP datagram, a 10-byte header in
 // both directions, big-endian numbers, addresses in dotted order.
@@ -25,16 +26,23 @@ enum GatewayCommand : std::uint8_t {
 
 inline constexpr std::size_t kHeaderLength = 10;
 inline constexpr std::size_t kSearchRequestLength = 10;
-inline constexpr std::size_t kGatewayInfoReplyLength = 186;
-inline constexpr std::size_t kSetConfigRequestLength = 181;
 inline constexpr std::size_t kRebootRequestLength = 10;
 inline constexpr std::size_t kSetMacRequestLength = 16;
 inline constexpr std::size_t kSetEepromRequestLength = 13;
-inline constexpr std::size_t kSettingsBlockLength = 171;
 
 inline constexpr std::size_t kReplyActualIpOffset = 11;
 inline constexpr std::size_t kReplySettingsOffset = 15;
 inline constexpr std::size_t kSetConfigSettingsOffset = 10;
+// The settings block ends with its last field; the two messages that carry it end with it.
+inline constexpr std::size_t kSettingsBlockLength = [] {
+  std::size_t end = 0;
+  for (const SettingField& field : kSettingFields)
+    end = field.Offset + field.Width > end ? field.Offset + field.Width : end;
+  return end;
+}();
+inline constexpr std::size_t kGatewayInfoReplyLength = kReplySettingsOffset + kSettingsBlockLength;
+inline constexpr std::size_t kSetConfigRequestLength =
+    kSetConfigSettingsOffset + kSettingsBlockLength;
 
 // --- Requests, as the tool builds them from the selected record ---
 

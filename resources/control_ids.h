@@ -54,17 +54,22 @@ inline constexpr int IdDebugList = 11038;
 
 // The address in use, first octet first.
 inline constexpr int kActualIpEditIds[4] = {11234, 11233, 11232, 11231};
-// Every octet edit: the address in use, then IP, netmask, default gateway and DNS server as the
-// settings table has them, four each, first octet first.
-static_assert(kSettingFields[3].Kind == SettingKind::Address, "the table's addresses come first");
-inline constexpr std::array<int, 20> kOctetEditIds = [] {
-  std::array<int, 20> ids{};
-  for (int k = 0; k < 4; ++k)
-    ids[static_cast<std::size_t>(k)] = kActualIpEditIds[k];
-  for (int group = 0; group < 4; ++group)
-    for (int k = 0; k < 4; ++k)
-      ids[static_cast<std::size_t>(4 + 4 * group + k)] =
-          kSettingFields[static_cast<std::size_t>(group)].ControlId - k;
+// Every octet edit: the address in use, then each address of the settings table in its order,
+// four each, first octet first.
+inline constexpr std::size_t kOctetEditCount = [] {
+  std::size_t count = 4;
+  for (const SettingField& field : kSettingFields)
+    count += field.Kind == SettingKind::Address ? 4 : 0;
+  return count;
+}();
+inline constexpr std::array<int, kOctetEditCount> kOctetEditIds = [] {
+  std::array<int, kOctetEditCount> ids{};
+  std::size_t at = 0;
+  for (const int id : kActualIpEditIds)
+    ids[at++] = id;
+  for (const SettingField& field : kSettingFields)
+    for (int k = 0; field.Kind == SettingKind::Address && k < 4; ++k)
+      ids[at++] = field.ControlId - k;
   return ids;
 }();
 inline constexpr int kMacEditIds[6] = {11210, 11209, 11208, 11207, 11206, 11205};

@@ -1,21 +1,19 @@
 #include "tools/gateway_sim/gateway_model.h"
 
+#include <array>
 #include <cstring>
+
+#include "protocol/messages.h"
+#include "protocol/settings_block.h"
 
 namespace {
 
-// Everything a set-config request carries: the whole record but the MAC and the address in use.
+// Everything a set-config request carries, the settings block: the record but its MAC and the
+// address in use.
 void CopySettings(const GatewayRecord& from, GatewayRecord& to) {
-  to.UseDhcp = from.UseDhcp;
-  to.Ip = from.Ip;
-  to.Netmask = from.Netmask;
-  to.GatewayIp = from.GatewayIp;
-  to.DnsIp = from.DnsIp;
-  to.Port = from.Port;
-  to.UseProxy = from.UseProxy;
-  std::memcpy(to.Name, from.Name, sizeof to.Name);
-  std::memcpy(to.Server, from.Server, sizeof to.Server);
-  std::memcpy(to.ProxyServer, from.ProxyServer, sizeof to.ProxyServer);
+  std::array<std::uint8_t, kSettingsBlockLength> block{};
+  EncodeSettingsBlock(from, block.data());
+  DecodeSettingsBlock(block.data(), to);
 }
 
 }  // namespace
