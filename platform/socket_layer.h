@@ -123,16 +123,6 @@ class TAddressWatch {
   virtual ~TAddressWatch() = default;
 };
 
-class THostInfoManager {
- public:
-  virtual ~THostInfoManager() = default;
-  // The PC's own name, cut to bufferSize - 1 bytes.
-  virtual std::string GetHostName(int bufferSize) = 0;
-  // The host entry of the PC's own name (its addresses) or of a dotted address; yields 0, or
-  // -1 on failure.
-  virtual int GetHostInfo(THostEntry& entry, const std::string& name) = 0;
-};
-
 // What a socket tells its owner. Each callback comes from the event loop, never inside the call
 // that caused it; the owner may close or destroy the socket inside one.
 struct TSocketNotifications {
@@ -182,7 +172,8 @@ class TStreamSocket : public TSocket {
   virtual int ShutDownSocket(int how) = 0;
 };
 
-// The socket layer: start-up check, socket and look-up objects, reason texts.
+// The socket layer: start-up check, sockets, the PC's own addresses and their watch, reason
+// texts.
 class TSocketLayer {
  public:
   virtual ~TSocketLayer() = default;
@@ -193,7 +184,8 @@ class TSocketLayer {
   // address, and fails (EADDRNOTAVAIL_) when that interface no longer carries the address.
   virtual std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TLocalBinding& own) = 0;
   virtual std::unique_ptr<TStreamSocket> NewStreamSocket(const TLocalBinding& own) = 0;
-  virtual std::unique_ptr<THostInfoManager> NewHostInfoManager() = 0;
+  // The PC's own host entry; false, with the entry empty, when the system cannot tell.
+  virtual bool ReadOwnAddresses(THostEntry& entry) = 0;
   // Watches the PC's own addresses; nullptr where the system cannot tell.
   virtual std::unique_ptr<TAddressWatch> WatchAddresses(std::function<void()> changed) = 0;
   // The platform's text for a WinSock error number.

@@ -17,8 +17,7 @@ UdpEndpoint::~UdpEndpoint() {
 
 bool UdpEndpoint::ReadPcAddresses() {
   THostEntry host;
-  auto lookup = Sockets.NewHostInfoManager();
-  if (lookup->GetHostInfo(host, lookup->GetHostName(200)) != 0) host = THostEntry();
+  if (!Sockets.ReadOwnAddresses(host)) host = THostEntry();
   return Addresses.Update(host);
 }
 

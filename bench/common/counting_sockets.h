@@ -27,9 +27,7 @@ class CountingSocketLayer final : public TSocketLayer {
   void Startup(int major, int minor) override { Inner.Startup(major, minor); }
   std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TLocalBinding& own) override;
   std::unique_ptr<TStreamSocket> NewStreamSocket(const TLocalBinding& own) override;
-  std::unique_ptr<THostInfoManager> NewHostInfoManager() override {
-    return Inner.NewHostInfoManager();
-  }
+  bool ReadOwnAddresses(THostEntry& entry) override { return Inner.ReadOwnAddresses(entry); }
   std::unique_ptr<TAddressWatch> WatchAddresses(std::function<void()> changed) override {
     return Inner.WatchAddresses(std::move(changed));
   }

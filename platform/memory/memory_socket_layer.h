@@ -57,18 +57,17 @@ class MemorySocketLayer : public TSocketLayer {
   void Startup(int major, int minor) override;
   std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TLocalBinding& own) override;
   std::unique_ptr<TStreamSocket> NewStreamSocket(const TLocalBinding& own) override;
-  std::unique_ptr<THostInfoManager> NewHostInfoManager() override;
+  bool ReadOwnAddresses(THostEntry& entry) override;
   std::unique_ptr<TAddressWatch> WatchAddresses(std::function<void()> changed) override;
   std::string GetReasonString(int error) const override;
 
   // --- The machine ---
   bool Available = true;
   bool Started = false;
-  std::string HostName = "workstation";
   // The PC's own addresses, network order. A socket tied to an interface binds only while its
   // entry is here.
   THostEntry Host;
-  bool HostLookupFails = false;
+  bool AddressesUnreadable = false;
 
   // False: the machine cannot watch its addresses (WatchAddresses yields nullptr).
   bool CanWatchAddresses = true;

@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include "platform/posix/address_watch.h"
+#include "platform/posix/own_interfaces.h"
 #include "platform/posix/posix_datagram_socket.h"
-#include "platform/posix/posix_host_info.h"
 #include "platform/posix/posix_stream_socket.h"
 #include "platform/posix/winsock_errors.h"
 
@@ -24,8 +24,10 @@ std::unique_ptr<TStreamSocket> PosixSocketLayer::NewStreamSocket(const TLocalBin
   return std::make_unique<PosixStreamSocket>(Loop, own);
 }
 
-std::unique_ptr<THostInfoManager> PosixSocketLayer::NewHostInfoManager() {
-  return std::make_unique<PosixHostInfoManager>();
+bool PosixSocketLayer::ReadOwnAddresses(THostEntry& entry) {
+  int errnoValue = 0;
+  entry = OwnHostEntry(&errnoValue);
+  return errnoValue == 0;
 }
 
 std::unique_ptr<TAddressWatch> PosixSocketLayer::WatchAddresses(std::function<void()> changed) {

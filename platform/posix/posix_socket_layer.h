@@ -18,7 +18,9 @@ class PosixSocketLayer final : public TSocketLayer {
   void Startup(int /*major*/, int /*minor*/) override {}
   std::unique_ptr<TDatagramSocket> NewDatagramSocket(const TLocalBinding& own) override;
   std::unique_ptr<TStreamSocket> NewStreamSocket(const TLocalBinding& own) override;
-  std::unique_ptr<THostInfoManager> NewHostInfoManager() override;
+  // The machine's own IPv4 addresses, in the order the system lists its interface addresses,
+  // from interfaces that are up, loopback left out.
+  bool ReadOwnAddresses(THostEntry& entry) override;
   std::unique_ptr<TAddressWatch> WatchAddresses(std::function<void()> changed) override;
   std::string GetReasonString(int error) const override;
 

@@ -46,7 +46,7 @@ TEST_F(SetupTest, WithoutAnyAddressThereIsNoSocketAndTheUserIsTold) {
   for (bool lookupFails : {false, true}) {
     MemoryWindowSystem windows;
     MemorySocketLayer layer;
-    layer.HostLookupFails = lookupFails;
+    layer.AddressesUnreadable = lookupFails;
     TSocketViewApp application("Vellora", windows, layer);
     application.InitMainWindow();
     EXPECT_TRUE(windows.Get(IdPcIpCombo).Items.empty());

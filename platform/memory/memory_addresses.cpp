@@ -1,33 +1,8 @@
 #include "platform/memory/memory_socket_layer.h"
 
-namespace {
-
-class MemoryHostInfoManager : public THostInfoManager {
- public:
-  explicit MemoryHostInfoManager(MemorySocketLayer& layer) : Layer(layer) {}
-
-  std::string GetHostName(int bufferSize) override {
-    if (bufferSize <= 0) return {};
-    return Layer.HostName.substr(0, static_cast<std::size_t>(bufferSize - 1));
-  }
-
-  int GetHostInfo(THostEntry& entry, const std::string&) override {
-    if (Layer.HostLookupFails) {
-      entry = THostEntry();
-      return -1;
-    }
-    entry = Layer.Host;
-    return 0;
-  }
-
- private:
-  MemorySocketLayer& Layer;
-};
-
-}  // namespace
-
-std::unique_ptr<THostInfoManager> MemorySocketLayer::NewHostInfoManager() {
-  return std::make_unique<MemoryHostInfoManager>(*this);
+bool MemorySocketLayer::ReadOwnAddresses(THostEntry& entry) {
+  entry = AddressesUnreadable ? THostEntry() : Host;
+  return !AddressesUnreadable;
 }
 
 class MemorySocketLayer::MemoryAddressWatch : public TAddressWatch {
