@@ -76,6 +76,14 @@ int AssignFromCounter(Session& session, const Target& target, const GatewayRecor
   return ConfirmNewMac(session, target, module, given);
 }
 
+// A line of a failed call of the line database, which names the server.
+std::string NotSent(const std::string& message, const LineRecord& line) {
+  return "vellora-cli: SetMacRequest not sent: " + message +
+         (message.find(line.Server()) == std::string::npos
+              ? " (the line database " + line.Server() + ")"
+              : "");
+}
+
 // The pool's next MAC is checked before a number is taken, so that a MAC in use or one no module
 // can use is refused with the pool as it was. The number taken may still be another one (a
 // station took the one checked meanwhile): its MAC is checked again when its request is made,
@@ -87,7 +95,7 @@ int AssignFromPool(Session& session, LineRecord& line, const Target& target,
   const MacPrefix pool = {prefix[0], prefix[1], prefix[2]};
   const LineReply<std::optional<std::uint32_t>> next = line.NextNumber(pool);
   if (!next.Ok()) {
-    session.Say("vellora-cli: SetMacRequest not sent: " + next.Message);
+    session.Say(NotSent(next.Message, line));
     return kNotDone;
   }
   if (next.Value) {  // else the take says that the pool is empty, or that there is none
@@ -113,7 +121,7 @@ int AssignFromPool(Session& session, LineRecord& line, const Target& target,
   };
   const LineReply<TakenNumber> taken = line.Take(std::move(request));
   if (!taken.Ok()) {
-    session.Say("vellora-cli: SetMacRequest not sent: " + taken.Message);
+    session.Say(NotSent(taken.Message, line));
     // A take answered, whose request was not known to be stored: its row says so if it can.
     if (taken.Value.RecordId != 0) {
       line.Move(taken.Value.RecordId, LineOutcome::NotSent,
