@@ -30,7 +30,8 @@ std::optional<std::int64_t> LineRecord::Sending(const std::string& command,
   const LineReply<std::int64_t> added = Await<std::int64_t>(
       [&](LineDatabase::Callback<std::int64_t> done) { Database.AddRecord(row, std::move(done)); });
   if (added.Ok()) return added.Value;
-  Run.Say(std::string("vellora-cli: ") + GatewayCommandName(request[1]) +
+  Run.Say(std::string("vellora-cli: ") +
+          (request.size() > 1 ? GatewayCommandName(request[1]) : "the request") +
           " not sent: " + added.Message);
   return std::nullopt;
 }

@@ -5,6 +5,8 @@
 #include <libpq-fe.h>
 
 #include <chrono>
+#include <cstdio>
+#include <fstream>
 
 #include "tests/e2e/cli_line_lab.h"
 
@@ -140,6 +142,28 @@ TEST_F(CliLineTest, ARowThatCannotBeStoredSendsNothingAndTakesNothingAndASecondH
   ASSERT_TRUE(Server->Start()) << Server->Error();
   EXPECT_EQ(Value("SELECT next FROM vellora.pool"), "4660");
   EXPECT_EQ(Value("SELECT count(*) FROM vellora.record"), "0");
+
+  // The --log record is a record too: one that cannot take a line takes no number, and a
+  // write whose row is stored but whose line is not does not leave, and its row says so. The
+  // record is at the file size limit, as on a full disk.
+  const std::string full = "/tmp/vellora-full-" + Database + ".log";
+  std::ofstream(full) << std::string(511, 'x') << "\n";
+  for (std::size_t i = 0; i < 2; ++i) {
+    std::vector<std::string> logged = writes[i];
+    logged.insert(logged.end(), {"--address", "10.88.2.1", "--line", Conninfo(), "--log", full});
+    std::vector<std::string> limited = {"/bin/sh", "-c", "ulimit -f 1; exec \"$0\" \"$@\""};
+    for (const std::string& word : CliCommand(logged))
+      limited.push_back(word);
+    const ChildResult unlogged = RunChild(Pc, limited);
+    EXPECT_EQ(unlogged.Status, 1);
+    EXPECT_NE(unlogged.Err.find("the log file cannot be written (File too large)"), kNone)
+        << unlogged.Err;
+  }
+  std::remove(full.c_str());
+  ExpectNoWrite(*SimB);
+  EXPECT_EQ(Value("SELECT next FROM vellora.pool"), "4660");
+  EXPECT_EQ(Rows("command, outcome, reason"), "set not sent the log file cannot be written");
+  ASSERT_EQ(Sql("DELETE FROM vellora.record"), "");
 
   // A login that may not write rows: the server refuses the row, and nothing leaves.
   const std::string stranger = "stranger_" + Database;
