@@ -136,13 +136,11 @@ int AssignFromPool(Session& session, LineRecord& line, const Target& target,
   if (made->Command.Refused) {
     write.Refuse(made->Command.Refused->Line);
     session.Say("vellora-cli: " + number +
-                " was taken before it was refused: it is used up, its row says refused, and it "
-                "is never given again");
+                " was taken before it was refused: it is used up and never given again");
     return write.Finish(kNotDone);
   }
   if (write.Deliver(made->Command.Request) != kDone) {
-    session.Say("vellora-cli: " + number +
-                " was taken but not sent: its row says not sent, and it is never given again");
+    session.Say("vellora-cli: " + number + " was taken but not sent, and is never given again");
     return write.Finish(kNotDone);
   }
   if (!session.Print(ColonMac(given))) {
