@@ -24,8 +24,9 @@ struct Station {
   std::string Name, Pc, Bench;
   std::unique_ptr<SimProcess> Sim;
   std::vector<std::string> Env;
-  std::vector<std::string> Made;  // the MACs of the cycles that ended well
-  std::string Failures;           // what the failed cycles said
+  std::vector<std::string> Made;     // the MACs of the cycles that ended well
+  std::string Failures;              // what the failed cycles said
+  std::vector<double> Milliseconds;  // of the cycles that ended well, scan included
 };
 
 // The MAC in "Scan the label of 0A:0B:0C:00:00:05: ", once the whole prompt is there.
@@ -60,6 +61,7 @@ class LineStationsTest : public CliLineLab {
       const ChildResult ended = run.Finish(60000);
       if (ended.Status == 0 && !mac.empty()) {
         station.Made.push_back(mac);
+        station.Milliseconds.push_back(ended.Milliseconds);
         ++made;
       } else {
         station.Failures += ended.Err + "\n";
@@ -140,6 +142,13 @@ TEST_F(LineStationsTest, ThreeStationsLoopTheGuidesCycleThroughAServerRestartWit
       "%d stations made %d modules in %.1f s; the server took %.1f s to start again; %d "
       "cycles failed and ran again\n",
       kStations, made.load(), seconds, restart, failed.load());
+  std::vector<double> cycles;
+  for (const Station& station : stations)
+    cycles.insert(cycles.end(), station.Milliseconds.begin(), station.Milliseconds.end());
+  std::sort(cycles.begin(), cycles.end());
+  if (!cycles.empty())
+    std::printf("a cycle that ended well took %.0f ms (median), %.0f ms at most\n",
+                cycles[cycles.size() / 2], cycles.back());
 
   // What went out on the wire: every new MAC once, each with its row holding the very bytes.
   std::map<std::string, std::string> onTheWire;  // new MAC -> request's bytes
