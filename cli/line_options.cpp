@@ -56,6 +56,22 @@ std::optional<int> LineOptions::Resolve(const CommandLine& line) {
   return std::nullopt;
 }
 
+bool LineOptions::Named(const CommandLine& line) {
+  const char* fromEnvironment = std::getenv("VELLORA_LINE");
+  return line.Given("line") || (fromEnvironment != nullptr && *fromEnvironment != '\0');
+}
+
+std::optional<int> LineOptions::ResolveIfNamed(const CommandLine& line, bool& named) {
+  named = Named(line);
+  if (named) return Resolve(line);
+  if (line.Given("station")) {
+    return BadUsage(line,
+                    "--station names the station in the line database: give --line CONNINFO or "
+                    "set VELLORA_LINE");
+  }
+  return std::nullopt;
+}
+
 std::chrono::milliseconds LineBound(const LineTimeouts& timeouts) {
   // A call is at most a few statements (the schema's check, the call, the request's bytes),
   // each bounded, after a connection; the rest is margin.

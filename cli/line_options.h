@@ -22,6 +22,12 @@ struct LineOptions {
   // one that holds a password (a password is never taken on the command line; .pgpass is the
   // place for it). No message shows the CONNINFO's password.
   std::optional<int> Resolve(const CommandLine& line);
+  // For a command that records its rows when a line database is named (--line, or a
+  // VELLORA_LINE that is not empty): `named` says whether one is, and it is resolved as above.
+  // --station without one is refused: its rows would be written nowhere.
+  std::optional<int> ResolveIfNamed(const CommandLine& line, bool& named);
+  // Whether the line database is named by --line or by VELLORA_LINE.
+  static bool Named(const CommandLine& line);
 };
 
 // Runs the loop until the call has called back, and yields its reply. The line database

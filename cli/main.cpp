@@ -25,8 +25,9 @@ constexpr Command kCommands[] = {
     {"reboot", RebootCommand, "MAC|--only", "make the module restart"},
     {"set-mac", SetMacCommandLine, "MAC|--only NEWMAC", "give the module a new MAC"},
     {"eeprom", EepromCommand, "MAC|--only ADDRESS VALUE", "write one EEPROM byte (hexadecimal)"},
-    {"assign", AssignCommand, "MAC|--only --prefix AA:BB:CC --serial-file FILE",
-     "give the module the next MAC of the line's running serial number"},
+    {"assign", AssignCommand, "MAC|--only --prefix AA:BB:CC --serial-file FILE|--line CONNINFO",
+     "give the module the next MAC of the line: the next number of the counter file, or of\n"
+     "      the line database's pool for the prefix"},
     {"verify", VerifyCommand, "LABEL", "check that the module with the label's MAC answers"},
     {"listen", ListenCommand, "MAC|--ip A.B.C.D [--seconds N]",
      "print the lines the module sends on its TCP port 80"},
@@ -50,7 +51,11 @@ std::string Help() {
       "\nEvery command takes --address A.B.C.D and/or --interface NAME (without them, the PC's\n"
       "first address), --wait SECONDS (how long a search waits, default 0.3; a search for one\n"
       "module's MAC ends when it answers) and --log FILE (appends the requests sent and the\n"
-      "messages, with the time). set, set-mac and assign take --confirm.\n"
+      "messages, with the time). set, set-mac and assign take --confirm.\n\n"
+      "With --line CONNINFO (default: $VELLORA_LINE, when it is set) and --station NAME\n"
+      "(default: the host name), set, reboot, set-mac, eeprom, assign and verify write their rows\n"
+      "to the line database, a write's row before the write leaves: a write whose row cannot be\n"
+      "stored is not sent.\n\n"
       "'vellora-cli COMMAND --help' lists a command's options, 'vellora-cli --version' the\n"
       "version.\n\n"
       "Results go to stdout, messages to stderr.\n"

@@ -1,7 +1,11 @@
 
+#include <memory>
+
 #include "cli/command_options.h"
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
+#include "cli/line_options.h"
+#include "cli/line_record.h"
 #include "cli/record_text.h"
 #include "gateway/label_check.h"
 #include "udp/search_wait.h"
@@ -39,31 +43,49 @@ int SearchCommand(const std::vector<std::string>& words) {
 
 int VerifyCommand(const std::vector<std::string>& words) {
   CommonOptions common;
+  LineOptions lineOptions;
+  bool lineNamed = false;
   CommandLine line("vellora-cli verify", "LABEL");
   common.AddTo(line);
+  lineOptions.AddTo(line);
   if (const auto exit = ParseCommand(line, words)) return *exit;
   if (line.Positional().size() != 1) return BadUsage(line, "give the label's MAC, one word");
   // The label as the window's label check reads it: twelve characters, six hexadecimal numbers.
-  const std::optional<MacAddress> label = LabelCheck::LabelMac(line.Positional()[0]);
+  const std::string& read = line.Positional()[0];
+  const std::optional<MacAddress> label = LabelCheck::LabelMac(read);
   if (!label)
-    return BadUsage(
-        line, "'" + line.Positional()[0] + "' is not a label's MAC: twelve hexadecimal characters");
+    return BadUsage(line, "'" + read + "' is not a label's MAC: twelve hexadecimal characters");
+  if (const auto exit = lineOptions.ResolveIfNamed(line, lineNamed)) return *exit;
   Started started;
   if (const auto exit = Start(common, line, started)) return *exit;
 
   Session& session = *started.Run;
+  std::unique_ptr<LineRecord> record;
+  if (lineNamed) {
+    record = std::make_unique<LineRecord>(session, lineOptions);
+    record->Open();
+  }
   const FoundModules& answered = session.Search(
       {common.Wait(), [&](const FoundModules& found) { return found.Find(*label) != nullptr; }});
   if (const GatewayRecord* module = answered.Find(*label)) {
-    // The result is in the record before it is shown: a label check nobody can find later
+    // The result is in the records before it is shown: a label check nobody can find later
     // did not happen for the line.
-    if (!session.NoteDurably("vellora-cli: verify " + line.Positional()[0] + ": MAC is OK! " +
-                             ColonMac(*label) + " answered"))
+    if (record && !record->LabelChecked(read, MacOf(*module), true, {}))
+      return session.Finish(kNotDone);
+    if (!session.NoteDurably("vellora-cli: verify " + read + ": MAC is OK! " + ColonMac(*label) +
+                             " answered"))
       return session.Finish(kNotDone);
     session.Print("MAC is OK! " + RecordLine(*module));
     return session.Finish(kDone);
   }
-  session.Say("vellora-cli: no module with the label's MAC " + ColonMac(*label) + " answered; " +
-              std::to_string(answered.Count()) + " other module(s) did");
+  const std::string wrong = "no module with the label's MAC " + ColonMac(*label) + " answered; " +
+                            std::to_string(answered.Count()) + " other module(s) did";
+  session.Say("vellora-cli: " + wrong);
+  // The MAC found is the bench's one module, when only one answered.
+  if (record) {
+    record->LabelChecked(
+        read, answered.Count() == 1 ? std::optional(MacOf(answered.At(0))) : std::nullopt, false,
+        wrong);
+  }
   return session.Finish(kNotDone);
 }

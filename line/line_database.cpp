@@ -106,6 +106,22 @@ void LineDatabase::InitPool(const PoolRange& range, Callback<PoolInitDone> done)
   Inits.back()->Start(range, std::move(done));
 }
 
+void LineDatabase::NextNumber(const MacPrefix& prefix,
+                              Callback<std::optional<std::uint32_t>> done) {
+  WhenSchemaFits(done, [this, prefix, done] {
+    Conn.Run({"SELECT next FROM vellora.pool WHERE prefix = $1 AND next <= last "
+              "ORDER BY first LIMIT 1",
+              {PrefixText(prefix)}},
+             [done](const LineReply<LineRows>& reply) {
+               if (!reply.Ok()) return done(Failure<std::optional<std::uint32_t>>(reply, false));
+               std::optional<std::uint32_t> next;
+               if (!reply.Value.Rows.empty())
+                 next = NumberOf<std::uint32_t>(reply.Value.Rows[0][0]);
+               done({LineFailure::None, {}, next});
+             });
+  });
+}
+
 void LineDatabase::TakeNumber(TakeRequest request, Callback<TakenNumber> done) {
   WhenSchemaFits(done, [this, request = std::move(request), done] {
     const std::string prefix = PrefixText(request.Prefix);
@@ -154,6 +170,7 @@ void LineDatabase::TakeNumber(TakeRequest request, Callback<TakenNumber> done) {
                        return done({LineFailure::None, {}, taken});
                      LineReply<TakenNumber> failed;
                      failed.Failure = LineFailure::Lost;
+                     failed.Value = taken;
                      failed.Message =
                          (kept.Ok() ? "the line database " + Server() +
                                           " did not take the request into the row of "

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,11 +39,19 @@ class LineDatabase {
   // MACs no module can use (the multicast bit, all zero), one that overlaps another pool, a
   // schema newer than this program's. The same pool again is done, with Made false.
   void InitPool(const PoolRange& range, Callback<PoolInitDone> done);
+  // The number the prefix's pools give next, as it stands now: another station may take it
+  // first. Nothing when they have none left, or there is no pool for the prefix. A caller
+  // checks the MAC it makes before it takes a number, so that a MAC it must refuse uses up none.
+  void NextNumber(const MacPrefix& prefix, Callback<std::optional<std::uint32_t>> done);
   // Takes the next number of the prefix's pools and writes the row "taken", in one
   // transaction, then stores the request's bytes in it, committed synchronously: when the
-  // callback says done, the number is taken for good and its row is on the disk. Refused: no
-  // pool for the prefix, or an empty one (the message says how many were given). Lost: the
-  // number may have been taken; it is never given again, and nothing may be sent.
+  // callback says done, the number is taken for good and its row is on the disk. A request
+  // builder that yields no bytes refuses the MAC: the number is taken all the same, its row
+  // has no request, and the caller moves it on to Refused. Refused: no pool for the prefix, or
+  // an empty one (the message says how many were given). Lost: the number may have been taken;
+  // it is never given again, and nothing may be sent. A Lost reply whose Value has a RecordId
+  // is a take that was answered, whose request's bytes are not known to be stored: the caller
+  // may move that row on to NotSent once the server answers again.
   void TakeNumber(TakeRequest request, Callback<TakenNumber> done);
   // Writes a row for a write that takes no number (Sending, before the request leaves; or
   // Refused), or for a label check (LabelOk, LabelWrong). Yields the row's id.

@@ -356,12 +356,12 @@ TEST_F(OneWireTest, AModuleThatDiesSilentlyEndsTheConnectionOfTheWindowAndOfList
 // Where the system does not let a user tie a socket to an interface (kernels before 5.7), the
 // socket keeps to its interface by its own filter: a reply that comes in on the other wire is
 // not taken, though it is addressed to the socket's port.
-TEST_F(OneWireTest, WithoutTheRightToTieASocketARepliesFromTheOtherWireIsNotTaken) {
+TEST_F(OneWireTest, WithoutTheRightToTieASocketAReplyFromTheOtherWireIsNotTaken) {
   if (!CanDenyInterfaceBinding()) GTEST_SKIP() << "needs seccomp on x86-64";
   ASSERT_NO_FATAL_FAILURE(StartWires());
   SimB.reset();  // wire 2 holds a stranger instead
   ChildProcess search(Pc, {VELLORA_CLI_PATH, "search", "--interface", "p1", "--wait", "2"}, {},
-                      ChildLimit::NoInterfaceBinding);
+                      false, ChildLimit::NoInterfaceBinding);
   const std::string heard = SimA->TakeLine("rx", {"cmd=SearchRequest"}, 5000);
   ASSERT_FALSE(heard.empty());
   const std::string from = Field(heard, "from");

@@ -9,5 +9,5 @@ vellora_add_test(line_cli_test LABEL net
   SOURCES line_cli_test.cpp
   LIBS line_lab child_run)
 target_compile_definitions(line_cli_test PRIVATE VELLORA_CLI_PATH="$<TARGET_FILE:vellora-cli>"
-  VELLORA_LINE_DOCUMENT="${PROJECT_SOURCE_DIR}/docs/line-database.md")
+  VELLORA_GUIDE="${PROJECT_SOURCE_DIR}/docs/user-guide.md")
 add_dependencies(line_cli_test vellora-cli)

@@ -107,9 +107,9 @@ TEST_F(LineCliTest, APasswordIsNeverTakenNorShownAndEveryRefusalSaysWhy) {
     EXPECT_NE(help.Out.find(usage), std::string::npos) << usage;
 }
 
-// The lines of the document's block "```TAG", without the fence.
+// The lines of the user guide's block "```TAG", without the fence.
 std::vector<std::string> DocumentBlock(const std::string& tag) {
-  std::ifstream file(VELLORA_LINE_DOCUMENT);
+  std::ifstream file(VELLORA_GUIDE);
   std::vector<std::string> lines;
   bool inside = false;
   for (std::string line; std::getline(file, line);) {
@@ -122,7 +122,7 @@ std::vector<std::string> DocumentBlock(const std::string& tag) {
 
 TEST_F(LineCliTest, TheDocumentsRolesAndAccessLinesGiveTheStationsTheirLeastRights) {
   const std::vector<std::string> roles = DocumentBlock("sql roles");
-  ASSERT_FALSE(roles.empty()) << "no ```sql roles block in " << VELLORA_LINE_DOCUMENT;
+  ASSERT_FALSE(roles.empty()) << "no ```sql roles block in " << VELLORA_GUIDE;
   for (const std::string& statement : roles)  // CREATE DATABASE runs outside a transaction
     ASSERT_EQ(Server->Sql("postgres", statement), "") << statement;
 

@@ -32,6 +32,15 @@ class LineDatabaseTest : public LineLab {
     EXPECT_TRUE(reply.Ok()) << reply.Message;
     return reply.Value;
   }
+  // The number the prefix's pools give next, as NextNumber says it (0xFFFFFFFF: none).
+  std::uint32_t Next(LineDatabase& line, const MacPrefix& prefix = kPrefix) {
+    const auto reply = Call<std::optional<std::uint32_t>>(
+        [&](LineDatabase::Callback<std::optional<std::uint32_t>> done) {
+          line.NextNumber(prefix, std::move(done));
+        });
+    EXPECT_TRUE(reply.Ok()) << reply.Message;
+    return reply.Value.value_or(0xFFFFFFFF);
+  }
   // The serials of the rows, in their order.
   static std::vector<std::uint32_t> Serials(const std::vector<HistoryRow>& rows) {
     std::vector<std::uint32_t> serials;
@@ -90,6 +99,7 @@ TEST_F(LineDatabaseTest, TakesInOrderAcrossRangesKeepsTheRowAndSaysHowManyWereGi
   LineDatabase line(Loop, Conninfo());
   ASSERT_TRUE(Init(line, kPrefix, 1, 2).Ok());
   ASSERT_TRUE(Init(line, kPrefix, 0x0A0000, 0x0A0000).Ok());
+  EXPECT_EQ(Next(line), 1u);
 
   const auto taken = Take(line, "press-3");
   ASSERT_TRUE(taken.Ok()) << taken.Message;
@@ -105,10 +115,13 @@ TEST_F(LineDatabaseTest, TakesInOrderAcrossRangesKeepsTheRowAndSaysHowManyWereGi
             "taken");
 
   EXPECT_EQ(Take(line).Value.Serial, 2u);
+  EXPECT_EQ(Next(line), 0x0A0000u);  // the next range's first, as the take gives it
   const auto third = Take(line);
   EXPECT_EQ(third.Value.Mac, (MacAddress{0x0A, 0x0B, 0x0C, 0x0A, 0x00, 0x00}));
   EXPECT_EQ(third.Value.Left, 0u);
 
+  EXPECT_EQ(Next(line), 0xFFFFFFFFu);
+  EXPECT_EQ(Next(line, {0x0A, 0x0B, 0x0E}), 0xFFFFFFFFu);
   const auto empty = Take(line);
   EXPECT_EQ(empty.Failure, LineFailure::Refused);
   EXPECT_EQ(empty.Message,

@@ -5,6 +5,7 @@
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -65,7 +67,7 @@ bool CanDenyInterfaceBinding() {
 }
 
 ChildProcess::ChildProcess(const std::string& netns, std::vector<std::string> argv,
-                           const std::vector<std::string>& env, ChildLimit limit) {
+                           const std::vector<std::string>& env, bool input, ChildLimit limit) {
   if (!netns.empty()) argv.insert(argv.begin(), {"/usr/bin/env", "ip", "netns", "exec", netns});
   std::vector<std::string> settings = env;
   std::vector<char*> args, extra;
@@ -82,14 +84,19 @@ ChildProcess::ChildProcess(const std::string& netns, std::vector<std::string> ar
     close(out[1]);
     return;
   }
+  int in[2] = {-1, -1};
+  if (input && pipe2(in, O_CLOEXEC) != 0) {
+    for (const int fd : {out[0], out[1], err[0], err[1]})
+      close(fd);
+    return;
+  }
   StartMs = NowMs();
   const pid_t pid = fork();
   if (pid == 0) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     dup2(out[1], STDOUT_FILENO);
     dup2(err[1], STDERR_FILENO);
-    const int none = open("/dev/null", O_RDONLY);
-    dup2(none, STDIN_FILENO);
+    dup2(input ? in[0] : open("/dev/null", O_RDONLY), STDIN_FILENO);
     for (char* e : extra)
       putenv(e);
     if (limit == ChildLimit::NoInterfaceBinding && !DenyInterfaceBinding()) _exit(126);
@@ -98,6 +105,10 @@ ChildProcess::ChildProcess(const std::string& netns, std::vector<std::string> ar
   }
   close(out[1]);
   close(err[1]);
+  if (input) {
+    close(in[0]);
+    Stdin = in[1];
+  }
   Streams[0] = out[0];
   Streams[1] = err[0];
   if (pid < 0) return;
@@ -105,7 +116,7 @@ ChildProcess::ChildProcess(const std::string& netns, std::vector<std::string> ar
 }
 
 ChildProcess::~ChildProcess() {
-  if (Pid > 0) Finish(0);
+  Finish(0);
   for (int& fd : Streams) {
     if (fd >= 0) close(fd);
     fd = -1;
@@ -136,16 +147,40 @@ bool ChildProcess::Pump(int waitMs) {
 }
 
 bool ChildProcess::WaitForOutput(const std::string& text, int boundMs) {
+  return WaitFor(
+      [&] {
+        return Result.Out.find(text) != std::string::npos ||
+               Result.Err.find(text) != std::string::npos;
+      },
+      boundMs);
+}
+
+bool ChildProcess::WaitFor(const std::function<bool()>& written, int boundMs) {
   const double deadline = NowMs() + boundMs;
   for (;;) {
-    if (Result.Out.find(text) != std::string::npos || Result.Err.find(text) != std::string::npos)
-      return true;
+    if (written()) return true;
     const double left = deadline - NowMs();
     if (left <= 0 || !Pump(static_cast<int>(left) + 1)) return false;
   }
 }
 
+bool ChildProcess::Input(const std::string& text) {
+  if (Stdin < 0) return false;
+  // A child that ended would make the write raise SIGPIPE, which ends the test: it is held
+  // for this thread, and taken back if it came.
+  sigset_t pipeSignal, before;
+  sigemptyset(&pipeSignal);
+  sigaddset(&pipeSignal, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &pipeSignal, &before);
+  const ssize_t written = write(Stdin, text.data(), text.size());
+  const timespec now{0, 0};
+  if (written < 0) sigtimedwait(&pipeSignal, nullptr, &now);
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  return written == static_cast<ssize_t>(text.size());
+}
+
 ChildResult ChildProcess::Finish(int boundMs) {
+  if (Stdin >= 0) close(std::exchange(Stdin, -1));  // a child that reads on sees the end
   if (Pid <= 0) return Result;
   const double deadline = NowMs() + boundMs;
   bool killed = false;

@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,12 +21,14 @@ struct ChildResult {
 enum class ChildLimit { None, NoInterfaceBinding };
 
 // A running child: argv[0] with the arguments inside the network namespace (none: this one),
-// with `env` ("NAME=value") added to the environment and stdin closed. Killed with the test
-// process, and by the destructor when still running.
+// with `env` ("NAME=value") added to the environment and stdin at its end, or a pipe the test
+// writes with Input (`input`). Killed with the test process, and by the destructor when still
+// running.
 class ChildProcess {
  public:
   ChildProcess(const std::string& netns, std::vector<std::string> argv,
-               const std::vector<std::string>& env = {}, ChildLimit limit = ChildLimit::None);
+               const std::vector<std::string>& env = {}, bool input = false,
+               ChildLimit limit = ChildLimit::None);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -35,6 +38,10 @@ class ChildProcess {
   // Reads what it wrote until stderr or stdout holds `text`; false when the bound passed or
   // the child closed both first.
   bool WaitForOutput(const std::string& text, int boundMs);
+  // The same for any condition on what it wrote.
+  bool WaitFor(const std::function<bool()>& written, int boundMs);
+  // Writes to its stdin (a child made with `input`); false when it cannot take it (it ended).
+  bool Input(const std::string& text);
   // Waits for the end (killed when it outlives `boundMs`, against a hang).
   ChildResult Finish(int boundMs);
   const std::string& Out() const { return Result.Out; }
@@ -46,6 +53,7 @@ class ChildProcess {
 
   pid_t Pid = -1;
   int Streams[2] = {-1, -1};  // stdout, stderr
+  int Stdin = -1;
   double StartMs = 0;
   ChildResult Result;
 };
