@@ -6,7 +6,7 @@ namespace {
 
 // In the order of the template's rows.
 // clang-format off
-constexpr std::array<ControlName, 48> kNames{{
+constexpr auto kNames = std::to_array<ControlName>({
     {11073, "PC address"},
     {11230, "Gateway MAC"},
     {11210, "MAC byte 1"}, {11209, "MAC byte 2"}, {11208, "MAC byte 3"},
@@ -37,7 +37,7 @@ constexpr std::array<ControlName, 48> kNames{{
     // The traffic counters' two "Clear" buttons, told apart.
     {11072, "Clear traffic counters"},
     {11030, "Clear debug list"},
-}};
+});
 // clang-format on
 
 }  // namespace

@@ -14,7 +14,7 @@ constexpr std::uint32_t kHScroll = control_style::AutoHScroll;
 // Rows grouped by area and, within an area, by position; the Order column is the place in
 // the template: creation order and tab order. Id -1: a control that is never addressed.
 // clang-format off
-constexpr std::array<DialogControl, 98> kControls{{
+constexpr auto kControls = std::to_array<DialogControl>({
     // Id, kind, text, x, y, w, h (dialog units), order, style, bitmap
     // Banner (top 55 units)
     {11229, Picture, "", -272, 0, 653, 55, 2, 0, 12262},  // background picture under the banner
@@ -119,7 +119,7 @@ constexpr std::array<DialogControl, 98> kControls{{
     {11040, Label, "Gesamt Out", 130, 357, 40, 10, 23, kRight, 0},  // sent bytes, total
     {11069, Label, "Bytes", 175, 357, 22, 10, 25, 0, 0},  // label (never changed)
     {11038, ListBox, "", 8, 372, 292, 85, 10, 0, 0},  // debug list: log lines of all subsystems and the text lines received by the terminal
-}};
+});
 // clang-format on
 
 }  // namespace
