@@ -30,7 +30,7 @@ void Connect(MemorySocketLayer& sockets, MemoryWindowSystem& ws) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   MemoryWindowSystem ws;
   MemorySocketLayer sockets;
-  sockets.Host.Addresses = {Ipv4(192, 168, 1, 20)};
+  sockets.Host.Entries = {OnInterface(192, 168, 1, 20, 2, "eth0")};
   TSocketViewApp app("Vellora", ws, sockets);
   app.InitMainWindow();
   ws.Click(IdExpandButton);
