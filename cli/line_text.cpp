@@ -2,57 +2,12 @@
 
 #include <vector>
 
+#include "cli/text_fields.h"
+
 namespace {
 
-enum class Kind { Number, Word, Text };
-struct Field {
-  const char* Key;
-  std::string Value;
-  Kind Is;
-  bool Missing = false;
-};
-
-// A JSON string, which a shell line reads as well; DEL and the C1 controls (U+0080 to U+009F,
-// 0xC2 0x80-0x9F in UTF-8) are escaped too, as a terminal would act on them.
-std::string Quoted(const std::string& text) {
-  std::string quoted = "\"";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c == '"' || c == '\\') {
-      quoted += '\\';
-      quoted += static_cast<char>(c);
-    } else if (c < 0x20 || c == 0x7F) {
-      quoted += Format("\\u%04X", c);
-    } else if (c == 0xC2 && i + 1 < text.size() &&
-               static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-               static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
-      quoted += Format("\\u%04X", static_cast<unsigned char>(text[++i]));
-    } else {
-      quoted += static_cast<char>(c);
-    }
-  }
-  return quoted + "\"";
-}
-
-std::string Line(const std::vector<Field>& fields) {
-  std::string line;
-  for (const Field& field : fields) {
-    line += (line.empty() ? "" : " ") + std::string(field.Key) + "=" +
-            (field.Is == Kind::Text ? Quoted(field.Value) : field.Value);
-  }
-  return line;
-}
-
-std::string Json(const std::vector<Field>& fields) {
-  std::string json;
-  for (const Field& field : fields) {
-    json += (json.empty() ? "{" : ",") + Quoted(field.Key) + ":" +
-            (field.Missing              ? std::string("null")
-             : field.Is == Kind::Number ? field.Value
-                                        : Quoted(field.Value));
-  }
-  return json + "}";
-}
+using Kind = FieldKind;
+using Field = TextField;
 
 Field Optional(const char* key, const std::string& value, Kind kind) {
   return {key, value, kind, value.empty()};
@@ -80,23 +35,23 @@ std::vector<Field> Fields(const HistoryRow& row) {
 }  // namespace
 
 std::string HistoryLine(const HistoryRow& row) {
-  return Line(Fields(row));
+  return FieldsLine(Fields(row));
 }
 std::string HistoryJson(const HistoryRow& row) {
-  return Json(Fields(row));
+  return FieldsJson(Fields(row));
 }
 
 std::string PoolLine(const PoolState& pool) {
-  return Line({{"prefix", pool.Prefix, Kind::Word},
-               {"first", std::to_string(pool.First), Kind::Number},
-               {"last", std::to_string(pool.Last), Kind::Number},
-               {"next", std::to_string(pool.Next), Kind::Number},
-               {"left", std::to_string(pool.Left), Kind::Number}});
+  return FieldsLine({{"prefix", pool.Prefix, Kind::Word},
+                     {"first", std::to_string(pool.First), Kind::Number},
+                     {"last", std::to_string(pool.Last), Kind::Number},
+                     {"next", std::to_string(pool.Next), Kind::Number},
+                     {"left", std::to_string(pool.Left), Kind::Number}});
 }
 
 std::string StationLine(const StationDay& day) {
-  return Line({{"station", day.Station, Kind::Text},
-               {"taken-today", std::to_string(day.Taken), Kind::Number},
-               {"sent-today", std::to_string(day.Sent), Kind::Number},
-               {"confirmed-today", std::to_string(day.Confirmed), Kind::Number}});
+  return FieldsLine({{"station", day.Station, Kind::Text},
+                     {"taken-today", std::to_string(day.Taken), Kind::Number},
+                     {"sent-today", std::to_string(day.Sent), Kind::Number},
+                     {"confirmed-today", std::to_string(day.Confirmed), Kind::Number}});
 }

@@ -3,20 +3,15 @@
 #include <cstring>
 #include <vector>
 
+#include "cli/text_fields.h"
 #include "protocol/settings_fields.h"
 #include "protocol/windows1252.h"
 #include "udp/found_modules.h"
 
 namespace {
 
-// Numbers stand bare everywhere; words (a MAC, an address) are quoted only in JSON; texts are
-// quoted in both.
-enum class Kind { Number, Word, Text };
-struct Field {
-  const char* Key;
-  std::string Value;
-  Kind Is;
-};
+using Kind = FieldKind;
+using Field = TextField;
 
 std::vector<Field> Fields(const GatewayRecord& r) {
   const unsigned serial =
@@ -43,47 +38,14 @@ std::vector<Field> Fields(const GatewayRecord& r) {
   return fields;
 }
 
-// Quotes a UTF-8 text, escaping what a JSON string escapes (which a shell line reads as well)
-// and every other control character: DEL and the C1 controls (U+0080 to U+009F, C2 80 to
-// C2 9F in UTF-8) could steer a terminal as ESC could.
-std::string Quoted(const std::string& text) {
-  std::string quoted = "\"";
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
-    if (c == '"' || c == '\\') {
-      quoted += '\\';
-      quoted += static_cast<char>(c);
-    } else if (c < 0x20 || c == 0x7F) {
-      quoted += Format("\\u%04X", c);
-    } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
-      quoted += Format("\\u%04X", next);
-      ++i;
-    } else {
-      quoted += static_cast<char>(c);
-    }
-  }
-  return quoted + "\"";
-}
-
 }  // namespace
 
 std::string RecordLine(const GatewayRecord& record) {
-  std::string line;
-  for (const Field& field : Fields(record)) {
-    line += (line.empty() ? "" : " ") + std::string(field.Key) + "=" +
-            (field.Is == Kind::Text ? Quoted(field.Value) : field.Value);
-  }
-  return line;
+  return FieldsLine(Fields(record));
 }
 
 std::string RecordJson(const GatewayRecord& record) {
-  std::string json;
-  for (const Field& field : Fields(record)) {
-    json += (json.empty() ? "{" : ",") + Quoted(field.Key) + ":" +
-            (field.Is == Kind::Number ? field.Value : Quoted(field.Value));
-  }
-  return json + "}";
+  return FieldsJson(Fields(record));
 }
 
 std::string ColonMac(const MacAddress& mac) {

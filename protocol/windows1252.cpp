@@ -1,5 +1,7 @@
 #include "protocol/windows1252.h"
 
+#include <utility>
+
 namespace {
 
 // 0x80..0x9F; the rest of the table is Latin-1.
@@ -67,50 +69,50 @@ std::string Windows1252ToVisibleUtf8(std::string_view bytes) {
   return text;
 }
 
+namespace {
+
+// The code point that starts at text[at] and its length in bytes; nullopt where the bytes are
+// no valid UTF-8 (a stray or missing continuation byte, an overlong form, a surrogate, a code
+// point above U+10FFFF).
+std::optional<std::pair<char32_t, std::size_t>> CodePointAt(std::string_view text, std::size_t at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  const std::size_t length = lead < 0x80           ? 1
+                             : (lead >> 5) == 0x6  ? 2
+                             : (lead >> 4) == 0xE  ? 3
+                             : (lead >> 3) == 0x1E ? 4
+                                                   : 0;
+  if (length == 0 || at + length > text.size()) return std::nullopt;
+  char32_t code = length == 1 ? lead : lead & (0xFF >> (length + 1));
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(text[at + k]);
+    if ((next & 0xC0) != 0x80) return std::nullopt;
+    code = (code << 6) | (next & 0x3F);
+  }
+  constexpr char32_t kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};
+  if (code < kLeast[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+    return std::nullopt;
+  return std::pair{code, length};
+}
+
+}  // namespace
+
 bool IsValidUtf8(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80           ? 1
-                               : (lead >> 5) == 0x6  ? 2
-                               : (lead >> 4) == 0xE  ? 3
-                               : (lead >> 3) == 0x1E ? 4
-                                                     : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    char32_t code = length == 1 ? lead : lead & (0xFF >> (length + 1));
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    constexpr char32_t kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < kLeast[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-      return false;
-    i += length;
+    const auto point = CodePointAt(text, i);
+    if (!point) return false;
+    i += point->second;
   }
   return true;
 }
 
 std::optional<std::string> Utf8ToWindows1252(std::string_view text) {
-  if (!IsValidUtf8(text)) return std::nullopt;
   std::string bytes;
   for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80           ? 1
-                               : (lead >> 5) == 0x6  ? 2
-                               : (lead >> 4) == 0xE  ? 3
-                               : (lead >> 3) == 0x1E ? 4
-                                                     : 0;
-    if (length == 0 || i + length > text.size()) return std::nullopt;
-    char32_t code = length == 1 ? lead : lead & (0xFF >> (length + 1));
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return std::nullopt;
-      code = (code << 6) | (next & 0x3F);
-    }
+    const auto point = CodePointAt(text, i);
     char byte = '\0';
-    if (!Windows1252Byte(code, byte)) return std::nullopt;
+    if (!point || !Windows1252Byte(point->first, byte)) return std::nullopt;
     bytes.push_back(byte);
-    i += length;
+    i += point->second;
   }
   return bytes;
 }
