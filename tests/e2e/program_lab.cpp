@@ -1,7 +1,14 @@
 #include "tests/e2e/program_lab.h"
 
+#include <arpa/inet.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
+#include <sstream>
+
+#include "protocol/messages.h"
 #include "resources/control_ids.h"
 #include "tests/support/readme_block.h"
 
@@ -49,8 +56,9 @@ void ProgramLab::EndProgram() {
 }
 
 void ProgramLab::StartSimulatorA(const std::vector<std::string>& extra) {
-  std::vector<std::string> args = {"--interface", "ga",        "--gateways",
-                                   "3",           "--ip-base", "10.88.1.50"};
+  std::vector<std::string> args = {"--interface", "ga", "--ip-base", "10.88.1.50"};
+  if (std::find(extra.begin(), extra.end(), "--gateways") == extra.end())
+    args.insert(args.end(), {"--gateways", "3"});
   args.insert(args.end(), extra.begin(), extra.end());
   SimA = std::make_unique<SimProcess>(GwA, args);
   ASSERT_TRUE(SimA->Ready()) << "simulator A did not start";
@@ -96,6 +104,32 @@ std::string ProgramLab::Received(SimProcess& sim, const std::string& command, in
   return line;
 }
 
+std::vector<std::string> ProgramLab::HeardBefore(SimProcess& sim, const std::string& device,
+                                                 const std::string& address,
+                                                 const std::string& netns) {
+  {
+    InNamespace there(netns.empty() ? Pc : netns);
+    EXPECT_TRUE(there.Entered);
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    setsockopt(fd, SOL_SOCKET, SO_BINDTODEVICE, device.c_str(),
+               static_cast<socklen_t>(device.size()));
+    sockaddr_in to{AF_INET, htons(kGatewayPort), {}, {}};
+    inet_pton(AF_INET, address.c_str(), &to.sin_addr);
+    EXPECT_EQ(sendto(fd, "?", 1, 0, reinterpret_cast<sockaddr*>(&to), sizeof to), 1);
+    close(fd);
+  }
+  const auto before = sim.TakeBefore("malformed", {"len=1 reason="}, 10000);
+  EXPECT_TRUE(before) << "the simulator did not hear the test's datagram";
+  std::vector<std::string> heard;
+  for (const std::string& line : before.value_or(std::vector<std::string>{})) {
+    const std::string event = line.substr(line.find(' ') + 1);
+    if (event.starts_with("rx ") || event.starts_with("malformed ") ||
+        event.starts_with("tcp-open "))
+      heard.push_back(line);
+  }
+  return heard;
+}
+
 std::string ProgramLab::Field(const std::string& line, const std::string& key) {
   const std::size_t at = line.find(" " + key + "=");
   if (at == std::string::npos) return {};
@@ -104,6 +138,60 @@ std::string ProgramLab::Field(const std::string& line, const std::string& key) {
     return line.substr(start + 1, line.find('"', start + 1) - start - 1);
   }
   return line.substr(start, line.find(' ', start) - start);
+}
+
+std::uint16_t ProgramLab::FromPort(const std::string& line) {
+  const std::string from = Field(line, "from");
+  return static_cast<std::uint16_t>(std::atoi(from.c_str() + from.find(':') + 1));
+}
+
+void ProgramLab::SendReply(const std::string& netns, const std::string& device,
+                           const std::string& address, std::uint16_t port,
+                           const GatewayRecord& record, const std::string& to) {
+  InNamespace there(netns);
+  ASSERT_TRUE(there.Entered);
+  const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  const int on = 1;
+  setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+  setsockopt(fd, SOL_SOCKET, SO_BINDTODEVICE, device.c_str(),
+             static_cast<socklen_t>(device.size()));
+  sockaddr_in local{AF_INET, htons(kGatewayPort), {}, {}}, peer{AF_INET, htons(port), {}, {}};
+  inet_pton(AF_INET, address.c_str(), &local.sin_addr);
+  inet_pton(AF_INET, to.c_str(), &peer.sin_addr);
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  const auto reply = BuildGatewayInfoReply(record);
+  EXPECT_EQ(
+      sendto(fd, reply.data(), reply.size(), 0, reinterpret_cast<sockaddr*>(&peer), sizeof peer),
+      static_cast<ssize_t>(reply.size()));
+  close(fd);
+}
+
+GatewayRecord ProgramLab::ModuleOne() {
+  GatewayRecord r = kEmptyGatewayRecord;
+  r.Mac[0] = 0x02;
+  r.Mac[5] = 0x01;
+  r.ActualIp = r.Ip = Ipv4(10, 88, 1, 50);
+  r.Netmask = Ipv4(255, 255, 255, 0);
+  r.GatewayIp = r.DnsIp = Ipv4(10, 88, 1, 1);
+  r.Port = 80;
+  std::strcpy(r.Name, "sim-gw-1");
+  return r;
+}
+
+::testing::AssertionResult Ended(const ChildResult& run, int status, const std::string& says) {
+  if (run.Status == status && run.Err.find(says) != std::string::npos)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "status " << run.Status << ", not " << status << "; standard error:\n"
+         << run.Err << "\nwithout: " << says;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  return lines;
 }
 
 std::vector<std::string> GuideBlock(const std::string& tag) {

@@ -21,9 +21,11 @@
 
 #include "platform/posix/posix_socket_layer.h"
 #include "platform/qt/qt_event_loop.h"
+#include "tests/support/child_run.h"
 #include "tests/support/netns.h"
 #include "tests/support/qt_program.h"
 #include "tests/support/sim_process.h"
+#include "tests/support/temp_folder.h"
 
 class ProgramLab : public ::testing::Test {
  protected:
@@ -32,7 +34,8 @@ class ProgramLab : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Starts the simulators with their interface, modules and addresses, plus `extra`.
+  // Starts the simulators with their interface, modules (A: three, unless `extra` says how
+  // many) and addresses, plus `extra`.
   void StartSimulatorA(const std::vector<std::string>& extra = {});
   void StartSimulatorB(const std::vector<std::string>& extra = {});
   // Starts the program inside the PC namespace (or another); its first search leaves at once.
@@ -47,12 +50,34 @@ class ProgramLab : public ::testing::Test {
   bool Until(const std::function<bool()>& condition, int boundMs = 10000);
   // The simulator's next line of a received request of this command, while the program runs.
   std::string Received(SimProcess& sim, const std::string& command, int boundMs = 5000);
+  // What the simulator heard (its "rx", "malformed" and "tcp-open" lines not yet taken) before
+  // a one-byte datagram that the test sends now from `netns` (the PC's) out of `device` to the
+  // simulator at `address`: silence shown by an event rather than by a time that passed.
+  std::vector<std::string> HeardBefore(SimProcess& sim, const std::string& device,
+                                       const std::string& address, const std::string& netns = {});
   // The value of key=... in a simulator line.
   static std::string Field(const std::string& line, const std::string& key);
+  // The port of the line's "from=ADDRESS:PORT".
+  static std::uint16_t FromPort(const std::string& line);
+  // A module's reply played by the test: sent from `address`:8003 out of `device` in `netns`,
+  // to `port` of the limited broadcast address or of `to`.
+  static void SendReply(const std::string& netns, const std::string& device,
+                        const std::string& address, std::uint16_t port, const GatewayRecord& record,
+                        const std::string& to = "255.255.255.255");
+  // Module 1 of simulator A as it starts.
+  static GatewayRecord ModuleOne();
+#ifdef VELLORA_CLI_PATH
+  // vellora-cli with the arguments, run in the PC namespace to its end.
+  ChildResult Cli(std::vector<std::string> args, const std::vector<std::string>& env = {}) {
+    args.insert(args.begin(), VELLORA_CLI_PATH);
+    return RunChild(Pc, args, env);
+  }
+#endif
 
   static std::unique_ptr<NamespaceLab> Lab;
   static std::string Pc, GwA, GwB;
 
+  TempFolder Folder;
   std::unique_ptr<SimProcess> SimA, SimB;
   std::unique_ptr<InNamespace> Inside;
   std::unique_ptr<QtEventLoop> Loop;
@@ -69,6 +94,12 @@ struct Restore {
       Shell(command);
   }
 };
+
+// A child's end with `status`, its standard error holding `says`.
+::testing::AssertionResult Ended(const ChildResult& run, int status, const std::string& says = {});
+
+// The lines of a text.
+std::vector<std::string> Lines(const std::string& text);
 
 // The lines of the user guide's block "```sh TAG" (docs/user-guide.md of the sources the tests
 // were built from): the commands as users read them.

@@ -62,8 +62,8 @@ void SimProcess::Pump(int timeoutMs) {
   }
 }
 
-std::string SimProcess::TakeLine(std::string_view event,
-                                 std::initializer_list<std::string_view> parts, int timeoutMs) {
+std::ptrdiff_t SimProcess::Find(std::string_view event,
+                                std::initializer_list<std::string_view> parts, int timeoutMs) {
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   for (std::size_t checked = 0;;) {
     for (; checked < lines_.size(); ++checked) {
@@ -72,15 +72,30 @@ std::string SimProcess::TakeLine(std::string_view event,
       bool match = (line.substr(line.find(' ') + 1) + ' ').rfind(std::string(event) + ' ', 0) == 0;
       for (const std::string_view part : parts)
         match = match && line.find(part) != std::string::npos;
-      if (!match) continue;
-      std::string taken = std::move(lines_[checked]);
-      lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(checked));
-      return taken;
+      if (match) return static_cast<std::ptrdiff_t>(checked);
     }
     const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (out_ < 0 || left.count() <= 0) return {};
+    if (out_ < 0 || left.count() <= 0) return -1;
     Pump(static_cast<int>(left.count()));
   }
+}
+
+std::string SimProcess::TakeLine(std::string_view event,
+                                 std::initializer_list<std::string_view> parts, int timeoutMs) {
+  const std::ptrdiff_t at = Find(event, parts, timeoutMs);
+  if (at < 0) return {};
+  std::string taken = std::move(lines_[static_cast<std::size_t>(at)]);
+  lines_.erase(lines_.begin() + at);
+  return taken;
+}
+
+std::optional<std::vector<std::string>> SimProcess::TakeBefore(
+    std::string_view event, std::initializer_list<std::string_view> parts, int timeoutMs) {
+  const std::ptrdiff_t at = Find(event, parts, timeoutMs);
+  if (at < 0) return std::nullopt;
+  std::vector<std::string> before(lines_.begin(), lines_.begin() + at);
+  lines_.erase(lines_.begin(), lines_.begin() + at + 1);
+  return before;
 }
 
 int SimProcess::Stop(int signal) {

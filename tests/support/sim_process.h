@@ -5,8 +5,10 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,12 +30,21 @@ class SimProcess {
   // `parts`; it is taken. Empty when none came within `timeoutMs`.
   std::string TakeLine(std::string_view event, std::initializer_list<std::string_view> parts,
                        int timeoutMs = 2000);
+  // The lines not yet taken before the first one that TakeLine would take; they are taken with
+  // it. Nothing when no such line came within `timeoutMs`.
+  std::optional<std::vector<std::string>> TakeBefore(std::string_view event,
+                                                     std::initializer_list<std::string_view> parts,
+                                                     int timeoutMs);
   // Reads whatever the simulator printed meanwhile, waiting at most `timeoutMs` for it.
   void Pump(int timeoutMs);
   // Sends `signal` and returns the exit status (-1 if it had to be killed).
   int Stop(int signal);
 
  private:
+  // The index of the first line not yet taken like TakeLine's, waiting for it; -1 when none came.
+  std::ptrdiff_t Find(std::string_view event, std::initializer_list<std::string_view> parts,
+                      int timeoutMs);
+
   pid_t pid_ = -1;
   int out_ = -1;
   std::string partial_, ready_;
