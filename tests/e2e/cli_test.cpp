@@ -10,36 +10,20 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <cstring>
 #include <set>
-#include <sstream>
 #include <thread>
 
+#include "protocol/messages.h"
 #include "resources/control_ids.h"
 #include "tests/e2e/program_lab.h"
-#include "tests/support/child_run.h"
 
 namespace {
 
+using Texts = std::vector<std::string>;
+
 class CliTest : public ProgramLab {
  protected:
-  void SetUp() override {
-    ProgramLab::SetUp();
-    char name[] = "/tmp/vellora-cli-e2e-XXXXXX";
-    ASSERT_NE(mkdtemp(name), nullptr);
-    folder = name;
-  }
-  void TearDown() override {
-    ProgramLab::TearDown();
-    std::error_code ignored;
-    if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
-  }
-
-  ChildResult Cli(std::vector<std::string> args) {
-    args.insert(args.begin(), VELLORA_CLI_PATH);
-    return RunChild(Pc, args);
-  }
   // vellora-cli run by a shell that first does `setup` (a redirection, a limit).
   ChildResult CliAfter(const std::string& setup, std::vector<std::string> args) {
     args.insert(args.begin(), {"/bin/sh", "-c", setup + "; exec \"$0\" \"$@\"", VELLORA_CLI_PATH});
@@ -60,40 +44,38 @@ class CliTest : public ProgramLab {
   std::string CliSends(const std::string& command, std::vector<std::string> args) {
     StartSimulatorA();
     if (HasFatalFailure()) return {};
-    args.insert(args.end(), {"--address", "10.88.1.1", "--wait", "0.3"});
-    const ChildResult run = Cli(args);
-    EXPECT_EQ(run.Status, 0) << run.Err;
+    args.insert(args.end(), {"--address", "10.88.1.1"});
+    EXPECT_TRUE(Ended(Cli(args), 0));
     const std::string hex = Field(SimA->TakeLine("rx", {"cmd=" + command}), "hex");
     SimA.reset();
     return hex;
   }
-  void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
-  static std::string ReadFile(const std::string& path) {
-    std::stringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
+  // Nothing but searches reached the simulator behind the PC's `device` since it was asked last.
+  void ExpectOnlySearches(SimProcess& sim, const std::string& device, const std::string& address) {
+    for (const std::string& line : HeardBefore(sim, device, address))
+      EXPECT_EQ(Field(line, "cmd"), "SearchRequest") << line;
   }
-  static std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-      lines.push_back(line);
-    return lines;
-  }
-
-  std::string folder;
+  const std::string counter = Folder / "serial";
 };
 
 TEST_F(CliTest, EveryCommandSendsTheBytesTheWindowSendsForTheSameInput) {
-  const std::string counter = folder + "/serial";
+  GatewayRecord set = ModuleOne();
+  set.Ip = Ipv4(10, 88, 1, 60);
+  set.Port = 8080;
+  set.UseDhcp = 1;
+  std::strcpy(set.Name, "e2e-name");
+  const std::uint8_t renamed[6] = {0x02, 0, 0, 0, 0, 0x99};
+  const std::uint8_t assigned[6] = {0x0A, 0x0B, 0x0C, 0x0F, 0x72, 0x79};  // serial 1012345
   struct Case {
     const char* Command;
+    std::string Bytes;
     std::function<void()> Window;
-    std::vector<std::string> Cli;
+    Texts Cli;
   };
   const std::vector<Case> cases = {
-      {"SearchRequest", [] {}, {"search"}},
+      {"SearchRequest", Hex(BuildSearchRequest()), [] {}, {"search"}},
       {"SetConfigRequest",
+       Hex(BuildSetConfigRequest(set)),
        [&] {
          Program->Replace(11219, "60");
          Program->Replace(IdNameEdit, "e2e-name");
@@ -102,8 +84,12 @@ TEST_F(CliTest, EveryCommandSendsTheBytesTheWindowSendsForTheSameInput) {
          Program->Click(IdSetButton);
        },
        {"set", "02:00:00:00:00:01", "ip=10.88.1.60", "name=e2e-name", "port=8080", "dhcp=1"}},
-      {"RebootRequest", [&] { Program->Click(IdRebootButton); }, {"reboot", "020000000001"}},
+      {"RebootRequest",
+       Hex(BuildRebootRequest(ModuleOne())),
+       [&] { Program->Click(IdRebootButton); },
+       {"reboot", "020000000001"}},
       {"SetMacRequest",
+       Hex(BuildSetMacRequest(ModuleOne(), renamed)),
        [&] {
          Program->Click(IdExpandButton);
          Program->Replace(IdMacEdit6, "99");
@@ -111,6 +97,7 @@ TEST_F(CliTest, EveryCommandSendsTheBytesTheWindowSendsForTheSameInput) {
        },
        {"set-mac", "02-00-00-00-00-01", "02:00:00:00:00:99"}},
       {"SetEepromRequest",
+       Hex(BuildSetEepromRequest(ModuleOne(), 0x1F0, 0xA5)),
        [&] {
          Program->Click(IdExpandButton);
          Program->Type(IdEepromAddressEdit, "1F0");
@@ -119,42 +106,39 @@ TEST_F(CliTest, EveryCommandSendsTheBytesTheWindowSendsForTheSameInput) {
        },
        {"eeprom", "02:00:00:00:00:01", "1F0", "a5"}},
       {"SetMacRequest",
+       Hex(BuildSetMacRequest(ModuleOne(), assigned)),
        [&] {
          Program->Click(IdExpandButton);
-         const char* start[] = {"0A", "0B", "0C"};
-         for (int i = 0; i < 3; ++i)
-           Program->Replace(kMacEditIds[i], start[i]);
-         const char* serial[] = {"01", "01", "23", "45"};
-         for (int i = 0; i < 4; ++i)
-           Program->Replace(kSerialEditIds[i], serial[i]);
+         const char* typed[] = {"0A", "0B", "0C", "01", "01", "23", "45"};
+         for (int i = 0; i < 7; ++i)
+           Program->Replace(i < 3 ? kMacEditIds[i] : kSerialEditIds[i - 3], typed[i]);
          Program->Click(IdSetIncrButton);
        },
        {"assign", "02:00:00:00:00:01", "--prefix", "0a:0b:0c", "--serial-file", counter}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Cli[0]);
-    WriteFile(counter, "1012345\n");
+    WriteFileBytes(counter, "1012345\n");
     // The test stands in the PC namespace only while the window runs; the CLI gets there itself.
     const std::string window = WindowSends(c.Command, c.Window);
-    const std::string cli = CliSends(c.Command, c.Cli);
-    EXPECT_FALSE(window.empty());
-    EXPECT_EQ(cli, window);
+    EXPECT_EQ(window, c.Bytes);
+    EXPECT_EQ(CliSends(c.Command, c.Cli), window);
   }
-  EXPECT_EQ(ReadFile(counter), "1012346\n");  // as the window's serial edits go on
+  EXPECT_EQ(ReadFileBytes(counter), "1012346\n");  // as the window's serial edits go on
 }
 
 TEST_F(CliTest, SearchListsEveryModuleAsLinesOrJsonAndVerifyFindsTheLabelsMac) {
   StartSimulatorA();
-  const ChildResult lines = Cli({"search", "--address", "10.88.1.1", "--wait", "0.3"});
-  ASSERT_EQ(lines.Status, 0) << lines.Err;
+  const ChildResult lines = Cli({"search", "--address", "10.88.1.1"});
+  ASSERT_TRUE(Ended(lines, 0));
   ASSERT_EQ(Lines(lines.Out).size(), 3u) << lines.Out;
   EXPECT_EQ(Lines(lines.Out)[0],
             "mac=02:00:00:00:00:01 actual=10.88.1.50 ip=10.88.1.50 netmask=255.255.255.0 "
             "gateway=10.88.1.1 dns=10.88.1.1 dhcp=0 name=\"sim-gw-1\" server=\"\" use-proxy=0 "
             "proxy=\"\" port=80 serial=1");
 
-  const ChildResult json = Cli({"search", "--json", "--interface", "pa", "--wait", "0.3"});
-  ASSERT_EQ(json.Status, 0) << json.Err;
+  const ChildResult json = Cli({"search", "--json", "--interface", "pa"});
+  ASSERT_TRUE(Ended(json, 0));
   std::set<std::string> macs;
   for (const std::string& line : Lines(json.Out)) {
     QJsonParseError error{};
@@ -169,27 +153,23 @@ TEST_F(CliTest, SearchListsEveryModuleAsLinesOrJsonAndVerifyFindsTheLabelsMac) {
   EXPECT_EQ(macs,
             (std::set<std::string>{"02:00:00:00:00:01", "02:00:00:00:00:02", "02:00:00:00:00:03"}));
 
-  const ChildResult found = Cli({"verify", "020000000002", "--wait", "0.3"});
-  EXPECT_EQ(found.Status, 0) << found.Err;
+  const ChildResult found = Cli({"verify", "020000000002"});
+  EXPECT_TRUE(Ended(found, 0));
   EXPECT_EQ(found.Out.rfind("MAC is OK! mac=02:00:00:00:00:02 ", 0), 0u) << found.Out;
-  const ChildResult missing = Cli({"verify", "0200000000FF", "--wait", "0.3"});
-  EXPECT_EQ(missing.Status, 1);
+  const ChildResult missing = Cli({"verify", "0200000000FF"});
+  EXPECT_TRUE(
+      Ended(missing, 1, "no module with the label's MAC 02:00:00:00:00:FF answered; 3 other"));
   EXPECT_EQ(missing.Out, "");
-  EXPECT_NE(missing.Err.find("no module with the label's MAC 02:00:00:00:00:FF answered; 3 other"),
-            std::string::npos)
-      << missing.Err;
 }
 
 TEST_F(CliTest, RefusalsAndUnknownModulesSendNothingAndSayWhy) {
   StartSimulatorA();
-  const std::string counter = folder + "/serial";
-  WriteFile(counter, "16777216\n");
-  struct Case {
-    std::vector<std::string> Args;
+  WriteFileBytes(counter, "16777216\n");
+  const struct {
+    Texts Args;
     int Status;
     const char* Says;
-  };
-  const std::vector<Case> cases = {
+  } cases[] = {
       {{"set", "020000000001", "ip=10.88.1.300"}, 1, "Vellora: Set not sent"},
       {{"set", "020000000001", "netmask=255..255.0"}, 1, "Vellora: Set not sent"},
       {{"assign", "020000000001", "--prefix", "0A:0B:0C", "--serial-file", counter},
@@ -204,48 +184,35 @@ TEST_F(CliTest, RefusalsAndUnknownModulesSendNothingAndSayWhy) {
       {{"verify", "02-00-00-00-00-01"}, 2, "is not a label's MAC: twelve hexadecimal"},
       {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
   };
-  for (const Case& c : cases) {
-    std::vector<std::string> args = c.Args;
-    args.insert(args.end(), {"--wait", "0.3"});
-    const ChildResult run = Cli(args);
-    EXPECT_EQ(run.Status, c.Status) << c.Args[0] << " " << c.Args[1] << ": " << run.Err;
-    EXPECT_NE(run.Err.find(c.Says), std::string::npos) << run.Err;
-  }
-  EXPECT_EQ(ReadFile(counter), "16777216\n");
-  SimA->Pump(200);
-  for (const char* command : {"SetConfigRequest", "SetMacRequest", "RebootRequest"})
-    EXPECT_EQ(SimA->TakeLine("rx", {std::string("cmd=") + command}, 0), "") << command;
+  for (const auto& c : cases)
+    EXPECT_TRUE(Ended(Cli(c.Args), c.Status, c.Says)) << c.Args[0] << " " << c.Args[1];
+  EXPECT_EQ(ReadFileBytes(counter), "16777216\n");
+  ExpectOnlySearches(*SimA, "pa", "10.88.1.100");
   SimA.reset();
 
   // Nobody answers: the same hint as the window's.
-  const ChildResult silent = Cli({"search", "--wait", "0.3"});
-  EXPECT_EQ(silent.Status, 1);
-  EXPECT_NE(silent.Err.find("Vellora: No module answered the search from 10.88.1.1.\nVellora: A "
-                            "firewall may drop the replies: let UDP from port 8003 in."),
-            std::string::npos)
-      << silent.Err;
+  EXPECT_TRUE(Ended(Cli({"search"}), 1,
+                    "Vellora: No module answered the search from 10.88.1.1.\nVellora: A firewall "
+                    "may drop the replies: let UDP from port 8003 in."));
 }
 
 TEST_F(CliTest, TwoAssignLoopsOnOneCounterNeverGiveTheSameMac) {
   StartSimulatorB();
-  const std::string counter = folder + "/serial";
-  WriteFile(counter, "500\n");
+  WriteFileBytes(counter, "500\n");
   // Two stations give MACs at once to the one module on the line, each as fast as it can.
-  const std::string loop = std::string("for i in 1 2 3 4 5 6 7 8; do ") + VELLORA_CLI_PATH +
-                           " assign --only --address 10.88.2.1 --wait 0.2 --prefix 0A:0B:0C "
-                           "--serial-file " +
-                           counter + " || exit 1; done";
-  const std::vector<std::string> shell = {"/bin/sh", "-c", loop};
+  const Texts loop = {"/bin/sh", "-c",
+                      std::string("for i in 1 2 3 4 5 6 7 8; do ") + VELLORA_CLI_PATH +
+                          " assign --only --address 10.88.2.1 --wait 0.2 --prefix 0A:0B:0C "
+                          "--serial-file " +
+                          counter + " || exit 1; done"};
   ChildResult first, second;
-  std::thread other([&] { second = RunChild(Pc, shell); });
-  first = RunChild(Pc, shell);
+  std::thread other([&] { second = RunChild(Pc, loop); });
+  first = RunChild(Pc, loop);
   other.join();
-  ASSERT_EQ(first.Status, 0) << first.Err;
-  ASSERT_EQ(second.Status, 0) << second.Err;
+  ASSERT_TRUE(Ended(first, 0));
+  ASSERT_TRUE(Ended(second, 0));
 
-  std::vector<std::string> given = Lines(first.Out);
-  const std::vector<std::string> more = Lines(second.Out);
-  given.insert(given.end(), more.begin(), more.end());
+  Texts given = Lines(first.Out + second.Out);
   ASSERT_EQ(given.size(), 16u);
   std::set<std::string> expected;
   for (int serial = 500; serial < 516; ++serial) {
@@ -254,7 +221,7 @@ TEST_F(CliTest, TwoAssignLoopsOnOneCounterNeverGiveTheSameMac) {
     expected.insert(mac);
   }
   EXPECT_EQ(std::set<std::string>(given.begin(), given.end()), expected);
-  EXPECT_EQ(ReadFile(counter), "516\n");
+  EXPECT_EQ(ReadFileBytes(counter), "516\n");
   // And the module was told each of them once.
   std::multiset<std::string> told;
   for (std::string line; !(line = SimB->TakeLine("rx", {"cmd=SetMacRequest"}, 1000)).empty();)
@@ -269,70 +236,61 @@ TEST_F(CliTest, TheGuidesLineCycleGivesTheNextMacWritesTheEepromAndChecksTheLabe
   for (const std::string& line : GuideBlock("line-cycle"))
     script += line + "\n";
   ASSERT_FALSE(script.empty()) << "the guide has no line cycle";
-  WriteFile(folder + "/cycle.sh", script);
-  WriteFile(folder + "/serial", "4660\n");
+  const std::string cycleFile = Folder / "cycle.sh", log = Folder / "line.log";
+  WriteFileBytes(cycleFile, script);
+  WriteFileBytes(counter, "4660\n");
   StartSimulatorB();
 
-  const std::string cliFolder =
-      std::string(VELLORA_CLI_PATH).substr(0, std::string(VELLORA_CLI_PATH).rfind('/'));
-  const std::vector<std::string> env = {"PATH=" + cliFolder + ":/usr/sbin:/usr/bin:/sbin:/bin",
-                                        "IFACE=pb", "COUNTER=" + folder + "/serial",
-                                        "LOG=" + folder + "/line.log"};
+  const std::string cli = VELLORA_CLI_PATH;
+  const Texts env = {"PATH=" + cli.substr(0, cli.rfind('/')) + ":/usr/sbin:/usr/bin:/sbin:/bin",
+                     "IFACE=pb", "COUNTER=" + counter, "LOG=" + log};
   const auto cycle = [&](const std::string& scanned) {
-    return RunChild(Pc, {"/bin/sh", "-c", "echo " + scanned + " | sh " + folder + "/cycle.sh"},
-                    env);
+    return RunChild(Pc, {"/bin/sh", "-c", "echo " + scanned + " | sh " + cycleFile}, env);
   };
   const ChildResult run = cycle("0A0B0C001234");
-  ASSERT_EQ(run.Status, 0) << run.Err;
+  ASSERT_TRUE(Ended(run, 0));
   EXPECT_EQ(Lines(run.Out).back(), "0A:0B:0C:00:12:34 done");
-  EXPECT_EQ(ReadFile(folder + "/serial"), "4661\n");
+  EXPECT_EQ(ReadFileBytes(counter), "4661\n");
   const std::string eeprom = SimB->TakeLine("rx", {"cmd=SetEepromRequest"});
   EXPECT_EQ(Field(eeprom, "mac"), "0A 0B 0C 00 12 34") << eeprom;
   EXPECT_EQ(Field(eeprom, "outcome"), "applied") << eeprom;
 
-  const std::string log = ReadFile(folder + "/line.log");
+  const std::string record = ReadFileBytes(log);
   for (const char* step :
        {"request from=10.88.2.1 interface=pb command=SetMacRequest target=\"02 00 00 00 20 01\" "
         "new-mac=\"0A 0B 0C 00 12 34\" serial=4660",
         "request from=10.88.2.1 interface=pb command=SetEepromRequest target=\"0A 0B 0C 00 12 34\" "
         "address=0x01F0 value=0xA5",
         "vellora-cli: verify 0A0B0C001234: MAC is OK! 0A:0B:0C:00:12:34 answered"})
-    EXPECT_NE(log.find(step), std::string::npos) << step << " not in\n" << log;
+    EXPECT_NE(record.find(step), std::string::npos) << step << " not in\n" << record;
 
   // The next module: a label that is not the module's stops the cycle.
   const ChildResult wrong = cycle("0A0B0C001299");
   EXPECT_EQ(wrong.Status, 1);
   EXPECT_EQ(wrong.Out.find("done"), std::string::npos) << wrong.Out;
-  EXPECT_EQ(ReadFile(folder + "/serial"), "4662\n");
+  EXPECT_EQ(ReadFileBytes(counter), "4662\n");
 }
 
 TEST_F(CliTest, ListenWritesTheModulesLinesAndConfirmSeesTheNewMac) {
-  StartSimulatorA({"--tcp-mode", "status", "--interval-ms", "50"});
-  const ChildResult listened =
-      Cli({"listen", "02:00:00:00:00:01", "--seconds", "0.6", "--wait", "0.3"});
-  EXPECT_EQ(listened.Status, 0) << listened.Err;
-  const std::vector<std::string> lines = Lines(listened.Out);
-  ASSERT_GE(lines.size(), 3u) << listened.Out;
+  // The module ends the connection after three lines, and listen ends with it.
+  StartSimulatorA({"--tcp-mode", "close", "--close-after", "3"});
+  const ChildResult listened = Cli({"listen", "02:00:00:00:00:01"});
+  EXPECT_TRUE(Ended(listened, 0, "Vellora: Socket connected"));
+  const Texts lines = Lines(listened.Out);
+  ASSERT_EQ(lines.size(), 3u) << listened.Out;
   EXPECT_EQ(lines[0].rfind("sim-gw-1 (02 00 00 00 00 01) status line 1,", 0), 0u) << lines[0];
-  EXPECT_NE(listened.Err.find("Vellora: Socket connected"), std::string::npos) << listened.Err;
 
-  const ChildResult confirmed =
-      Cli({"set-mac", "020000000002", "02:00:00:00:00:42", "--confirm", "--wait", "0.3"});
-  EXPECT_EQ(confirmed.Status, 0) << confirmed.Err;
-  EXPECT_NE(confirmed.Err.find("vellora-cli: confirmed, 02:00:00:00:00:42 at 10.88.1.51, and no "
-                               "longer 02:00:00:00:00:02 answered"),
-            std::string::npos)
-      << confirmed.Err;
+  EXPECT_TRUE(Ended(Cli({"set-mac", "020000000002", "02:00:00:00:00:42", "--confirm"}), 0,
+                    "vellora-cli: confirmed, 02:00:00:00:00:42 at 10.88.1.51, and no longer "
+                    "02:00:00:00:00:02 answered"));
   // A module that ignores the write is reported, and the command fails.
   SimA.reset();
   StartSimulatorA({"--read-only"});
-  const ChildResult ignored = Cli({"set-mac", "020000000002", "02:00:00:00:00:43", "--confirm",
-                                   "--confirm-seconds", "0.6", "--wait", "0.3"});
-  EXPECT_EQ(ignored.Status, 1);
-  EXPECT_NE(ignored.Err.find("vellora-cli: not confirmed: 02:00:00:00:00:43 at 10.88.1.51, and no "
-                             "longer 02:00:00:00:00:02 did not answer within 0.6 s"),
-            std::string::npos)
-      << ignored.Err;
+  EXPECT_TRUE(Ended(Cli({"set-mac", "020000000002", "02:00:00:00:00:43", "--confirm",
+                         "--confirm-seconds", "0.6"}),
+                    1,
+                    "vellora-cli: not confirmed: 02:00:00:00:00:43 at 10.88.1.51, and no longer "
+                    "02:00:00:00:00:02 did not answer within 0.6 s"));
 }
 
 // The record and the results a script keeps are part of the write: a write whose line the
@@ -340,96 +298,69 @@ TEST_F(CliTest, ListenWritesTheModulesLinesAndConfirmSeesTheNewMac) {
 // take fails the command and is named; a record that would hang or is no file is refused.
 TEST_F(CliTest, AWriteLeavesOnlyWithItsRecordAndAResultThatCannotBeWrittenFailsTheCommand) {
   StartSimulatorB();
-  const std::string counter = folder + "/serial", log = folder + "/full.log";
-  WriteFile(counter, "100\n");
+  const std::string log = Folder / "full.log";
+  WriteFileBytes(counter, "100\n");
   // A record that has reached the file size limit, as on a full disk: 512 bytes, a limit of one
   // block of 512.
-  WriteFile(log, std::string(511, 'x') + "\n");
-  const std::vector<std::string> assign = {"assign",   "--only",   "--address",     "10.88.2.1",
-                                           "--prefix", "0A:0B:0C", "--serial-file", counter};
-  std::vector<std::string> logged = assign;
+  WriteFileBytes(log, std::string(511, 'x') + "\n");
+  const Texts assign = {"assign",   "--only",   "--address",     "10.88.2.1",
+                        "--prefix", "0A:0B:0C", "--serial-file", counter};
+  Texts logged = assign;
   logged.insert(logged.end(), {"--log", log});
   const ChildResult full = CliAfter("ulimit -f 1", logged);
-  EXPECT_EQ(full.Status, 1);
+  EXPECT_TRUE(Ended(full, 1,
+                    "vellora-cli: SetMacRequest not sent: the log file cannot be written (File "
+                    "too large)"));
   EXPECT_EQ(full.Out, "");
-  EXPECT_NE(
-      full.Err.find("vellora-cli: SetMacRequest not sent: the log file cannot be written (File "
-                    "too large)"),
-      std::string::npos)
-      << full.Err;
-  EXPECT_EQ(ReadFile(counter), "100\n");
-  EXPECT_FALSE(SimB->TakeLine("rx", {"cmd=SearchRequest"}).empty());
-  EXPECT_EQ(SimB->TakeLine("rx", {"cmd=SetMacRequest"}, 300), "");
+  EXPECT_EQ(ReadFileBytes(counter), "100\n");
+  ExpectOnlySearches(*SimB, "pb", "10.88.2.100");
 
   for (const char* redirect : {"exec >/dev/full", "exec >&-"}) {
-    const ChildResult lost = CliAfter(redirect, assign);
-    EXPECT_EQ(lost.Status, 1) << redirect;
-    EXPECT_NE(lost.Err.find("vellora-cli: the module was given 0A:0B:0C:00:00:6"),
-              std::string::npos)
-        << redirect << ": " << lost.Err;
+    EXPECT_TRUE(
+        Ended(CliAfter(redirect, assign), 1, "vellora-cli: the module was given 0A:0B:0C:00:00:6"))
+        << redirect;
     EXPECT_FALSE(SimB->TakeLine("rx", {"cmd=SearchRequest"}).empty()) << redirect;
     EXPECT_FALSE(SimB->TakeLine("rx", {"cmd=SetMacRequest"}).empty()) << redirect;
   }
-  EXPECT_EQ(ReadFile(counter), "102\n");
-  for (const std::vector<std::string>& command :
-       {std::vector<std::string>{"search", "--json", "--address", "10.88.2.1"},
-        std::vector<std::string>{"verify", "0A0B0C000065", "--address", "10.88.2.1"}}) {
-    const ChildResult lost = CliAfter("exec >/dev/full", command);
-    EXPECT_EQ(lost.Status, 1) << command[0];
-    EXPECT_NE(lost.Err.find("could not be written to standard output (No space left on device)"),
-              std::string::npos)
-        << lost.Err;
+  EXPECT_EQ(ReadFileBytes(counter), "102\n");
+  for (const Texts& command : {Texts{"search", "--json", "--address", "10.88.2.1"},
+                               Texts{"verify", "0A0B0C000065", "--address", "10.88.2.1"}}) {
+    EXPECT_TRUE(Ended(CliAfter("exec >/dev/full", command), 1,
+                      "could not be written to standard output (No space left on device)"))
+        << command[0];
     EXPECT_FALSE(SimB->TakeLine("rx", {"cmd=SearchRequest"}).empty());
   }
 
   // A FIFO nobody reads would hang the program at open(); a value that looks like an option
   // most likely lost its own. Both are refused before anything is sent.
-  const std::string fifo = folder + "/fifo";
+  const std::string fifo = Folder / "fifo";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  const ChildResult cliFifo = Cli({"search", "--log", fifo});
-  EXPECT_EQ(cliFifo.Status, 2);
-  EXPECT_NE(cliFifo.Err.find("FIFO"), std::string::npos) << cliFifo.Err;
-  const ChildResult windowFifo =
-      RunChild(Pc, {VELLORA_PATH, "--log", fifo}, {"QT_QPA_PLATFORM=offscreen"}, 10000);
-  EXPECT_EQ(windowFifo.Status, 2);
-  EXPECT_NE(windowFifo.Err.find("FIFO"), std::string::npos) << windowFifo.Err;
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"search", "--log", "--wait"},
-        std::vector<std::string>{"assign", "--only", "--prefix", "0A:0B:0C", "--serial-file",
-                                 "-x"}}) {
-    const ChildResult refused = Cli(args);
-    EXPECT_EQ(refused.Status, 2) << refused.Err;
-    EXPECT_NE(refused.Err.find("begins with '-'"), std::string::npos) << refused.Err;
-  }
-  EXPECT_EQ(SimB->TakeLine("rx", {}, 300), "");
+  EXPECT_TRUE(Ended(Cli({"search", "--log", fifo}), 2, "FIFO"));
+  EXPECT_TRUE(
+      Ended(RunChild(Pc, {VELLORA_PATH, "--log", fifo}, {"QT_QPA_PLATFORM=offscreen"}), 2, "FIFO"));
+  EXPECT_TRUE(Ended(Cli({"search", "--log", "--wait"}), 2, "begins with '-'"));
+  EXPECT_TRUE(Ended(Cli({"assign", "--only", "--prefix", "0A:0B:0C", "--serial-file", "-x"}), 2,
+                    "begins with '-'"));
+  EXPECT_EQ(HeardBefore(*SimB, "pb", "10.88.2.100"), Texts{});
 }
 
 // A MAC is given once: not one that a module answers with, however many answer, and not one no
 // module can use. Every module is found, also beyond twenty and among a flood of strangers.
 TEST_F(CliTest, AMacInUseOrUnusableIsRefusedAndEveryModuleIsFound) {
-  const auto startA = [&](std::vector<std::string> args) {
-    args.insert(args.begin(), {"--interface", "ga", "--ip-base", "10.88.1.50"});
-    SimA = std::make_unique<SimProcess>(GwA, args);
-    ASSERT_TRUE(SimA->Ready());
-  };
-  ASSERT_NO_FATAL_FAILURE(startA({"--gateways", "25"}));
+  ASSERT_NO_FATAL_FAILURE(StartSimulatorA({"--gateways", "25"}));
   const ChildResult all = Cli({"search"});
-  EXPECT_EQ(all.Status, 0) << all.Err;
+  EXPECT_TRUE(Ended(all, 0));
   EXPECT_EQ(Lines(all.Out).size(), 25u);
-  const ChildResult last = Cli({"verify", "020000000019"});
-  EXPECT_EQ(last.Status, 0) << last.Err;
-  const ChildResult eeprom = Cli({"eeprom", "02:00:00:00:00:19", "1F0", "A5"});
-  EXPECT_EQ(eeprom.Status, 0) << eeprom.Err;
+  EXPECT_TRUE(Ended(Cli({"verify", "020000000019"}), 0));
+  EXPECT_TRUE(Ended(Cli({"eeprom", "02:00:00:00:00:19", "1F0", "A5"}), 0));
   EXPECT_EQ(Field(SimA->TakeLine("rx", {"cmd=SetEepromRequest"}), "mac"), "02 00 00 00 00 19");
 
-  const std::string counter = folder + "/serial";
-  WriteFile(counter, "3\n");
-  struct Case {
-    std::vector<std::string> Args;
+  WriteFileBytes(counter, "3\n");
+  const struct {
+    Texts Args;
     int Status;
     const char* Says;
-  };
-  const std::vector<Case> cases = {
+  } cases[] = {
       {{"set-mac", "020000000001", "02:00:00:00:00:05"},
        1,
        "Vellora: Set MAC not sent, 02 00 00 00 00 05 is in use: the module sim-gw-5 at 10.88.1.54 "
@@ -446,19 +377,15 @@ TEST_F(CliTest, AMacInUseOrUnusableIsRefusedAndEveryModuleIsFound) {
        2,
        "multicast MAC (the first byte is odd): no module can use them"},
   };
-  for (const Case& c : cases) {
-    const ChildResult run = Cli(c.Args);
-    EXPECT_EQ(run.Status, c.Status) << c.Args[0] << ": " << run.Err;
-    EXPECT_NE(run.Err.find(c.Says), std::string::npos) << run.Err;
-  }
-  EXPECT_EQ(ReadFile(counter), "3\n");
-  EXPECT_EQ(SimA->TakeLine("rx", {"cmd=SetMacRequest"}, 300), "");
+  for (const auto& c : cases)
+    EXPECT_TRUE(Ended(Cli(c.Args), c.Status, c.Says)) << c.Args[0];
+  EXPECT_EQ(ReadFileBytes(counter), "3\n");
+  ExpectOnlySearches(*SimA, "pa", "10.88.1.100");
   SimA.reset();
 
   // Thirty strangers answer first; the module named is found all the same.
-  ASSERT_NO_FATAL_FAILURE(startA({"--hostile", "many-macs", "--hostile-macs", "30"}));
-  const ChildResult crowded = Cli({"eeprom", "02:00:00:00:00:01", "7", "1"});
-  EXPECT_EQ(crowded.Status, 0) << crowded.Err;
+  ASSERT_NO_FATAL_FAILURE(StartSimulatorA({"--hostile", "many-macs", "--hostile-macs", "30"}));
+  EXPECT_TRUE(Ended(Cli({"eeprom", "02:00:00:00:00:01", "7", "1"}), 0));
   EXPECT_EQ(Field(SimA->TakeLine("rx", {"cmd=SetEepromRequest"}), "mac"), "02 00 00 00 00 01");
 }
 
@@ -479,23 +406,23 @@ TEST_F(CliTest, AModulesControlCharactersAreShownEscapedAndAnyNonZeroFlagIsOn) {
             "b");
 
   // The module takes nothing (read-only): it still reports dhcp=7, which is what was asked.
-  const ChildResult set = Cli(
-      {"set", "--only", "--address", "10.88.2.1", "dhcp=1", "--confirm", "--confirm-seconds", "2"});
-  EXPECT_EQ(set.Status, 0) << set.Err;
+  EXPECT_TRUE(Ended(Cli({"set", "--only", "--address", "10.88.2.1", "dhcp=1", "--confirm",
+                         "--confirm-seconds", "2"}),
+                    0));
 
   // The module's port 80, played by the test: a title sequence, a C1 control and DEL.
   int server = -1;
+  ASSERT_TRUE(Shell("ip -n " + GwB + " addr add 10.88.2.60/24 dev gb"));
+  Restore restore{{"ip -n " + GwB + " addr del 10.88.2.60/24 dev gb"}};
   {
     InNamespace inside(GwB);
     server = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const int on = 1;
     setsockopt(server, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in local{AF_INET, htons(80), {htonl(0x0A58023Cu)}, {}};  // 10.88.2.60
-    ASSERT_EQ(Shell("ip -n " + GwB + " addr add 10.88.2.60/24 dev gb"), true);
     ASSERT_EQ(bind(server, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
     ASSERT_EQ(listen(server, 1), 0);
   }
-  Restore restore{{"ip -n " + GwB + " addr del 10.88.2.60/24 dev gb"}};
   ChildProcess listening(
       Pc, {VELLORA_CLI_PATH, "listen", "--ip", "10.88.2.60", "--address", "10.88.2.1"});
   pollfd waiting{server, POLLIN, 0};
@@ -506,7 +433,7 @@ TEST_F(CliTest, AModulesControlCharactersAreShownEscapedAndAnyNonZeroFlagIsOn) {
   close(connection);
   close(server);
   const ChildResult heard = listening.Finish(10000);
-  EXPECT_EQ(heard.Status, 0) << heard.Err;
+  EXPECT_TRUE(Ended(heard, 0));
   EXPECT_EQ(heard.Out, "\\x1B]0;owned\\x07\\x9D\\x7F ok\n");
 }
 
