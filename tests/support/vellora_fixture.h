@@ -72,12 +72,31 @@ class VelloraTest : public ::testing::Test {
     EXPECT_EQ(Text(IdExpandButton), expanded ? "<<" : ">>");
   }
 
+  // The chosen PC address is gone: said, nothing bound to it and nothing of its network shown.
+  void ExpectNoChoice() const {
+    EXPECT_EQ(LastLine(), "Vellora: The chosen PC address is no longer available");
+    EXPECT_EQ(sockets.OpenSocketObjects(), 0);
+    EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008");
+    EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, -1);
+    EXPECT_TRUE(Combo(IdGatewayCombo).empty());
+    EXPECT_EQ(Text(IdGatewayCount), "0");
+  }
+
   Vellora& Dialog() const { return *app->MainDialog(); }
   MemorySocketLayer::SocketState& Udp() const { return *sockets.LastDatagramSocket(); }
   MemorySocketLayer::SocketState& Tcp() const { return *sockets.LastStreamSocket(); }
 
   std::string Text(int id) const { return ws.Get(id).Text; }
+  // The texts of several controls, in the order given.
+  std::vector<std::string> TextsOf(std::initializer_list<int> ids) const {
+    std::vector<std::string> texts;
+    for (int id : ids)
+      texts.push_back(Text(id));
+    return texts;
+  }
+  void Set(int id, const std::string& text) { ws.SetDlgItemText(id, text); }
   const std::vector<std::string>& DebugLines() const { return ws.Lines(IdDebugList); }
+  std::string LastLine() const { return DebugLines().empty() ? "" : DebugLines().back(); }
   std::vector<std::string> Combo(int id) const { return ws.Get(id).Items; }
   // One tick of the dialog's one-second timer.
   void Tick() { ws.FireTimer(2300); }
@@ -93,6 +112,7 @@ class VelloraTest : public ::testing::Test {
       out.push_back(d.Bytes);
     return out;
   }
+  std::size_t SentCount() const { return sockets.AllSent().size(); }
   std::vector<std::uint8_t> LastSent() const {
     const auto all = SentBytes();
     return all.empty() ? std::vector<std::uint8_t>() : all.back();
