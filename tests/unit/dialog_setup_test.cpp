@@ -1,13 +1,29 @@
-// Set-up of the main dialog: timer, PC address list, sockets, first search, window form.
+// Start-up and set-up of the main dialog: the socket-layer check, the frame, the timer, the PC
+// address list, the sockets, the first search, and the two window forms.
+#include <algorithm>
+
 #include "tests/support/vellora_fixture.h"
 
 namespace {
 
 using SetupTest = VelloraTest;
+using Texts = std::vector<std::string>;
 
-TEST_F(SetupTest, ListsThePcAddressesNumberedFromOneAndUsesTheFirst) {
+TEST_F(SetupTest, TheFrameTheTimerTheFirstAddressAndTheFirstSearchComeBeforeTheFrameShows) {
   sockets.Host.Entries = Addresses(10, 0, 0, 11);
   Start();
+  EXPECT_EQ(ws.Frame.Title, "Vellora");
+  EXPECT_EQ(ws.Frame.IconId, 11300);
+  EXPECT_TRUE(!ws.Frame.CanMaximize && !ws.Frame.CanResize && ws.Frame.ShrinkToClient);
+  const auto at = [&](const std::string& entry) {
+    return std::find(ws.Journal.begin(), ws.Journal.end(), entry);
+  };
+  ASSERT_NE(at("ShowFrame"), ws.Journal.end());
+  EXPECT_LT(at("SetFrameCaption Quenlan V1.11 18.07.2008 (IP 1: 10.0.0.1 )"),
+            at("Send 10 bytes to 255.255.255.255:8003"));
+  EXPECT_LT(at("Send 10 bytes to 255.255.255.255:8003"), at("ShowFrame"));
+  EXPECT_EQ(ws.Journal.end()[-2], "SetDialogSize 459x470");  // collapsed before it shows
+
   const auto entries = Combo(IdPcIpCombo);
   ASSERT_EQ(entries.size(), 11u);
   EXPECT_EQ(entries[0], "1: 10.0.0.1");
@@ -17,18 +33,34 @@ TEST_F(SetupTest, ListsThePcAddressesNumberedFromOneAndUsesTheFirst) {
   EXPECT_TRUE(Udp().Bound && Udp().Broadcast);
   EXPECT_EQ(Tcp().Own.GetAddress(), Ipv4(10, 0, 0, 1));
   EXPECT_FALSE(Tcp().Open);  // the terminal's system socket is made at connect time
-}
-
-TEST_F(SetupTest, StartsOneTimerSearchesOnceAndPreparesTheDebugList) {
-  Start();
   EXPECT_EQ(ws.Timers, (std::map<unsigned, unsigned>{{2300u, 1000u}}));
-  ASSERT_EQ(SentBytes().size(), 1u);
-  EXPECT_EQ(LastSent(), AsVector(BuildSearchRequest()));
+  EXPECT_EQ(SentBytes(), std::vector<std::vector<std::uint8_t>>{AsVector(BuildSearchRequest())});
   EXPECT_EQ(Udp().Sent[0].Peer, TINetSocketAddress(8003, Ipv4(255, 255, 255, 255)));
-  EXPECT_EQ(Text(IdGatewayCount), "0");
   EXPECT_EQ(ws.Get(IdDebugList).HorizontalExtent, 2000);
   EXPECT_TRUE(ws.Get(IdDebugList).FixedPitchFont);
   EXPECT_TRUE(ws.Boxes.empty());
+  // The template's texts stand until their owners write them (the first search showed the empty
+  // record); the idle state is not entered at start: no log line, no idle caption.
+  EXPECT_EQ(
+      TextsOf({IdStateText, IdConnectButton, IdReceiveRate, IdSendTotal, 11210, IdGatewayCount}),
+      (Texts{"State: Idle", "Connect", "Baudrate", "Gesamt Out", "00", "0"}));
+  EXPECT_TRUE(DebugLines().empty());
+  EXPECT_EQ(ws.DialogCaption, "Vellora");
+}
+
+TEST_F(SetupTest, WithoutSocketLayerTheBoxComesFirstAndTheWindowStillOpens) {
+  sockets.Available = false;
+  Start();
+  ASSERT_FALSE(ws.Boxes.empty());
+  EXPECT_EQ(ws.Boxes[0].Text, "Keine Sockets verfuegbar");
+  EXPECT_EQ(ws.Boxes[0].Caption, "Fehler");
+  EXPECT_EQ(ws.Boxes[0].Type, MB_OK);
+  EXPECT_FALSE(ws.Boxes[0].OwnedByDialog);
+  EXPECT_EQ(ws.Journal.front(), "MessageBox Fehler");  // before any window exists
+  EXPECT_TRUE(ws.Shown);
+  // Every socket operation then fails and reports itself.
+  EXPECT_EQ(DebugLines().front(), "Vellora: UDP Error on CreateSocket()");
+  EXPECT_FALSE(Udp().Open);
 }
 
 TEST_F(SetupTest, NoTimerGivesTheCaptionOnlyBoxAndSetUpGoesOn) {
@@ -42,7 +74,7 @@ TEST_F(SetupTest, NoTimerGivesTheCaptionOnlyBoxAndSetUpGoesOn) {
   EXPECT_EQ(Text(IdExpandButton), ">>");
 }
 
-TEST_F(SetupTest, WithoutAnyAddressThereIsNoSocketAndTheUserIsTold) {
+TEST_F(SetupTest, WithoutAnyAddressThereIsNoSocketUntilTheFirstAddressComes) {
   for (bool lookupFails : {false, true}) {
     MemoryWindowSystem windows;
     MemorySocketLayer layer;
@@ -53,40 +85,80 @@ TEST_F(SetupTest, WithoutAnyAddressThereIsNoSocketAndTheUserIsTold) {
     EXPECT_EQ(layer.LastDatagramSocket(), nullptr);
     // The banner caption from the first paint, with no address after it.
     EXPECT_EQ(windows.FrameCaption, "Quenlan V1.11 18.07.2008");
-    EXPECT_EQ(
-        windows.Lines(IdDebugList),
-        std::vector<std::string>{"Vellora: No IPv4 address found on this PC, no search possible"});
+    EXPECT_EQ(windows.Lines(IdDebugList),
+              Texts{"Vellora: No IPv4 address found on this PC, no search possible"});
     windows.Click(IdSearchButton);  // a command that would send says so and sends nothing
     EXPECT_EQ(windows.Lines(IdDebugList).back(), "Vellora: No PC address chosen, nothing sent");
     EXPECT_TRUE(layer.AllSent().empty());
     EXPECT_TRUE(windows.Shown);
+    // The first address that comes is chosen, and searched from.
+    layer.HostLookupFails = false;
+    layer.ChangeAddresses({OnInterface(10, 1, 2, 3, 2, "eth0")});
+    EXPECT_EQ(windows.Get(IdPcIpCombo).Items, Texts{"1: 10.1.2.3"});
+    EXPECT_EQ(windows.Get(IdPcIpCombo).Selected, 0);
+    EXPECT_EQ(windows.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 1: 10.1.2.3 )");
+    ASSERT_EQ(layer.AllSent().size(), 1u);
+    EXPECT_EQ(layer.AllSent()[0].Bytes, AsVector(BuildSearchRequest()));
+    EXPECT_EQ(layer.LastDatagramSocket()->Own.GetAddress(), Ipv4(10, 1, 2, 3));
   }
 }
 
-TEST_F(SetupTest, OpensCollapsedAtTheMeasuredSizes) {
+TEST_F(SetupTest, ExpandAndCollapseSwitchTheFormsAndKeepEverythingElse) {
   Start();
-  EXPECT_EQ(ws.DialogWidth, 459);
-  EXPECT_EQ(ws.DialogHeight, 470);
-  // Collapsed from the whole template before the frame is shown.
-  EXPECT_EQ(ws.Journal.end()[-2], "SetDialogSize 459x470");
-  ws.Click(IdExpandButton);
-  EXPECT_EQ(ws.Journal.back(), "SetDialogSize 459x756");
-  ws.Click(IdExpandButton);
+  Reply(RecordWithMac(0x01));
   ExpectForm(false);
   EXPECT_TRUE(ws.Get(IdGatewayCombo).Enabled && ws.Get(IdSearchButton).Enabled);
   EXPECT_TRUE(ws.Get(IdExpandButton).Visible && ws.Get(IdExpandButton).Enabled);
+  // Check boxes and an unknown id change nothing else.
+  const std::size_t sent = SentCount();
+  for (int id : {IdUseDhcpCheck, IdUseProxyCheck, IdVerifyMacCheck}) {
+    ws.Click(id);
+    EXPECT_TRUE(ws.IsDlgButtonChecked(id)) << id;
+  }
+  Dialog().DispatchButton(4711);
+  EXPECT_EQ(SentCount(), sent);
+  EXPECT_TRUE(DebugLines().empty());
+  EXPECT_EQ(Combo(IdGatewayCombo).size(), 1u);
+
+  const auto form = [this] {
+    std::vector<int> state{ws.DialogWidth, ws.DialogHeight};
+    for (const DialogControl& c : MainDialogTemplate().Controls)
+      if (c.Id >= 0) state.insert(state.end(), {ws.Get(c.Id).Visible, ws.Get(c.Id).Enabled});
+    return std::make_pair(state, Text(IdExpandButton));
+  };
+  const auto collapsed = form();
+  ws.Click(IdExpandButton);
+  EXPECT_EQ(ws.Journal.back(), "SetDialogSize 459x756");
+  ExpectForm(true);
+  const auto expanded = form();
+  for (const auto& expected : {collapsed, expanded, collapsed}) {
+    ws.Click(IdExpandButton);
+    EXPECT_EQ(form(), expected);
+  }
+
+  // Collapsing keeps the fields' texts and an open connection.
+  ws.Click(IdExpandButton);
+  ws.Type(IdServerEdit, "abc");
+  ws.Click(IdConnectButton);
+  sockets.AcceptConnect(Tcp());
+  ws.Click(IdExpandButton);
+  EXPECT_EQ(Text(IdStateText), "State: Connected");
+  EXPECT_EQ(Text(IdConnectButton), "Disconnect");
+  EXPECT_EQ(Text(IdServerEdit), "abc");
+  // Minimised, the toggle changes nothing.
+  ws.Iconic = true;
+  ws.Click(IdExpandButton);
+  EXPECT_EQ(ws.DialogHeight, 470);
+  EXPECT_EQ(Text(IdExpandButton), ">>");
 }
 
-TEST_F(SetupTest, ResourceTextsStandUntilTheirOwnersWriteThem) {
-  Start();
-  EXPECT_EQ(Text(IdStateText), "State: Idle");
-  EXPECT_EQ(Text(IdConnectButton), "Connect");
-  EXPECT_EQ(Text(IdReceiveRate), "Baudrate");
-  EXPECT_EQ(Text(IdSendTotal), "Gesamt Out");
-  EXPECT_EQ(Text(11210), "00");  // the first search showed the empty record
-  // The idle state is not entered at start: no log line, no idle caption.
-  EXPECT_TRUE(DebugLines().empty());
-  EXPECT_EQ(ws.DialogCaption, "Vellora");
+TEST_F(SetupTest, RunReturnsTheLoopsExitCodeAndReleasesTheDialog) {
+  TSocketViewApp application("Vellora", ws, sockets);
+  EXPECT_EQ(application.Run(), 0);
+  EXPECT_EQ(application.MainDialog(), nullptr);
+  // The dialog's destructor closed the UDP socket.
+  EXPECT_FALSE(sockets.LastDatagramSocket()->Open);
+  EXPECT_EQ(sockets.OpenSocketObjects(), 0);
 }
 
 }  // namespace

@@ -215,16 +215,17 @@ TEST_F(UdpEndpointTest, TheSameAddressOnTwoInterfacesIsTwoEntriesEachOnItsOwnWir
   // searches say that no address is chosen rather than a socket error.
   ws.Click(IdClearListButton);
   sockets.ChangeAddresses({OnInterface(10, 1, 0, 1, 7, "eth2")});
-  EXPECT_EQ(DebugLines(), (Texts{kGone, "Vellora: The interface eth2 was removed and made again; "
-                                        "choose its address under PC-IP: to work on it"}));
+  EXPECT_EQ(DebugLines(), (Texts{kGone,
+                                 "Vellora: The interface eth2 was removed and made again; "
+                                 "choose its address under PC-IP: to work on it"}));
   for (int i = 0; i < 3; ++i)
     ws.Click(IdSearchButton);
   EXPECT_EQ(std::count(DebugLines().begin(), DebugLines().end(),
                        "Vellora: No PC address chosen, nothing sent"),
             3);
-  EXPECT_EQ(std::count(DebugLines().begin(), DebugLines().end(),
-                       sockets.GetReasonString(wsa::ENOTSOCK_)),
-            0);
+  EXPECT_EQ(
+      std::count(DebugLines().begin(), DebugLines().end(), sockets.GetReasonString(wsa::ENOTSOCK_)),
+      0);
 }
 
 TEST_F(UdpEndpointTest, ChoosingAnAddressThatWentAwayBindsNothingAndEmptiesEverything) {
