@@ -1,9 +1,55 @@
-// Settings and production commands: exact requests from the fields.
+// Settings and production commands: exact requests from the fields, and the settings command
+// on its own over a record and typed texts.
+#include "gateway/settings_commands.h"
 #include "tests/support/vellora_fixture.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+TEST(SettingsCommandTest, TheTypedSettingsGoIntoTheRecordThatTheRequestCarries) {
+  const GatewayRecord sample = SampleRecord();
+  // A record's own settings, typed back unchanged, make exactly its request.
+  GatewayRecord record = sample;
+  EXPECT_EQ(SetCommand(record, SettingsOfRecord(sample)).Request,
+            AsVector(BuildSetConfigRequest(sample)));
+
+  TypedSettings typed = SettingsOfRecord(sample);
+  const char* octets[16] = {"10", "0",  "0", "1", "255", "255", "0", "0",
+                            "0",  " 7", "0", "3", "1",   "2",   "3", "4"};
+  for (int i = 0; i < 16; ++i)
+    typed[PartIndex(kSettingFields[static_cast<std::size_t>(i / 4)].Key, i % 4)] = octets[i];
+  typed[PartIndex("port")] = "1234";
+  typed[PartIndex("name")] = std::string(40, 'n');
+  typed[PartIndex("server")] = std::string(70, 's');
+  typed[PartIndex("proxy")] = "p";
+  typed[PartIndex("dhcp")] = "1";
+  typed[PartIndex("use-proxy")] = "0";
+  const CommandOutcome outcome = SetCommand(record, typed);
+  ASSERT_FALSE(outcome.Refused);
+  EXPECT_EQ(record.Ip.Number(), 0x0A000001u);
+  EXPECT_EQ(record.Netmask.Number(), 0xFFFF0000u);
+  EXPECT_EQ(record.GatewayIp.Number(), 0x00070003u);
+  EXPECT_EQ(record.DnsIp.Number(), 0x01020304u);
+  EXPECT_EQ(record.Port, 1234u);
+  EXPECT_EQ(record.UseDhcp, 1);
+  EXPECT_EQ(record.UseProxy, 0);
+  EXPECT_EQ(std::string(record.Name), std::string(32, 'n'));  // 20 of them travel
+  EXPECT_EQ(std::string(record.Server), std::string(64, 's'));
+  // The MAC and the address in use never come from the fields.
+  EXPECT_EQ(record.ActualIp, sample.ActualIp);
+  EXPECT_EQ(std::memcmp(record.Mac, sample.Mac, 6), 0);
+  EXPECT_EQ(outcome.Request, AsVector(BuildSetConfigRequest(record)));
+
+  // A refused command leaves the record as it was.
+  typed[PartIndex("dns", 3)] = "256";
+  GatewayRecord untouched = sample;
+  const CommandOutcome refused = SetCommand(untouched, typed);
+  ASSERT_TRUE(refused.Refused);
+  EXPECT_EQ(refused.Refused->Field, static_cast<int>(PartIndex("dns", 3)));
+  EXPECT_TRUE(refused.Request.empty());
+  EXPECT_EQ(std::memcmp(&untouched, &sample, sizeof sample), 0);
+}
 
 class GatewayCommandsTest : public VelloraTest {
  protected:
@@ -16,7 +62,6 @@ class GatewayCommandsTest : public VelloraTest {
     Reply(record);
     ws.Click(IdExpandButton);
   }
-  void Set(int id, const char* text) { ws.SetDlgItemText(id, text); }
   void SetSerial(const char* a, const char* b, const char* c, const char* d) {
     Set(11253, a), Set(11247, b), Set(11246, c), Set(11245, d);
   }
@@ -32,12 +77,12 @@ class GatewayCommandsTest : public VelloraTest {
 
 TEST_F(GatewayCommandsTest, WithoutASelectedGatewayNothingIsSentAndNothingChanges) {
   ws.Click(IdSearchButton);
-  const std::size_t sent = SentBytes().size();
+  const std::size_t sent = SentCount();
   SetSerial("00", "00", "00", "07");
   for (int id : {IdSetButton, IdRebootButton, IdSetMacButton, IdSetIncrButton, IdSetEepromButton}) {
     ws.Click(id);
   }
-  EXPECT_EQ(SentBytes().size(), sent);
+  EXPECT_EQ(SentCount(), sent);
   EXPECT_EQ(Serial(), (std::vector<std::string>{"00", "00", "00", "07"}));
   EXPECT_TRUE(DebugLines().empty());
 }
@@ -63,28 +108,25 @@ TEST_F(GatewayCommandsTest, SetSendsTheTypedSettingsAndKeepsThemInTheRecord) {
 }
 
 TEST_F(GatewayCommandsTest, SetRefusesAnOctetOrPortOutOfRangeInsteadOfSendingOtherValues) {
-  const std::size_t sent = SentBytes().size();
-  Set(11219, "300");
-  ws.Click(IdSetButton);
-  EXPECT_EQ(DebugLines().back(),
-            "Vellora: Set not sent, IP octet 4 is 300, not in the range 0 to 255");
-  EXPECT_EQ(ws.FocusId, 11219);
-  ws.PickComboEntry(IdGatewayCombo, 0);  // shown again: the record kept its values
+  const std::size_t sent = SentCount();
+  const struct {
+    int Id;
+    const char *Bad, *Says;
+  } cases[] = {{11219, "300", "IP octet 4 is 300, not in the range 0 to 255"},
+               {11251, "256", "DNS IP octet 2 is 256, not in the range 0 to 255"},
+               {IdPortEdit, "65536", "Port is 65536, not in the range 0 to 65535"}};
+  for (const auto& c : cases) {
+    Set(c.Id, c.Bad);
+    ws.Click(IdSetButton);
+    EXPECT_EQ(LastLine(), std::string("Vellora: Set not sent, ") + c.Says);
+    EXPECT_EQ(ws.FocusId, c.Id);
+    ws.PickComboEntry(IdGatewayCombo, 0);  // shown again: the record kept its values
+  }
   EXPECT_EQ(Text(11219), "0");
-  Set(11219, "30");
-  Set(11251, "256");
-  ws.Click(IdSetButton);
-  EXPECT_EQ(DebugLines().back(),
-            "Vellora: Set not sent, DNS IP octet 2 is 256, not in the range 0 to 255");
-  Set(11251, "0");
-  Set(IdPortEdit, "65536");
-  ws.Click(IdSetButton);
-  EXPECT_EQ(DebugLines().back(),
-            "Vellora: Set not sent, Port is 65536, not in the range 0 to 65535");
-  EXPECT_EQ(SentBytes().size(), sent);
+  EXPECT_EQ(SentCount(), sent);
   Set(IdPortEdit, "65535");
   ws.Click(IdSetButton);
-  EXPECT_EQ(SentBytes().size(), sent + 1);
+  EXPECT_EQ(SentCount(), sent + 1);
 }
 
 TEST_F(GatewayCommandsTest, RebootSetMacAndEepromAddressTheGatewayByItsPresentMac) {
@@ -121,19 +163,19 @@ TEST_F(GatewayCommandsTest, SetAndIncrUsesTheSerialAndAdvancesItWithCarryAndSatu
       {{"16", "77", "72", "14"}, {0xFF, 0xFF, 0xFE}, {"16", "77", "72", "15"}},
       {{}, {0xFF, 0xFF, 0xFF}, {"16", "77", "72", "16"}},
       {{}, {}, {"16", "77", "72", "16"}},
-      {{"20", "00", "00", "00"}, {}, {"20", "00", "00", "00"}},
+      {{"99", "99", "99", "99"}, {}, {"99", "99", "99", "99"}},
   };
   Set(11210, "00");
   for (const Step& step : steps) {
     if (!step.Before.empty())
       SetSerial(step.Before[0], step.Before[1], step.Before[2], step.Before[3]);
-    const std::size_t sent = SentBytes().size();
+    const std::size_t sent = SentCount();
     ws.Click(IdSetIncrButton);
     if (step.Tail.empty()) {
-      EXPECT_EQ(SentBytes().size(), sent);
-      const std::string serial = step.Before.empty() ? "16777216" : "20000000";
-      EXPECT_EQ(DebugLines().back(), "Vellora: Set & Incr. not sent, serial number " + serial +
-                                         " is above the largest, 16777215 (FF FF FF)");
+      EXPECT_EQ(SentCount(), sent);
+      const std::string serial = step.Before.empty() ? "16777216" : "99999999";
+      EXPECT_EQ(LastLine(), "Vellora: Set & Incr. not sent, serial number " + serial +
+                                " is above the largest, 16777215 (FF FF FF)");
     } else {
       Bytes expected{0x00, 0x1A, 0x2B};
       expected.insert(expected.end(), step.Tail.begin(), step.Tail.end());
@@ -143,6 +185,12 @@ TEST_F(GatewayCommandsTest, SetAndIncrUsesTheSerialAndAdvancesItWithCarryAndSatu
   }
   const Bytes last = LastSent();
   EXPECT_EQ(Bytes(last.begin() + 2, last.begin() + 8), Bytes(record.Mac, record.Mac + 6));
+  // A send that fails has still given the number.
+  SetSerial("00", "00", "00", "05");
+  Udp().WriteErrors = {wsa::ENETDOWN_};
+  ws.Click(IdSetIncrButton);
+  EXPECT_EQ(Serial(), (std::vector<std::string>{"00", "00", "00", "06"}));
+  EXPECT_EQ(LastLine(), sockets.GetReasonString(wsa::ENETDOWN_));
 }
 
 // An empty edit is never a value on the wire: the command sends nothing, says which field it
@@ -175,10 +223,10 @@ TEST_F(GatewayCommandsTest, AnEmptyFieldSendsNothingAndNamesTheField) {
     Set(IdPortEdit, "80");
     Set(c.Field, "");
     ws.SetFocus(IdSearchButton);
-    const std::size_t sent = SentBytes().size();
+    const std::size_t sent = SentCount();
     ws.Click(c.Button);
-    EXPECT_EQ(SentBytes().size(), sent) << c.Line;
-    EXPECT_EQ(DebugLines().back(), c.Line);
+    EXPECT_EQ(SentCount(), sent) << c.Line;
+    EXPECT_EQ(LastLine(), c.Line);
     EXPECT_EQ(ws.FocusId, c.Field) << c.Line;
     EXPECT_EQ(Serial(), (std::vector<std::string>{"00", "00", c.Field == 11246 ? "" : "12", "34"}));
   }
@@ -198,45 +246,37 @@ TEST_F(GatewayCommandsTest, AMacNoModuleCanUseOrAnotherModuleAnswersWithIsRefuse
       Set(kMacEditIds[i], mac[i]);
     ws.Click(IdSetMacButton);
   };
-  const std::size_t sent = SentBytes().size();
+  const std::size_t sent = SentCount();
   setMac({"01", "00", "5E", "00", "00", "01"});
-  EXPECT_EQ(DebugLines().back(),
+  EXPECT_EQ(LastLine(),
             "Vellora: Set MAC not sent, 01 00 5E 00 00 01 is a multicast MAC (the first byte is "
             "odd): no module can use it");
   setMac({"0", "0", "0", "0", "0", "0"});
-  EXPECT_EQ(DebugLines().back(),
+  EXPECT_EQ(LastLine(),
             "Vellora: Set MAC not sent, 00 00 00 00 00 00 is all zero: no module can use it");
   setMac({"ff", "ff", "ff", "ff", "ff", "ff"});
-  EXPECT_EQ(DebugLines().back(),
+  EXPECT_EQ(LastLine(),
             "Vellora: Set MAC not sent, FF FF FF FF FF FF is the broadcast MAC: no module can use "
             "it");
   setMac({"02", "1A", "2B", "00", "00", "0A"});
   const std::string inUse =
       "02 1A 2B 00 00 0A is in use: the module other at 10.0.0.5 answered the last search with it";
-  EXPECT_EQ(DebugLines().back(), "Vellora: Set MAC not sent, " + inUse);
+  EXPECT_EQ(LastLine(), "Vellora: Set MAC not sent, " + inUse);
   SetSerial("00", "00", "00", "10");  // 10 is 0A
   ws.Click(IdSetIncrButton);
-  EXPECT_EQ(DebugLines().back(), "Vellora: Set & Incr. not sent, " + inUse);
+  EXPECT_EQ(LastLine(), "Vellora: Set & Incr. not sent, " + inUse);
   Set(kMacEditIds[0], "03");
   SetSerial("00", "00", "00", "11");
   ws.Click(IdSetIncrButton);
-  EXPECT_EQ(DebugLines().back(),
+  EXPECT_EQ(LastLine(),
             "Vellora: Set & Incr. not sent, 03 1A 2B 00 00 0B is a multicast MAC (the first byte "
             "is odd): no module can use it");
   EXPECT_EQ(Serial(), (std::vector<std::string>{"00", "00", "00", "11"}));
-  EXPECT_EQ(SentBytes().size(), sent);
+  EXPECT_EQ(SentCount(), sent);
 
   // The module's own MAC again makes no second module with it.
   setMac({"02", "1A", "2B", "00", "00", "09"});
-  EXPECT_EQ(SentBytes().size(), sent + 1);
-}
-
-TEST_F(GatewayCommandsTest, SerialAdvancesEvenWhenTheSendFails) {
-  SetSerial("00", "00", "00", "05");
-  Udp().WriteErrors = {wsa::ENETDOWN_};
-  ws.Click(IdSetIncrButton);
-  EXPECT_EQ(Serial(), (std::vector<std::string>{"00", "00", "00", "06"}));
-  EXPECT_EQ(DebugLines().back(), sockets.GetReasonString(wsa::ENETDOWN_));
+  EXPECT_EQ(SentCount(), sent + 1);
 }
 
 }  // namespace

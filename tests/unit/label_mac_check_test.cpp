@@ -1,4 +1,5 @@
 // Checking the MAC on a module's label against the MAC the module reports.
+#include "gateway/label_check.h"
 #include "tests/support/vellora_fixture.h"
 
 namespace {
@@ -119,6 +120,14 @@ TEST_F(LabelMacCheckTest, TheSearchRunsWhileLockedAndNoTickRunsWhileTheResultIsS
   EXPECT_FALSE(timerRunningInBox);
   EXPECT_EQ(Combo(IdGatewayCombo).size(), 2u);
   EXPECT_EQ(ws.Timers.count(2300), 1u);
+}
+
+TEST(LabelCheckTest, ALabelIsTwelveCharactersOfSixHexNumbers) {
+  const MacAddress mac{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+  EXPECT_EQ(LabelCheck::LabelMac("001a2b3C4D5e"), mac);
+  EXPECT_EQ(LabelCheck::LabelMac("0 1 2 3 4 5 "), (MacAddress{0, 1, 2, 3, 4, 5}));
+  for (const char* bad : {"001A2B3C4D5", "001A2B3C4D5E0", "ZZZZZZZZZZZZ", "00-1A-2B-3C-"})
+    EXPECT_FALSE(LabelCheck::LabelMac(bad)) << bad;
 }
 
 }  // namespace
