@@ -15,46 +15,51 @@ class LabelMacCheckTest : public VelloraTest {
     return static_cast<std::size_t>(
         std::count(all.begin(), all.end(), AsVector(BuildSearchRequest())));
   }
-  static GatewayRecord Module() {
+  // The module 00 1A 2B 3C 4D 5E answers.
+  void Answer() {
     GatewayRecord r = RecordWithMac(0x5E, 0x00);
     const std::uint8_t middle[4] = {0x1A, 0x2B, 0x3C, 0x4D};
     std::memcpy(r.Mac + 1, middle, 4);
-    return r;
+    Reply(r);
   }
   void Label(const std::string& text) {
-    ws.SetDlgItemText(IdLabelMacEdit, "");
+    Set(IdLabelMacEdit, "");
     ws.Type(IdLabelMacEdit, text);
+  }
+  // Ticks `n` times; the searches they sent.
+  std::size_t SearchesOfTicks(int n) {
+    const std::size_t before = Searches();
+    for (int i = 0; i < n; ++i)
+      Tick();
+    return Searches() - before;
   }
 };
 
+const std::string kMismatch =
+    "ERROR ERROR ERROR ERROR ERROR  ERROR ERROR\n\n 'MAC on label' and read 'MAC from device' are "
+    "different!\n\nPlease try again or remove module from production process!";
+
 TEST_F(LabelMacCheckTest, SearchesThenComparesAndClearsTheFieldForTheNext) {
-  const std::vector<std::tuple<std::string, std::string, std::string, unsigned>> cases = {
-      {"001A2B3C4D5E", "MAC is OK!", "MAC Verification", 64},
-      {"001a2b3c4d5e", "MAC is OK!", "MAC Verification", 64},
-      {"001A2B3C4D5F",
-       "ERROR ERROR ERROR ERROR ERROR  ERROR ERROR\n\n 'MAC on label' and read 'MAC from device' "
-       "are different!\n\nPlease try again or remove module from production process!",
-       "ERROR: MAC Verification", 16},
-      // A label of another maker's prefix: only the first three bytes differ.
-      {"011A2B3C4D5E",
-       "ERROR ERROR ERROR ERROR ERROR  ERROR ERROR\n\n 'MAC on label' and read 'MAC from device' "
-       "are different!\n\nPlease try again or remove module from production process!",
-       "ERROR: MAC Verification", 16}};
-  for (const auto& [label, text, caption, type] : cases) {
-    SCOPED_TRACE(label);
+  const struct {
+    const char* Label;
+    bool Same;
+  } cases[] = {{"001A2B3C4D5E", true},
+               {"001a2b3c4d5e", true},
+               {"001A2B3C4D5F", false},
+               {"011A2B3C4D5E", false}};  // another maker's prefix: only the first bytes differ
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Label);
     ws.Boxes.clear();
-    Label(label);
-    const std::size_t searches = Searches();
+    Label(c.Label);
     ws.SetFocus(IdNameEdit);
-    Tick();
-    EXPECT_EQ(Searches(), searches + 1);
+    EXPECT_EQ(SearchesOfTicks(1), 1u);
     EXPECT_EQ(ws.FocusId, IdLabelMacEdit);  // every step takes the focus back
-    Reply(Module());
+    Answer();
     Tick();
     ASSERT_EQ(ws.Boxes.size(), 1u);
-    EXPECT_EQ(ws.Boxes[0].Text, text);
-    EXPECT_EQ(ws.Boxes[0].Caption, caption);
-    EXPECT_EQ(ws.Boxes[0].Type, type);
+    EXPECT_EQ(ws.Boxes[0].Text, c.Same ? "MAC is OK!" : kMismatch);
+    EXPECT_EQ(ws.Boxes[0].Caption, c.Same ? "MAC Verification" : "ERROR: MAC Verification");
+    EXPECT_EQ(ws.Boxes[0].Type, c.Same ? 64u : 16u);
     EXPECT_TRUE(ws.Boxes[0].OwnedByDialog);
     EXPECT_EQ(Text(IdLabelMacEdit), "");
     EXPECT_EQ(ws.FocusId, IdLabelMacEdit);
@@ -62,46 +67,28 @@ TEST_F(LabelMacCheckTest, SearchesThenComparesAndClearsTheFieldForTheNext) {
   EXPECT_TRUE(DebugLines().empty());  // nothing logged, nothing sent to the module
 }
 
-TEST_F(LabelMacCheckTest, OnlyTwelveHexCharactersLeadToAComparison) {
+// Only twelve characters start a step; twelve that are no MAC search every other tick and
+// compare with nothing. Without an answer the step waits without searching again; unchecked no
+// step runs, and checked again it compares at once.
+TEST_F(LabelMacCheckTest, OnlyALabelOfTwelveHexCharactersIsComparedAndEachStepWaitsForItsEvent) {
   for (const char* label : {"001A2B3C4D5", "001A2B3C4D5E0"}) {
     Label(label);
-    const std::size_t searches = Searches();
-    Tick();
-    Tick();
-    EXPECT_EQ(Searches(), searches) << label;
+    EXPECT_EQ(SearchesOfTicks(2), 0u) << label;
   }
-  // Twelve characters that are no MAC search every other tick.
   Label("ZZZZZZZZZZZZ");
-  Reply(Module());
-  const std::size_t searches = Searches();
-  for (int i = 0; i < 4; ++i)
-    Tick();
-  EXPECT_EQ(Searches(), searches + 2);
+  Answer();
+  EXPECT_EQ(SearchesOfTicks(4), 2u);
   EXPECT_TRUE(ws.Boxes.empty());
-}
 
-TEST_F(LabelMacCheckTest, WithoutAnswerTheStepWaitsWithoutSearchingAgain) {
   Label("001A2B3C4D5E");
   Tick();
-  const std::size_t searches = Searches();
-  for (int i = 0; i < 5; ++i)
-    Tick();
-  EXPECT_EQ(Searches(), searches);
-  Reply(Module());
-  Tick();
-  EXPECT_EQ(ws.Boxes.size(), 1u);
-}
-
-TEST_F(LabelMacCheckTest, UncheckedNoStepRunsAndRecheckingComparesAtOnce) {
-  Label("001A2B3C4D5E");
-  Tick();
-  Reply(Module());
+  EXPECT_EQ(SearchesOfTicks(5), 0u);
+  Answer();
   ws.Click(IdVerifyMacCheck);  // off
-  Tick();
-  const std::size_t searches = Searches();
+  EXPECT_EQ(SearchesOfTicks(1), 0u);
+  EXPECT_TRUE(ws.Boxes.empty());
   ws.Click(IdVerifyMacCheck);  // on again
-  Tick();
-  EXPECT_EQ(Searches(), searches);
+  EXPECT_EQ(SearchesOfTicks(1), 0u);
   ASSERT_EQ(ws.Boxes.size(), 1u);
   EXPECT_EQ(ws.Boxes[0].Text, "MAC is OK!");
 }
@@ -110,7 +97,7 @@ TEST_F(LabelMacCheckTest, TheSearchRunsWhileLockedAndNoTickRunsWhileTheResultIsS
   Dialog().LockGatewaySelection(true);
   Label("001A2B3C4D5E");
   Tick();
-  Reply(Module());
+  Answer();
   bool timerRunningInBox = true;
   ws.OnMessageBox = [&](const MemoryWindowSystem::Box&) {
     timerRunningInBox = ws.Timers.count(2300) > 0;

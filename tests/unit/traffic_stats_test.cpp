@@ -31,34 +31,26 @@ class TrafficDisplayTest : public VelloraTest {
   }
 };
 
+// Each tick stops the timer, shows the rates right-aligned and the totals, and starts the timer
+// again at its end; "Clear" starts the count again and shows at the next tick.
 TEST_F(TrafficDisplayTest, EachTickShowsRatesRightAlignedAndTotals) {
   EXPECT_EQ(Text(IdReceiveRate), "Baudrate");  // until the first tick
   sockets.DeliverStream(Tcp(), std::string(512, 'x'));
+  ws.Journal.clear();
   Tick();
+  EXPECT_EQ(ws.Journal, (std::vector<std::string>{"KillTimer 2300", "SetTimer 2300 1000"}));
   EXPECT_EQ(Shown(), (std::vector<std::string>{"    512", "512", "      0", "0", "      0", "0"}));
+  ws.Journal.clear();
+  Dialog().WindowProc(WM_TIMER, 2301, 0);  // another timer: nothing happens
+  EXPECT_TRUE(ws.Journal.empty());
   Tick();
   EXPECT_EQ(Shown(), (std::vector<std::string>{"      0", "512", "      0", "0", "      0", "0"}));
-}
-
-TEST_F(TrafficDisplayTest, ClearStartsTheCountAgainAndShowsAtTheNextTick) {
-  sockets.DeliverStream(Tcp(), std::string(40, 'x'));
-  Tick();
   ws.Click(IdClearStatsButton);
-  EXPECT_EQ(Text(IdReceiveTotal), "40");
+  EXPECT_EQ(Text(IdReceiveTotal), "512");
   sockets.DeliverStream(Tcp(), std::string(30, 'x'));
   Tick();
   EXPECT_EQ(Text(IdReceiveRate), "     30");
   EXPECT_EQ(Text(IdReceiveTotal), "30");
-}
-
-TEST_F(TrafficDisplayTest, EachTickStopsTheTimerAndStartsItAgainAtItsEnd) {
-  ws.Journal.clear();
-  Tick();
-  EXPECT_EQ(ws.Journal, (std::vector<std::string>{"KillTimer 2300", "SetTimer 2300 1000"}));
-  ws.Journal.clear();
-  Dialog().WindowProc(WM_TIMER, 2301, 0);
-  EXPECT_TRUE(ws.Journal.empty());
-  EXPECT_EQ(Text(IdReceiveRate), "      0");
 }
 
 TEST_F(TrafficDisplayTest, ATimerThatCannotRestartIsReportedAndTicksStop) {
