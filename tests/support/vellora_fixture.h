@@ -80,6 +80,7 @@ class VelloraTest : public ::testing::Test {
     EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, -1);
     EXPECT_TRUE(Combo(IdGatewayCombo).empty());
     EXPECT_EQ(Text(IdGatewayCount), "0");
+    EXPECT_EQ(Text(IdNameEdit), "");
   }
 
   Vellora& Dialog() const { return *app->MainDialog(); }

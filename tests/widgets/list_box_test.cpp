@@ -29,6 +29,8 @@ TEST(ListBoxTest, RowsShowTheExactLinesAfterAddsAndDeletesAnywhere) {
   };
   add(0, 600);
   EXPECT_EQ(shown(), program.DebugLines());
+  // The newest line is in sight.
+  EXPECT_TRUE(view->viewport()->rect().intersects(view->visualRect(view->model()->index(500, 0))));
   // Full: the same rows take newer lines, the newest stays current.
   add(600, 650);
   EXPECT_EQ(shown(), program.DebugLines());
