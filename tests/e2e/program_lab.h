@@ -24,6 +24,7 @@
 #include "tests/support/child_run.h"
 #include "tests/support/netns.h"
 #include "tests/support/qt_program.h"
+#include "tests/support/sample_record.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/temp_folder.h"
 
@@ -104,15 +105,3 @@ std::vector<std::string> Lines(const std::string& text);
 // The lines of the user guide's block "```sh TAG" (docs/user-guide.md of the sources the tests
 // were built from): the commands as users read them.
 std::vector<std::string> GuideBlock(const std::string& tag);
-
-// Lower-case hexadecimal of bytes, as the simulator prints them.
-template <class Bytes>
-std::string Hex(const Bytes& bytes) {
-  static const char* digits = "0123456789abcdef";
-  std::string text;
-  for (auto b : bytes) {
-    text += digits[(b >> 4) & 0xF];
-    text += digits[b & 0xF];
-  }
-  return text;
-}

@@ -24,3 +24,19 @@ GatewayRecord RecordWithMac(std::uint8_t last, std::uint8_t first) {
   r.Mac[5] = last;
   return r;
 }
+
+std::string Hex(std::span<const std::uint8_t> bytes) {
+  static const char* digits = "0123456789abcdef";
+  std::string text;
+  for (const std::uint8_t b : bytes)
+    text += {digits[b >> 4], digits[b & 0xF]};
+  return text;
+}
+
+std::vector<std::uint8_t> FromHex(std::string_view hex) {
+  std::vector<std::uint8_t> bytes;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+    bytes.push_back(
+        static_cast<std::uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+  return bytes;
+}

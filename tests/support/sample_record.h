@@ -1,6 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "protocol/gateway_record.h"
 
@@ -12,3 +16,8 @@ GatewayRecord SampleRecord();
 
 // A record with the MAC 02 00 00 00 00 <last> (or <first> 00 00 00 00 <last>) and nothing else.
 GatewayRecord RecordWithMac(std::uint8_t last, std::uint8_t first = 0x02);
+
+// Lower-case hexadecimal of bytes, as the simulator prints them.
+std::string Hex(std::span<const std::uint8_t> bytes);
+// The bytes of hexadecimal text (of either case).
+std::vector<std::uint8_t> FromHex(std::string_view hex);

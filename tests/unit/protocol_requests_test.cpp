@@ -1,111 +1,86 @@
-// Requests as the tool builds them: exact bytes on the wire.
+// Requests as the tool builds them, exact bytes on the wire; and the gateway's side of the
+// codec, which the simulator uses: a request decodes to what the tool meant or is refused, and
+// a built reply parses back into the same record.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <vector>
 
 #include "protocol/messages.h"
 #include "tests/support/sample_record.h"
 
 namespace {
 
-template <std::size_t N>
-std::vector<int> Bytes(const std::array<std::uint8_t, N>& a, std::size_t from, std::size_t count) {
-  std::vector<int> out;
-  for (std::size_t i = from; i < from + count; ++i)
-    out.push_back(a[i]);
-  return out;
+// A text field of `width` bytes on the wire, as hexadecimal: the text, then zeros.
+std::string TextField(const std::string& text, std::size_t width) {
+  std::string field = text;
+  field.resize(width, '\0');
+  return Hex(std::span(reinterpret_cast<const std::uint8_t*>(field.data()), field.size()));
 }
 
-GatewayRecord RecordWithMac(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d,
-                            std::uint8_t e, std::uint8_t f) {
-  GatewayRecord r = kEmptyGatewayRecord;
-  const std::uint8_t mac[6] = {a, b, c, d, e, f};
-  std::memcpy(r.Mac, mac, 6);
-  return r;
-}
-
-TEST(SearchRequest, IsTheTenHeaderBytesWithNoMac) {
-  EXPECT_EQ(Bytes(BuildSearchRequest(), 0, 10),
-            (std::vector<int>{0x00, 0x01, 0, 0, 0, 0, 0, 0, 0x00, 0x0A}));
-}
-
-TEST(RebootRequest, NamesTheGatewayByMac) {
-  const auto bytes = BuildRebootRequest(RecordWithMac(0x02, 0, 0, 0, 0, 0x01));
-  EXPECT_EQ(Bytes(bytes, 0, 10),
-            (std::vector<int>{0x00, 0x05, 0x02, 0, 0, 0, 0, 0x01, 0x00, 0x0A}));
-}
-
-TEST(SetEepromRequest, CarriesSixteenAddressBitsAndEightValueBits) {
-  const auto record = RecordWithMac(0x02, 0, 0, 0, 0, 0x07);
-  auto bytes = BuildSetEepromRequest(record, 0xABC, 0x5A);
-  EXPECT_EQ(Bytes(bytes, 0, 13),
-            (std::vector<int>{0x00, 0x07, 0x02, 0, 0, 0, 0, 0x07, 0x00, 0x0D, 0x0A, 0xBC, 0x5A}));
-  bytes = BuildSetEepromRequest(record, 0x1F0, 0xA5);
-  EXPECT_EQ(Bytes(bytes, 10, 3), (std::vector<int>{0x01, 0xF0, 0xA5}));
-  bytes = BuildSetEepromRequest(record, 7, 0);
-  EXPECT_EQ(Bytes(bytes, 10, 3), (std::vector<int>{0x00, 0x07, 0x00}));
-  // Higher bits of what was entered are dropped.
-  bytes = BuildSetEepromRequest(record, 0x12345, 0x1A5);
-  EXPECT_EQ(Bytes(bytes, 10, 3), (std::vector<int>{0x23, 0x45, 0xA5}));
-}
-
-TEST(SetMacRequest, HeaderKeepsThePresentMacAndBodyCarriesTheNewOne) {
+TEST(Requests, EachIsItsHeaderWithTheModulesMacAndItsBody) {
+  const GatewayRecord r = RecordWithMac(0x07);
+  EXPECT_EQ(Hex(BuildSearchRequest()), "0001000000000000000a");
+  EXPECT_EQ(Hex(BuildRebootRequest(r)), "0005020000000007000a");
   const std::uint8_t newMac[6] = {0x00, 0x1A, 0x2B, 0x00, 0x00, 0x01};
-  const auto bytes = BuildSetMacRequest(RecordWithMac(0x02, 0, 0, 0, 0, 0x09), newMac);
-  EXPECT_EQ(Bytes(bytes, 0, 16), (std::vector<int>{0x00, 0x06, 0x02, 0, 0, 0, 0, 0x09, 0x00, 0x10,
-                                                   0x00, 0x1A, 0x2B, 0x00, 0x00, 0x01}));
+  EXPECT_EQ(Hex(BuildSetMacRequest(r, newMac)), "00060200000000070010001a2b000001");
+  // Sixteen address bits and eight value bits; higher bits of what was entered are dropped.
+  EXPECT_EQ(Hex(BuildSetEepromRequest(r, 0xABC, 0x5A)), "0007020000000007000d0abc5a");
+  EXPECT_EQ(Hex(BuildSetEepromRequest(r, 0x1F0, 0xA5)).substr(20), "01f0a5");
+  EXPECT_EQ(Hex(BuildSetEepromRequest(r, 7, 0)).substr(20), "000700");
+  EXPECT_EQ(Hex(BuildSetEepromRequest(r, 0x12345, 0x1A5)).substr(20), "2345a5");
 }
 
-class SetConfigRequestTest : public ::testing::Test {
- protected:
-  GatewayRecord record = SampleRecord();
-};
-
-TEST_F(SetConfigRequestTest, PlacesEveryFieldAtItsOffset) {
-  record.UseDhcp = 1;
-  record.ActualIp = Ipv4::FromNumber(0x01020304);  // never travels in this message
-  const auto b = BuildSetConfigRequest(record);
-  EXPECT_EQ(Bytes(b, 0, 10),
-            (std::vector<int>{0x00, 0x04, 0x02, 0x00, 0x00, 0x12, 0x34, 0x56, 0x00, 0xB5}));
-  EXPECT_EQ(b[10], 1);
-  EXPECT_EQ(Bytes(b, 11, 4), (std::vector<int>{0xC0, 0xA8, 0x01, 0x32}));
-  EXPECT_EQ(Bytes(b, 15, 4), (std::vector<int>{0xFF, 0xFF, 0xFF, 0x00}));
-  EXPECT_EQ(Bytes(b, 19, 4), (std::vector<int>{0xC0, 0xA8, 0x01, 0x01}));
-  auto text = [&b](std::size_t at) { return std::string(reinterpret_cast<const char*>(&b[at])); };
-  EXPECT_EQ(text(23), "line-3-station-12");
-  EXPECT_EQ(text(44), "collector.plant.example");
-  EXPECT_EQ(b[109], 1);
-  EXPECT_EQ(text(110), "proxy.plant.example");
-  EXPECT_EQ(Bytes(b, 175, 2), (std::vector<int>{0x1F, 0x90}));
-  EXPECT_EQ(Bytes(b, 177, 4), (std::vector<int>{0x08, 0x08, 0x08, 0x08}));
+TEST(Requests, SetConfigPlacesEveryFieldAtItsOffsetAndCutsTextsAndPortToTheirWidth) {
+  GatewayRecord r = SampleRecord();
+  r.UseDhcp = 1;
+  r.ActualIp = Ipv4(1, 2, 3, 4);  // never travels in this message
+  // Header, DHCP, IP, netmask, gateway; name, server; proxy flag, proxy; port, DNS.
+  EXPECT_EQ(Hex(BuildSetConfigRequest(r)),
+            "000402000012345600b501c0a80132ffffff00c0a80101" + TextField("line-3-station-12", 21) +
+                TextField("collector.plant.example", 65) + "01" +
+                TextField("proxy.plant.example", 65) + "1f9008080808");
+  for (const auto& [port, wire] : {std::pair{8003u, "1f43"}, {70000u, "1170"}, {0u, "0000"}}) {
+    r.Port = port;
+    EXPECT_EQ(Hex(BuildSetConfigRequest(r)).substr(350, 4), wire) << port;
+  }
+  std::memset(r.Name, 'N', 25);
+  r.Name[25] = 0;
+  std::memset(r.Server, 'S', 64);
+  r.Server[64] = 'X';  // no terminator inside the field: the last wire byte is forced to 0
+  std::memset(r.ProxyServer, 'P', 65);
+  EXPECT_EQ(Hex(BuildSetConfigRequest(r)).substr(46, 304),
+            TextField(std::string(20, 'N'), 21) + TextField(std::string(64, 'S'), 65) + "01" +
+                TextField(std::string(64, 'P'), 65));
 }
 
-TEST_F(SetConfigRequestTest, PortAbove16BitsIsSentModulo65536) {
-  record.Port = 8003;
-  EXPECT_EQ(Bytes(BuildSetConfigRequest(record), 175, 2), (std::vector<int>{0x1F, 0x43}));
-  record.Port = 70000;
-  EXPECT_EQ(Bytes(BuildSetConfigRequest(record), 175, 2), (std::vector<int>{0x11, 0x70}));
-  record.Port = 0;
-  EXPECT_EQ(Bytes(BuildSetConfigRequest(record), 175, 2), (std::vector<int>{0x00, 0x00}));
-}
+TEST(GatewaySide, RequestsDecodeToWhatTheToolMeantAndRepliesRoundTrip) {
+  GatewayRecord r = SampleRecord();
+  r.UseDhcp = 1;
+  const auto reply = BuildGatewayInfoReply(r, 0x42);
+  EXPECT_EQ(reply[10], 0x42);
+  ParsedReply p;
+  ASSERT_TRUE(ParseGatewayInfoReply(reply, 8003, p));
+  EXPECT_EQ(std::memcmp(&p.Record, &r, sizeof r), 0);
 
-TEST_F(SetConfigRequestTest, TextsAreCutAtTheirWireWidth) {
-  std::memset(record.Name, 'N', 25);
-  record.Name[25] = 0;
-  std::memset(record.Server, 'S', 64);
-  record.Server[64] = 'X';  // no terminator inside the field: the last wire byte is forced to 0
-  std::memset(record.ProxyServer, 'P', 65);
-  const auto b = BuildSetConfigRequest(record);
-  for (int i = 23; i < 43; ++i)
-    EXPECT_EQ(b[static_cast<std::size_t>(i)], 'N') << i;
-  EXPECT_EQ(b[43], 0);
-  for (int i = 44; i < 108; ++i)
-    EXPECT_EQ(b[static_cast<std::size_t>(i)], 'S') << i;
-  EXPECT_EQ(b[108], 0);
-  for (int i = 110; i < 174; ++i)
-    EXPECT_EQ(b[static_cast<std::size_t>(i)], 'P') << i;
-  EXPECT_EQ(b[174], 0);
+  GatewayRequest q;
+  ASSERT_TRUE(DecodeGatewayRequest(BuildSetConfigRequest(r), q));
+  EXPECT_EQ(q.Command, CmdSetConfigRequest);
+  EXPECT_EQ(q.Settings.Ip, r.Ip);
+  EXPECT_STREQ(q.Settings.ProxyServer, "proxy.plant.example");
+  ASSERT_TRUE(DecodeGatewayRequest(BuildSetEepromRequest(r, 0x1F0, 0xA5), q));
+  EXPECT_EQ(q.EepromAddress, 0x1F0);
+  EXPECT_EQ(q.EepromValue, 0xA5);
+
+  // Malformed: short, a wrong length field, a wrong first byte, a reply, a cut set-config.
+  auto search = BuildSearchRequest();
+  EXPECT_FALSE(DecodeGatewayRequest(std::span(search).first(9), q));
+  for (const auto& [at, value] : {std::pair{9, 0x0B}, {0, 0x01}, {1, 0x03}}) {
+    search = BuildSearchRequest();
+    search[static_cast<std::size_t>(at)] = static_cast<std::uint8_t>(value);
+    EXPECT_FALSE(DecodeGatewayRequest(search, q)) << at;
+  }
+  const auto config = BuildSetConfigRequest(kEmptyGatewayRecord);
+  EXPECT_FALSE(DecodeGatewayRequest(std::span(config).first(180), q));  // the header says 181
 }
 
 }  // namespace
