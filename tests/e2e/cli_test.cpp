@@ -162,40 +162,6 @@ TEST_F(CliTest, SearchListsEveryModuleAsLinesOrJsonAndVerifyFindsTheLabelsMac) {
   EXPECT_EQ(missing.Out, "");
 }
 
-TEST_F(CliTest, RefusalsAndUnknownModulesSendNothingAndSayWhy) {
-  StartSimulatorA();
-  WriteFileBytes(counter, "16777216\n");
-  const struct {
-    Texts Args;
-    int Status;
-    const char* Says;
-  } cases[] = {
-      {{"set", "020000000001", "ip=10.88.1.300"}, 1, "Vellora: Set not sent"},
-      {{"set", "020000000001", "netmask=255..255.0"}, 1, "Vellora: Set not sent"},
-      {{"assign", "020000000001", "--prefix", "0A:0B:0C", "--serial-file", counter},
-       1,
-       "Vellora: Set & Incr. not sent, serial number 16777216 is above the largest, 16777215"},
-      {{"reboot", "020000000009"}, 1, "02:00:00:00:00:09"},
-      {{"reboot", "--only"}, 1, "3 modules answered"},
-      {{"eeprom", "020000000001", "1F00", "1"}, 2, "usage: vellora-cli eeprom"},
-      {{"set-mac", "020000000001", "02:00:00:00:00"}, 2, "usage: vellora-cli set-mac"},
-      {{"search", "--address", "10.77.0.1"}, 2, "10.88.1.1"},
-      {{"search", "--interface", "nosuch"}, 2, "nosuch"},
-      {{"verify", "02-00-00-00-00-01"}, 2, "is not a label's MAC: twelve hexadecimal"},
-      {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
-  };
-  for (const auto& c : cases)
-    EXPECT_TRUE(Ended(Cli(c.Args), c.Status, c.Says)) << c.Args[0] << " " << c.Args[1];
-  EXPECT_EQ(ReadFileBytes(counter), "16777216\n");
-  ExpectOnlySearches(*SimA, "pa", "10.88.1.100");
-  SimA.reset();
-
-  // Nobody answers: the same hint as the window's.
-  EXPECT_TRUE(Ended(Cli({"search"}), 1,
-                    "Vellora: No module answered the search from 10.88.1.1.\nVellora: A firewall "
-                    "may drop the replies: let UDP from port 8003 in."));
-}
-
 TEST_F(CliTest, TwoAssignLoopsOnOneCounterNeverGiveTheSameMac) {
   StartSimulatorB();
   WriteFileBytes(counter, "500\n");
@@ -295,7 +261,7 @@ TEST_F(CliTest, ListenWritesTheModulesLinesAndConfirmSeesTheNewMac) {
 
 // The record and the results a script keeps are part of the write: a write whose line the
 // record cannot take does not leave and uses up no number; a MAC given whose line stdout cannot
-// take fails the command and is named; a record that would hang or is no file is refused.
+// take fails the command and is named.
 TEST_F(CliTest, AWriteLeavesOnlyWithItsRecordAndAResultThatCannotBeWrittenFailsTheCommand) {
   StartSimulatorB();
   const std::string log = Folder / "full.log";
@@ -331,22 +297,15 @@ TEST_F(CliTest, AWriteLeavesOnlyWithItsRecordAndAResultThatCannotBeWrittenFailsT
     EXPECT_FALSE(SimB->TakeLine("rx", {"cmd=SearchRequest"}).empty());
   }
 
-  // A FIFO nobody reads would hang the program at open(); a value that looks like an option
-  // most likely lost its own. Both are refused before anything is sent.
-  const std::string fifo = Folder / "fifo";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_TRUE(Ended(Cli({"search", "--log", fifo}), 2, "FIFO"));
-  EXPECT_TRUE(
-      Ended(RunChild(Pc, {VELLORA_PATH, "--log", fifo}, {"QT_QPA_PLATFORM=offscreen"}), 2, "FIFO"));
-  EXPECT_TRUE(Ended(Cli({"search", "--log", "--wait"}), 2, "begins with '-'"));
-  EXPECT_TRUE(Ended(Cli({"assign", "--only", "--prefix", "0A:0B:0C", "--serial-file", "-x"}), 2,
-                    "begins with '-'"));
   EXPECT_EQ(HeardBefore(*SimB, "pb", "10.88.2.100"), Texts{});
 }
 
-// A MAC is given once: not one that a module answers with, however many answer, and not one no
-// module can use. Every module is found, also beyond twenty and among a flood of strangers.
-TEST_F(CliTest, AMacInUseOrUnusableIsRefusedAndEveryModuleIsFound) {
+// What cannot be done safely is refused before anything is sent, and says why: a value out of
+// range, a MAC that a module answers with (however many answer) or that no module can use, a
+// used-up serial number, a module that did not answer or is not alone, bad usage, a record
+// that would hang (a FIFO nobody reads) or a value that most likely lost its option. Every
+// module is found all the same, also beyond twenty and among a flood of strangers.
+TEST_F(CliTest, WhatCannotBeDoneSafelyIsRefusedAndEveryModuleIsFound) {
   ASSERT_NO_FATAL_FAILURE(StartSimulatorA({"--gateways", "25"}));
   const ChildResult all = Cli({"search"});
   EXPECT_TRUE(Ended(all, 0));
@@ -355,12 +314,17 @@ TEST_F(CliTest, AMacInUseOrUnusableIsRefusedAndEveryModuleIsFound) {
   EXPECT_TRUE(Ended(Cli({"eeprom", "02:00:00:00:00:19", "1F0", "A5"}), 0));
   EXPECT_EQ(Field(SimA->TakeLine("rx", {"cmd=SetEepromRequest"}), "mac"), "02 00 00 00 00 19");
 
+  const std::string usedUp = Folder / "used-up", fifo = Folder / "fifo";
   WriteFileBytes(counter, "3\n");
+  WriteFileBytes(usedUp, "16777216\n");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const struct {
     Texts Args;
     int Status;
     const char* Says;
   } cases[] = {
+      {{"set", "020000000001", "ip=10.88.1.300"}, 1, "Vellora: Set not sent"},
+      {{"set", "020000000001", "netmask=255..255.0"}, 1, "Vellora: Set not sent"},
       {{"set-mac", "020000000001", "02:00:00:00:00:05"},
        1,
        "Vellora: Set MAC not sent, 02 00 00 00 00 05 is in use: the module sim-gw-5 at 10.88.1.54 "
@@ -376,13 +340,34 @@ TEST_F(CliTest, AMacInUseOrUnusableIsRefusedAndEveryModuleIsFound) {
       {{"assign", "020000000001", "--prefix", "01:00:5E", "--serial-file", counter},
        2,
        "multicast MAC (the first byte is odd): no module can use them"},
+      {{"assign", "020000000001", "--prefix", "0A:0B:0C", "--serial-file", usedUp},
+       1,
+       "Vellora: Set & Incr. not sent, serial number 16777216 is above the largest, 16777215"},
+      {{"reboot", "020000000099"}, 1, "02:00:00:00:00:99"},
+      {{"reboot", "--only"}, 1, "25 modules answered"},
+      {{"eeprom", "020000000001", "1F00", "1"}, 2, "usage: vellora-cli eeprom"},
+      {{"set-mac", "020000000001", "02:00:00:00:00"}, 2, "usage: vellora-cli set-mac"},
+      {{"search", "--address", "10.77.0.1"}, 2, "10.88.1.1"},
+      {{"search", "--interface", "nosuch"}, 2, "nosuch"},
+      {{"verify", "02-00-00-00-00-01"}, 2, "is not a label's MAC: twelve hexadecimal"},
+      {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
+      {{"search", "--log", fifo}, 2, "FIFO"},
+      {{"search", "--log", "--wait"}, 2, "begins with '-'"},
+      {{"assign", "--only", "--prefix", "0A:0B:0C", "--serial-file", "-x"}, 2, "begins with '-'"},
   };
   for (const auto& c : cases)
-    EXPECT_TRUE(Ended(Cli(c.Args), c.Status, c.Says)) << c.Args[0];
+    EXPECT_TRUE(Ended(Cli(c.Args), c.Status, c.Says)) << c.Args[0] << " " << c.Args[1];
+  EXPECT_TRUE(
+      Ended(RunChild(Pc, {VELLORA_PATH, "--log", fifo}, {"QT_QPA_PLATFORM=offscreen"}), 2, "FIFO"));
   EXPECT_EQ(ReadFileBytes(counter), "3\n");
+  EXPECT_EQ(ReadFileBytes(usedUp), "16777216\n");
   ExpectOnlySearches(*SimA, "pa", "10.88.1.100");
   SimA.reset();
 
+  // Nobody answers: the same hint as the window's.
+  EXPECT_TRUE(Ended(Cli({"search"}), 1,
+                    "Vellora: No module answered the search from 10.88.1.1.\nVellora: A firewall "
+                    "may drop the replies: let UDP from port 8003 in."));
   // Thirty strangers answer first; the module named is found all the same.
   ASSERT_NO_FATAL_FAILURE(StartSimulatorA({"--hostile", "many-macs", "--hostile-macs", "30"}));
   EXPECT_TRUE(Ended(Cli({"eeprom", "02:00:00:00:00:01", "7", "1"}), 0));
