@@ -27,13 +27,11 @@ TEST(SettingsCommandTest, TheTypedSettingsGoIntoTheRecordThatTheRequestCarries) 
   typed[PartIndex("use-proxy")] = "0";
   const CommandOutcome outcome = SetCommand(record, typed);
   ASSERT_FALSE(outcome.Refused);
-  EXPECT_EQ(record.Ip.Number(), 0x0A000001u);
-  EXPECT_EQ(record.Netmask.Number(), 0xFFFF0000u);
-  EXPECT_EQ(record.GatewayIp.Number(), 0x00070003u);
-  EXPECT_EQ(record.DnsIp.Number(), 0x01020304u);
-  EXPECT_EQ(record.Port, 1234u);
-  EXPECT_EQ(record.UseDhcp, 1);
-  EXPECT_EQ(record.UseProxy, 0);
+  EXPECT_EQ(
+      (std::vector<std::uint32_t>{record.Ip.Number(), record.Netmask.Number(),
+                                  record.GatewayIp.Number(), record.DnsIp.Number(), record.Port,
+                                  record.UseDhcp, record.UseProxy}),
+      (std::vector<std::uint32_t>{0x0A000001, 0xFFFF0000, 0x00070003, 0x01020304, 1234, 1, 0}));
   EXPECT_EQ(std::string(record.Name), std::string(32, 'n'));  // 20 of them travel
   EXPECT_EQ(std::string(record.Server), std::string(64, 's'));
   // The MAC and the address in use never come from the fields.
@@ -65,9 +63,7 @@ class GatewayCommandsTest : public VelloraTest {
   void SetSerial(const char* a, const char* b, const char* c, const char* d) {
     Set(11253, a), Set(11247, b), Set(11246, c), Set(11245, d);
   }
-  std::vector<std::string> Serial() const {
-    return {Text(11253), Text(11247), Text(11246), Text(11245)};
-  }
+  std::vector<std::string> Serial() const { return TextsOf({11253, 11247, 11246, 11245}); }
   Bytes NewMacSent() const {
     const Bytes sent = LastSent();
     return Bytes(sent.begin() + 10, sent.end());
@@ -87,27 +83,10 @@ TEST_F(GatewayCommandsTest, WithoutASelectedGatewayNothingIsSentAndNothingChange
   EXPECT_TRUE(DebugLines().empty());
 }
 
-TEST_F(GatewayCommandsTest, SetSendsTheTypedSettingsAndKeepsThemInTheRecord) {
-  Set(11222, "10"), Set(11221, "0"), Set(11220, "0"), Set(11219, "1");
-  Set(IdPortEdit, "8003");
-  Set(IdNameEdit, "ABCDEFGHIJKLMNOPQRST");
-  ws.CheckDlgButton(IdUseDhcpCheck, true);  // the typed addresses go out all the same
-  ws.Click(IdSetButton);
-  GatewayRecord expected = record;
-  expected.Ip = Ipv4::FromNumber(0x0A000001);
-  expected.Port = 8003;
-  expected.UseDhcp = 1;
-  std::strcpy(expected.Name, "ABCDEFGHIJKLMNOPQRST");
-  EXPECT_EQ(LastSent(), AsVector(BuildSetConfigRequest(expected)));
-  // Picking the gateway again shows what was typed, not its last reply.
-  Reply(RecordWithMac(0x0A));
-  ws.PickComboEntry(IdGatewayCombo, 1);
-  ws.PickComboEntry(IdGatewayCombo, 0);
-  EXPECT_EQ(Text(11222), "10");
-  EXPECT_EQ(Text(IdNameEdit), "ABCDEFGHIJKLMNOPQRST");
-}
-
-TEST_F(GatewayCommandsTest, SetRefusesAnOctetOrPortOutOfRangeInsteadOfSendingOtherValues) {
+// Set refuses an octet or a port out of range instead of sending other values, and the record
+// keeps its values; then it sends the typed settings (DHCP on or not, the typed addresses go
+// out) and keeps them in the record.
+TEST_F(GatewayCommandsTest, SetSendsTheTypedSettingsInRangeAndKeepsThemInTheRecord) {
   const std::size_t sent = SentCount();
   const struct {
     int Id;
@@ -124,9 +103,25 @@ TEST_F(GatewayCommandsTest, SetRefusesAnOctetOrPortOutOfRangeInsteadOfSendingOth
   }
   EXPECT_EQ(Text(11219), "0");
   EXPECT_EQ(SentCount(), sent);
+
+  Set(11222, "10"), Set(11221, "0"), Set(11220, "0"), Set(11219, "1");
   Set(IdPortEdit, "65535");
+  Set(IdNameEdit, "ABCDEFGHIJKLMNOPQRST");
+  ws.CheckDlgButton(IdUseDhcpCheck, true);
   ws.Click(IdSetButton);
+  GatewayRecord expected = record;
+  expected.Ip = Ipv4(10, 0, 0, 1);
+  expected.Port = 65535;
+  expected.UseDhcp = 1;
+  std::strcpy(expected.Name, "ABCDEFGHIJKLMNOPQRST");
   EXPECT_EQ(SentCount(), sent + 1);
+  EXPECT_EQ(LastSent(), AsVector(BuildSetConfigRequest(expected)));
+  // Picking the gateway again shows what was typed, not its last reply.
+  Reply(RecordWithMac(0x0A));
+  ws.PickComboEntry(IdGatewayCombo, 1);
+  ws.PickComboEntry(IdGatewayCombo, 0);
+  EXPECT_EQ(Text(11222), "10");
+  EXPECT_EQ(Text(IdNameEdit), "ABCDEFGHIJKLMNOPQRST");
 }
 
 TEST_F(GatewayCommandsTest, RebootSetMacAndEepromAddressTheGatewayByItsPresentMac) {

@@ -74,18 +74,13 @@ class RecordFileTest : public ::testing::Test {
   const std::string record = folder / "line.log";
 };
 
-TEST_F(RecordFileTest, ALineIsTheTimeAndTheTextInUtf8WithControlBytesEscaped) {
-  const auto file = OpenRecord(record);
-  std::string error;
-  EXPECT_TRUE(file->AppendLine("f\xFCr \x1B[2J\x7F\x81 a\nb", error)) << error;
-  EXPECT_EQ(Texts(record), std::vector<std::string>{"f\xC3\xBCr \\x1B[2J\\x7F\\x81 a\\x0Ab"});
-}
-
+// A line is the time and the text in UTF-8 with control bytes escaped. On a full disk lines are
+// lost whole, and the next line says how many since when.
 TEST_F(RecordFileTest, OnAFullDiskLinesAreLostWholeAndTheNextLineSaysHowManySinceWhen) {
   const ForkedResult child = InForkedChild([&](std::string& report) {
     std::string error;
     const auto file = OpenRecord(record);
-    file->AppendLine("before", error);
+    file->AppendLine("f\xFCr \x1B[2J\x7F\x81 a\nb", error);
     const std::string before = ReadFileBytes(record);
     LimitGrowth(record, 20);
     report += Outcome(file->AppendLine("a line longer than twenty bytes", error), error);
@@ -99,7 +94,7 @@ TEST_F(RecordFileTest, OnAFullDiskLinesAreLostWholeAndTheNextLineSaysHowManySinc
 
   const std::vector<std::string> texts = Texts(record);
   ASSERT_EQ(texts.size(), 3u);
-  EXPECT_EQ(texts[0], "before");
+  EXPECT_EQ(texts[0], "f\xC3\xBCr \\x1B[2J\\x7F\\x81 a\\x0Ab");
   std::smatch note;
   EXPECT_TRUE(std::regex_match(texts[1], note, kLostNote)) << texts[1];
   EXPECT_EQ(note.size() > 2 ? note[2].str() : "", "2");

@@ -188,32 +188,30 @@ TEST_F(SerialCounterTest, TheReplacedCounterAndItsLockKeepItsModeAndGroupWhateve
   EXPECT_EQ(lock.st_gid, group);
 }
 
-TEST_F(SerialCounterTest, ReplacementsThatAKilledRunLeftAreRemovedUnderTheLock) {
+// Replacements that a killed run left are removed under the lock, and only those; a number
+// refused, or not written back, is not given and changes nothing.
+TEST_F(SerialCounterTest, LeftReplacementsGoAndANumberNotWrittenBackIsNotGiven) {
   WriteFileBytes(counter, "5\n");
   for (const char* name : {"serial.tmp.1", "serial.tmp.99999", "serial.tmp", "other.tmp.5"})
     WriteFileBytes(folder / name, "4\n");
   ASSERT_EQ(mkdir((folder / "serial.tmp.folder").c_str(), 0755), 0);
   EXPECT_TRUE(Take(counter).Done);
-  EXPECT_NE(access((folder / "serial.tmp.1").c_str(), F_OK), 0);
-  EXPECT_NE(access((folder / "serial.tmp.99999").c_str(), F_OK), 0);
-  // Not a replacement of this counter, or not a file.
+  for (const char* name : {"serial.tmp.1", "serial.tmp.99999"})
+    EXPECT_NE(access((folder / name).c_str(), F_OK), 0) << name;
   for (const char* name : {"serial.tmp", "other.tmp.5", "serial.tmp.folder"})
     EXPECT_EQ(access((folder / name).c_str(), F_OK), 0) << name;
-}
 
-TEST_F(SerialCounterTest, ANumberRefusedOrNotWrittenBackIsNotGivenAndChangesNothing) {
   WriteFileBytes(counter, "16777216\n");
   std::string error;
   EXPECT_TRUE(SerialCounter(counter).Advance([](std::uint64_t) { return std::nullopt; }, error));
   EXPECT_EQ(ReadFileBytes(counter), "16777216\n");
-
   WriteFileBytes(counter, "7\n");
   // The replacement file's place is taken by a folder, which nobody can open for writing.
-  ASSERT_EQ(mkdir((counter + ".tmp." + std::to_string(getpid())).c_str(), 0755), 0);
+  const std::string replacement = counter + ".tmp." + std::to_string(getpid());
+  ASSERT_EQ(mkdir(replacement.c_str(), 0755), 0);
   const Taken taken = Take(counter);
   EXPECT_FALSE(taken.Done);
-  EXPECT_EQ(taken.Error,
-            "cannot write " + counter + ".tmp." + std::to_string(getpid()) + ": File exists");
+  EXPECT_EQ(taken.Error, "cannot write " + replacement + ": File exists");
   EXPECT_EQ(ReadFileBytes(counter), "7\n");
 }
 
