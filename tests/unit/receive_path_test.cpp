@@ -1,5 +1,7 @@
-// The terminal's receive path: the byte stream cut into lines, and the reads that feed it.
+// The terminal's receive path: the byte stream cut into lines, the reads that feed it, and the
+// traffic statistics, rates and totals once a second.
 #include "terminal/line_cutter.h"
+#include "terminal/traffic_stats.h"
 #include "tests/support/vellora_fixture.h"
 
 namespace {
@@ -36,11 +38,33 @@ TEST(LineCutterTest, LinesKeepTheirFirst298BytesAsTheyCame) {
   EXPECT_EQ(Cut(cutter, "\x01\xE4\xFF<b>\t\r"), std::vector<std::string>{"\x01\xE4\xFF<b>\t"});
 }
 
+TEST(TrafficStatsTest, RatesAreTheGrowthOfOnePeriodAndTotalsWrapWithTheCounters) {
+  TrafficStats stats;
+  TrafficCounters counters;
+  counters.BytesReceived = 25'000'000;  // a fast module: the scaled count needs more than 32 bits
+  EXPECT_EQ(stats.Tick(counters, 1000).ReceivedRate, 25'000'000u);
+  EXPECT_EQ(stats.Tick(counters, 1000).ReceivedRate, 0u);
+  counters.BytesReceived = 0xFFFFFF00u;
+  stats.Tick(counters, 1000);
+  counters.BytesReceived += 0x200u;  // wraps past 2^32
+  const TrafficStats::Shown shown = stats.Tick(counters, 500);
+  EXPECT_EQ(shown.ReceivedRate, 1024u);  // scaled by the period
+  EXPECT_EQ(shown.Totals.BytesReceived, 256u);
+  stats.Clear();
+  EXPECT_EQ(stats.Tick(counters, 1000).ReceivedRate, 256u);
+  EXPECT_EQ(TrafficStats::RateText(512), "    512");
+  EXPECT_EQ(TrafficStats::RateText(25'000'000), "25000000");
+}
+
 class ReceivePathTest : public VelloraTest {
  protected:
   void SetUp() override {
     StartWithModule(true);
     ws.Click(IdClearListButton);
+  }
+  std::vector<std::string> Shown() const {
+    return TextsOf(
+        {IdReceiveRate, IdReceiveTotal, IdCommandRate, IdCommandTotal, IdSendRate, IdSendTotal});
   }
   std::string ReceivedTotalAtNextTick() {
     Tick();
@@ -90,6 +114,37 @@ TEST_F(ReceivePathTest, ClearKeepsThePartialLineButAnyReturnToIdleDropsIt) {
     sockets.DeliverStream(Tcp(), "\r");
     EXPECT_EQ(DebugLines(), std::vector<std::string>{""});
   }
+}
+
+TEST_F(ReceivePathTest, EachTickShowsRatesRightAlignedAndTotals) {
+  EXPECT_EQ(Text(IdReceiveRate), "Baudrate");  // until the first tick
+  sockets.DeliverStream(Tcp(), std::string(512, 'x'));
+  ws.Journal.clear();
+  Tick();
+  EXPECT_EQ(ws.Journal, (std::vector<std::string>{"KillTimer 2300", "SetTimer 2300 1000"}));
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"    512", "512", "      0", "0", "      0", "0"}));
+  ws.Journal.clear();
+  Dialog().WindowProc(WM_TIMER, 2301, 0);  // another timer: nothing happens
+  EXPECT_TRUE(ws.Journal.empty());
+  Tick();
+  EXPECT_EQ(Shown(), (std::vector<std::string>{"      0", "512", "      0", "0", "      0", "0"}));
+  ws.Click(IdClearStatsButton);
+  EXPECT_EQ(Text(IdReceiveTotal), "512");
+  sockets.DeliverStream(Tcp(), std::string(30, 'x'));
+  Tick();
+  EXPECT_EQ(Text(IdReceiveRate), "     30");
+  EXPECT_EQ(Text(IdReceiveTotal), "30");
+}
+
+TEST_F(ReceivePathTest, ATimerThatCannotRestartIsReportedAndTicksStop) {
+  ws.FailSetTimer = true;
+  Tick();
+  ASSERT_EQ(ws.Boxes.size(), 1u);
+  EXPECT_EQ(ws.Boxes[0].Caption,
+            "Kein Timer f\xFCr Refresh der Socket-Baudrateanzeige verf\xFCgbar");
+  EXPECT_EQ(ws.Boxes[0].Text, "");
+  EXPECT_EQ(ws.Boxes[0].Type, MB_OK);
+  EXPECT_FALSE(ws.FireTimer(2300));
 }
 
 }  // namespace
