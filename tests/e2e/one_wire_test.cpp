@@ -298,7 +298,7 @@ TEST_F(OneWireTest, WithoutTheRightToTieASocketARepliesFromTheOtherWireIsNotTake
   }
   ChildProcess verify(
       Pc, {VELLORA_CLI_PATH, "verify", "020000000299", "--interface", "p1", "--wait", "10"}, {},
-      ChildLimit::NoInterfaceBinding);
+      false, ChildLimit::NoInterfaceBinding);
   pollfd waiting{wire1, POLLIN, 0};
   ASSERT_EQ(poll(&waiting, 1, 10000), 1);
   std::uint8_t search[64];

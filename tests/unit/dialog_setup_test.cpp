@@ -92,7 +92,7 @@ TEST_F(SetupTest, WithoutAnyAddressThereIsNoSocketUntilTheFirstAddressComes) {
     EXPECT_TRUE(layer.AllSent().empty());
     EXPECT_TRUE(windows.Shown);
     // The first address that comes is chosen, and searched from.
-    layer.HostLookupFails = false;
+    layer.AddressesUnreadable = false;
     layer.ChangeAddresses({OnInterface(10, 1, 2, 3, 2, "eth0")});
     EXPECT_EQ(windows.Get(IdPcIpCombo).Items, Texts{"1: 10.1.2.3"});
     EXPECT_EQ(windows.Get(IdPcIpCombo).Selected, 0);
