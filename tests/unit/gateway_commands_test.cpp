@@ -242,17 +242,16 @@ TEST_F(GatewayCommandsTest, AMacNoModuleCanUseOrAnotherModuleAnswersWithIsRefuse
     ws.Click(IdSetMacButton);
   };
   const std::size_t sent = SentCount();
-  setMac({"01", "00", "5E", "00", "00", "01"});
-  EXPECT_EQ(LastLine(),
-            "Vellora: Set MAC not sent, 01 00 5E 00 00 01 is a multicast MAC (the first byte is "
-            "odd): no module can use it");
-  setMac({"0", "0", "0", "0", "0", "0"});
-  EXPECT_EQ(LastLine(),
-            "Vellora: Set MAC not sent, 00 00 00 00 00 00 is all zero: no module can use it");
-  setMac({"ff", "ff", "ff", "ff", "ff", "ff"});
-  EXPECT_EQ(LastLine(),
-            "Vellora: Set MAC not sent, FF FF FF FF FF FF is the broadcast MAC: no module can use "
-            "it");
+  const std::pair<std::array<const char*, 6>, const char*> unusable[] = {
+      {{"01", "00", "5E", "00", "00", "01"},
+       "01 00 5E 00 00 01 is a multicast MAC (the first byte is odd)"},
+      {{"0", "0", "0", "0", "0", "0"}, "00 00 00 00 00 00 is all zero"},
+      {{"ff", "ff", "ff", "ff", "ff", "ff"}, "FF FF FF FF FF FF is the broadcast MAC"}};
+  for (const auto& [mac, says] : unusable) {
+    setMac(mac);
+    EXPECT_EQ(LastLine(),
+              std::string("Vellora: Set MAC not sent, ") + says + ": no module can use it");
+  }
   setMac({"02", "1A", "2B", "00", "00", "0A"});
   const std::string inUse =
       "02 1A 2B 00 00 0A is in use: the module other at 10.0.0.5 answered the last search with it";
