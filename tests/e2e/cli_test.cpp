@@ -168,7 +168,7 @@ TEST_F(CliTest, TwoAssignLoopsOnOneCounterNeverGiveTheSameMac) {
   // Two stations give MACs at once to the one module on the line, each as fast as it can.
   const Texts loop = {"/bin/sh", "-c",
                       std::string("for i in 1 2 3 4 5 6 7 8; do ") + VELLORA_CLI_PATH +
-                          " assign --only --address 10.88.2.1 --wait 0.2 --prefix 0A:0B:0C "
+                          " assign --only --address 10.88.2.1 --prefix 0A:0B:0C "
                           "--serial-file " +
                           counter + " || exit 1; done"};
   ChildResult first, second;

@@ -1,8 +1,6 @@
 // The firewall commands of the user guide, run as they are written there on a PC namespace whose
 // firewall lets in only the answers to the PC's own connections: before them the search finds
 // nothing and says why; after them it finds the modules, and the terminal connects.
-#include <cstdio>
-#include <cstdlib>
 #include <fstream>
 
 #include "resources/control_ids.h"
@@ -19,18 +17,6 @@ std::vector<std::string> GuideCommands(const std::string& tag) {
     commands.push_back(line);
   }
   return commands;
-}
-
-// The standard output of a shell command.
-std::string Output(const std::string& command) {
-  std::string text;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[256];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-      text.append(buffer, n);
-    pclose(pipe);
-  }
-  return text;
 }
 
 class GuideFirewallTest : public ProgramLab {
@@ -81,14 +67,16 @@ TEST_F(GuideFirewallTest, TheUfwCommandLetsInTheRepliesSentByBroadcast) {
   const std::vector<std::string> commands = GuideCommands("ufw");
   ASSERT_FALSE(commands.empty()) << "no ```sh ufw block in the guide";
   if (!Shell("ufw --version")) GTEST_SKIP() << "needs ufw";
-  char folder[] = "/tmp/vellora-ufw-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  const std::string copies = folder;
-  Restore removeCopies{{"rm -rf " + copies}};
+  const std::string copies = Folder.Path();
   ASSERT_TRUE(Shell("cp -a /etc/ufw " + copies + "/ufw && cp -a /etc/default/ufw " + copies +
                     "/default-ufw"));
-  const std::string hostState = "tar -cf - /etc/ufw /etc/default/ufw 2>/dev/null | md5sum";
-  const std::string before = Output(hostState);
+  // The host's ufw state, as a checksum of its files.
+  const auto hostState = [&] {
+    Shell("sh -c 'tar -cf - /etc/ufw /etc/default/ufw 2>/dev/null | md5sum >" + copies + "/state'");
+    return ReadFileBytes(copies + "/state");
+  };
+  const std::string before = hostState();
+  ASSERT_FALSE(before.empty());
   // Writes the lines as a script that runs them on the copies and yields the command that
   // runs it in the PC namespace.
   const auto ufw = [&](const std::string& name, const std::vector<std::string>& lines) {
@@ -107,7 +95,7 @@ TEST_F(GuideFirewallTest, TheUfwCommandLetsInTheRepliesSentByBroadcast) {
   ASSERT_NO_FATAL_FAILURE(ExpectSilenced());
 
   ASSERT_TRUE(Shell(ufw("guide.sh", commands)));
-  EXPECT_EQ(Output(hostState), before) << "ufw changed the host's /etc/ufw or /etc/default/ufw";
+  EXPECT_EQ(hostState(), before) << "ufw changed the host's /etc/ufw or /etc/default/ufw";
   ASSERT_NO_FATAL_FAILURE(ExpectFound());
 }
 
