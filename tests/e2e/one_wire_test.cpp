@@ -286,7 +286,7 @@ TEST_F(OneWireTest, AModuleThatDiesSilentlyEndsTheConnectionOfTheWindowAndOfList
 // Where the system does not let a user tie a socket to an interface (kernels before 5.7), the
 // socket keeps to its interface by its own filter. The test plays the modules: of two replies
 // for the label's MAC, the one that comes in first, on the other wire, is not taken.
-TEST_F(OneWireTest, WithoutTheRightToTieASocketARepliesFromTheOtherWireIsNotTaken) {
+TEST_F(OneWireTest, WithoutTheRightToTieASocketAReplyFromTheOtherWireIsNotTaken) {
   if (!CanDenyInterfaceBinding()) GTEST_SKIP() << "needs seccomp on x86-64";
   int wire1 = -1;
   {
