@@ -85,7 +85,3 @@ std::string RecordJson(const GatewayRecord& record) {
   }
   return json + "}";
 }
-
-std::string ColonMac(const MacAddress& mac) {
-  return Format("%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
-}
