@@ -38,6 +38,19 @@ void Vellora::SetupWindow() {
 
   LockGatewaySelection(false);
 
+  if (Station) {
+    // The serial number comes from the counter file or the pool: the edits only show it.
+    for (TControl* edit : SerialEdits) {
+      edit->EnableWindow(false);
+      edit->SetToolTip(Station->SourceText());
+    }
+    Station->Open([this](const std::string& line) {
+      AddDebugLine(("Vellora: " + line).c_str());
+      ShowNextSerial();
+    });
+    ShowNextSerial();
+  }
+
   const TRect client = Ws().GetDialogClientRect();
   ExpandedWidth = client.Width();
   ExpandedHeight = client.Height();
