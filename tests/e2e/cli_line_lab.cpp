@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "tests/support/line_rows.h"
+
 PgServer* CliLineLab::Server = nullptr;
 
 void CliLineLab::SetUpTestSuite() {
@@ -24,11 +26,7 @@ void CliLineLab::SetUp() {
 }
 
 std::string CliLineLab::Rows(const std::string& columns, const std::string& where) const {
-  return Value("SELECT coalesce(string_agg(concat_ws(' ', " + columns +
-               "), E'\\n' ORDER BY id), "
-               "'') FROM vellora.record WHERE " +
-               where)
-      .value_or("(no answer)");
+  return RecordRows(*Server, Database, columns, where);
 }
 
 std::vector<std::string> CliLineLab::CliCommand(std::vector<std::string> args,
