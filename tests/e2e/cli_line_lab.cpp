@@ -49,6 +49,16 @@ void CliLineLab::MakePool(const std::string& prefix, int first, int last) {
   ASSERT_EQ(made.Status, 0) << made.Err;
 }
 
+void CliLineLab::StartWindow(const std::string& netns, StartOptions options) {
+  WindowNetns = netns;
+  Inside = std::make_unique<InNamespace>(netns);
+  ASSERT_TRUE(Inside->Entered);
+  Loop = std::make_unique<QtEventLoop>();
+  Sockets = std::make_unique<PosixSocketLayer>(*Loop);
+  if (options.Line) options.Line->Loop = Loop.get();
+  Program = std::make_unique<QtProgram>(*Sockets, options);
+}
+
 std::vector<std::string> CliLineLab::Requests(SimProcess& sim, const std::string& command,
                                               int boundMs) {
   std::vector<std::string> lines;
