@@ -4,6 +4,15 @@
 #include "protocol/messages.h"
 #include "protocol/text_values.h"
 
+namespace {
+
+// The first three MAC fields: the line's prefix.
+std::array<std::string, 3> MacStartTyped(const std::array<TControl*, 6>& macEdits) {
+  return {macEdits[0]->GetWindowText(), macEdits[1]->GetWindowText(), macEdits[2]->GetWindowText()};
+}
+
+}  // namespace
+
 StationIo Vellora::WriteIo() {
   StationIo io;
   io.Speaker = "Vellora";
@@ -44,8 +53,7 @@ LinePlace Vellora::WritePlace() const {
 }
 
 void Vellora::GiveSerialNumber(const GatewayRecord& module) {
-  const std::array<std::string, 3> typed = {
-      MacEdits[0]->GetWindowText(), MacEdits[1]->GetWindowText(), MacEdits[2]->GetWindowText()};
+  const std::array<std::string, 3> typed = MacStartTyped(MacEdits);
   MacStart prefix{};
   if (const std::optional<Refusal> refused = ReadMacStart(typed, prefix)) {
     AddDebugLine(refused->Line.c_str());
@@ -68,8 +76,7 @@ void Vellora::GiveSerialNumber(const GatewayRecord& module) {
 
 void Vellora::ShowNextSerial() {
   if (!Station) return;
-  const std::array<std::string, 3> typed = {
-      MacEdits[0]->GetWindowText(), MacEdits[1]->GetWindowText(), MacEdits[2]->GetWindowText()};
+  const std::array<std::string, 3> typed = MacStartTyped(MacEdits);
   MacStart prefix{};
   const bool prefixTyped = !ReadMacStart(typed, prefix);
   Station->Next(prefixTyped ? std::optional(prefix) : std::nullopt,
