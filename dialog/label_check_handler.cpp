@@ -37,8 +37,9 @@ void Vellora::VerifyLabelMac() {
   LabelRowPending = true;
   Station->LabelChecked(label, selected, match, reason, WriteIo(), WritePlace(),
                         [this, match](bool stored) {
-                          LabelRowPending = false;
+                          // The box is a nested loop whose ticks must not check again.
                           ShowLabelResult(match, stored);
+                          LabelRowPending = false;
                         });
 }
 

@@ -146,7 +146,13 @@ TEST_F(LineWindowTest, EveryWriteHasItsRowWithTheBytesThatLeftAndTheLabelCheckTo
                       Sent(CmdSetMacRequest).at(0) + "\neeprom sent 0A:0B:0C:00:00:05 " +
                       Sent(CmdSetEepromRequest).at(0));
 
-  // The label check's row is stored before its box says the MAC is OK.
+  // The label check's row is stored before its box says the MAC is OK; a tick while the box
+  // is open checks nothing again.
+  std::size_t searches = 0;
+  ws.OnMessageBox = [&](const MemoryWindowSystem::Box&) {
+    searches = Sent(CmdSearchRequest).size();
+    ws.FireTimer(2300);
+  };
   ws.Type(IdLabelMacEdit, "0A0B0C000005");
   ws.Click(IdVerifyMacCheck);
   ws.FireTimer(2300);  // the check searches
@@ -154,6 +160,7 @@ TEST_F(LineWindowTest, EveryWriteHasItsRowWithTheBytesThatLeftAndTheLabelCheckTo
   ws.FireTimer(2300);  // and compares
   ASSERT_TRUE(Until([&] { return !ws.Boxes.empty(); }));
   EXPECT_EQ(ws.Boxes[0].Text, "MAC is OK!");
+  EXPECT_EQ(Sent(CmdSearchRequest).size(), searches);
   EXPECT_EQ(Rows("command, outcome, label, upper(mac_found::text)", "command = 'verify'"),
             "verify label ok 0A0B0C000005 0A:0B:0C:00:00:05");
 }
