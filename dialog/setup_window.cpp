@@ -39,13 +39,12 @@ void Vellora::SetupWindow() {
   LockGatewaySelection(false);
 
   if (Station) {
-    // The serial number comes from the counter file or the pool: the edits only show it.
-    for (TControl* edit : SerialEdits) {
+    // The serial number comes from the counter file or the pool: the edits only show it, and
+    // their tool tip says where it comes from.
+    for (TControl* edit : SerialEdits)
       edit->EnableWindow(false);
-      edit->SetToolTip(Station->SourceText());
-    }
     Station->Open([this](const std::string& line) {
-      AddDebugLine(("Vellora: " + line).c_str());
+      SayFromTheLine("Vellora: " + line);
       ShowNextSerial();
     });
     ShowNextSerial();

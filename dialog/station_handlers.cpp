@@ -3,8 +3,24 @@
 #include "gateway/serial_number.h"
 #include "protocol/messages.h"
 #include "protocol/text_values.h"
+#include "protocol/windows1252.h"
 
 namespace {
+
+// A line of the line database's (UTF-8: the server's messages, the station's name) as the
+// window's texts are, Windows-1252; a character it has no byte for becomes '?'.
+std::string WindowText(const std::string& utf8) {
+  if (std::optional<std::string> text = Utf8ToWindows1252(utf8)) return *text;
+  std::string text;
+  for (const char c : utf8) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80)
+      text += c;
+    else if (byte >= 0xC0)  // the first byte of a character; the bytes after it go
+      text += '?';
+  }
+  return text;
+}
 
 // The first three MAC fields: the line's prefix.
 std::array<std::string, 3> MacStartTyped(const std::array<TControl*, 6>& macEdits) {
@@ -13,10 +29,14 @@ std::array<std::string, 3> MacStartTyped(const std::array<TControl*, 6>& macEdit
 
 }  // namespace
 
+void Vellora::SayFromTheLine(const std::string& line) {
+  AddDebugLine(WindowText(line).c_str());
+}
+
 StationIo Vellora::WriteIo() {
   StationIo io;
   io.Speaker = "Vellora";
-  io.Say = [this](const std::string& line) { AddDebugLine(line.c_str()); };
+  io.Say = [this](const std::string& line) { SayFromTheLine(line); };
   io.NoteDurably = [this](const std::string& line) {
     std::string error;
     if (Options.Record == nullptr || Options.Record->AppendLineDurably(line, error)) return true;
@@ -87,7 +107,7 @@ void Vellora::ShowNextSerial() {
                       Station->SourceText() + (why.empty() ? "" : "\n(" + why + ")");
                   for (std::size_t pair = 0; pair < pairs.size(); ++pair) {
                     SerialEdits[pair]->SetWindowText(pairs[pair]);
-                    SerialEdits[pair]->SetToolTip(tip);
+                    SerialEdits[pair]->SetToolTip(WindowText(tip));
                   }
                 });
 }

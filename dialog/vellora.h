@@ -159,6 +159,8 @@ class Vellora : public TDialog,
   // its record and its socket. A request leaves only from that PC address.
   StationIo WriteIo();
   LinePlace WritePlace() const;
+  // A line of the line database's (UTF-8) into the debug list.
+  void SayFromTheLine(const std::string& line);
   // The label check's result, after its row (when there is one) is stored or was refused.
   void ShowLabelResult(bool match, bool stored);
   // Who answered the last search with a MAC: a new MAC must not be one of them.

@@ -32,7 +32,9 @@ class WindowCounterTest : public VelloraTest {
   }
 
   TempFolder folder;
-  const std::string path = folder / "serial";
+  // A name in UTF-8, as the file system has it; the window shows it in Windows-1252.
+  const std::string path = folder / "z\xC3\xA4hler";
+  const std::string shown = folder / "z\xE4hler";
   SerialCounter counter{path};
 };
 
@@ -43,7 +45,7 @@ TEST_F(WindowCounterTest, SetAndIncrTakesTheCountersNumberAndTheEditsShowTheNext
   for (int id : kSerialEditIds) {
     EXPECT_FALSE(ws.Get(id).Enabled) << id;
     EXPECT_EQ(ws.Type(id, "9"), 0) << id;
-    EXPECT_NE(ws.Get(id).ToolTip.find("The next serial number in " + path), std::string::npos);
+    EXPECT_NE(ws.Get(id).ToolTip.find("The next serial number in " + shown), std::string::npos);
   }
   ws.Click(IdSetIncrButton);
   EXPECT_EQ(NewMacOf(LastSent()), (MacAddress{0x02, 0x00, 0x00, 0x00, 0x00, 0x29}));
@@ -84,7 +86,7 @@ TEST_F(WindowCounterTest, ARefusedMacOrAnUnreadableCounterLeavesTheCounterAndThe
       << ws.Get(kSerialEditIds[0]).ToolTip;
   ws.SetDlgItemText(kMacEditIds[2], "00");
   ws.Click(IdSetIncrButton);
-  EXPECT_EQ(DebugLines().back(), "Vellora: " + path +
+  EXPECT_EQ(DebugLines().back(), "Vellora: " + shown +
                                      " holds \"42 junk\\x0A\", not a serial number (decimal "
                                      "digits, then nothing but blanks and a line end)");
   EXPECT_EQ(SetMacsSent(), 0u);
