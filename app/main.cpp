@@ -9,6 +9,7 @@
 #include "app/socket_view_app.h"
 #include "platform/posix/append_file.h"
 #include "platform/posix/posix_socket_layer.h"
+#include "platform/posix/serial_counter.h"
 #include "platform/qt/qt_event_loop.h"
 #include "platform/qt/qt_window_system.h"
 
@@ -47,10 +48,22 @@ int main(int argc, char** argv) {
     }
     start.Record = record.get();
   }
+  // A counter the stations cannot take a number from is refused before the window opens.
+  std::unique_ptr<SerialCounter> counter;
+  if (!options.SerialFile.empty()) {
+    counter = std::make_unique<SerialCounter>(options.SerialFile);
+    std::string error;
+    if (!counter->Peek(error)) {
+      std::fprintf(stderr, "vellora: the serial-number file cannot be used: %s\n", error.c_str());
+      return 2;
+    }
+    start.Counter = counter.get();
+  }
 
   QtWindowSystem windows(argc, argv);
   QtEventLoop loop;
   PosixSocketLayer sockets(loop);
+  if (!options.Line.empty()) start.Line = LineStart{options.Line, options.Station, &loop};
   TSocketViewApp app("Vellora", windows, sockets, start);
   return app.Run();
 }

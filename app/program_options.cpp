@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/qt_standard_options.h"
+#include "line/line_settings.h"
 #include "platform/posix/own_interfaces.h"
 #include "protocol/text_values.h"
 #include "udp/start_choice.h"
@@ -46,7 +47,22 @@ std::optional<EarlyExit> ReadProgramOptions(const QStringList& arguments, Progra
       QStringLiteral("Append every line of the debug list and every request sent, with the "
                      "time, to FILE."),
       QStringLiteral("FILE"));
-  parser.addOptions({address, interface, expanded, log});
+  const QCommandLineOption serialFile(
+      QStringLiteral("serial-file"),
+      QStringLiteral("Take the serial numbers of Set & Incr. from FILE, the running number that "
+                     "this PC's stations share with 'vellora-cli assign --serial-file'."),
+      QStringLiteral("FILE"));
+  const QCommandLineOption lineDatabase(
+      QStringLiteral("line"),
+      QStringLiteral("Take the serial numbers of Set & Incr. from the pool of the line "
+                     "database (a libpq connection string or URI; its password belongs in "
+                     "~/.pgpass), and record every write and label check there."),
+      QStringLiteral("CONNINFO"));
+  const QCommandLineOption station(
+      QStringLiteral("station"),
+      QStringLiteral("The station's name in the line database (default: the host name)."),
+      QStringLiteral("NAME"));
+  parser.addOptions({address, interface, expanded, log, serialFile, lineDatabase, station});
 
   if (!parser.parse(WithoutQtOptions(arguments))) return Refuse(parser.errorText());
   if (parser.isSet(help)) return EarlyExit{0, parser.helpText().toStdString()};
@@ -65,7 +81,10 @@ std::optional<EarlyExit> ReadProgramOptions(const QStringList& arguments, Progra
     const char* Wanted;
   } valued[] = {{address, "an IPv4 address of this PC, such as 192.168.10.1"},
                 {interface, "the name of a network interface, such as enp3s0"},
-                {log, "a file name"}};
+                {log, "a file name"},
+                {serialFile, "a file name"},
+                {lineDatabase, "a libpq connection string or URI"},
+                {station, "a name"}};
   for (const auto& [option, wanted] : valued) {
     const QString name = QStringLiteral("--") + option.names().constFirst();
     const QStringList values = parser.values(option);
@@ -75,9 +94,11 @@ std::optional<EarlyExit> ReadProgramOptions(const QStringList& arguments, Progra
     if (values[0].isEmpty())
       return Refuse(QStringLiteral("%1 is empty; it needs %2").arg(name, QLatin1String(wanted)));
     if (values[0].startsWith(u'-')) {
+      // A CONNINFO is never shown: it may hold a password.
       QString why = QStringLiteral("%1 needs %2, but is followed by '%3'")
-                        .arg(name, QLatin1String(wanted), values[0]);
-      if (&option == &log)
+                        .arg(name, QLatin1String(wanted),
+                             &option == &lineDatabase ? QStringLiteral("-...") : values[0]);
+      if (&option == &log || &option == &serialFile)
         why +=
             QStringLiteral("; a file whose name begins with '-' is given as ./%1").arg(values[0]);
       return Refuse(why);
@@ -89,6 +110,41 @@ std::optional<EarlyExit> ReadProgramOptions(const QStringList& arguments, Progra
     return Refuse(QStringLiteral("'%1' is not a dotted IPv4 address").arg(parser.value(address)));
   options.Expanded = parser.isSet(expanded);
   options.LogPath = parser.value(log).toStdString();
+  return ReadStationOptions(parser.value(serialFile).toStdString(),
+                            parser.value(lineDatabase).toStdString(), parser.isSet(lineDatabase),
+                            parser.value(station).toStdString(), parser.isSet(station), options);
+}
+
+std::optional<EarlyExit> ReadStationOptions(const std::string& serialFile, const std::string& line,
+                                            bool lineGiven, const std::string& station,
+                                            bool stationGiven, ProgramOptions& options) {
+  if (!serialFile.empty() && lineGiven) {
+    return Refuse(QStringLiteral(
+        "give --serial-file or --line, not both: two sources of serial numbers would give the "
+        "same MAC twice"));
+  }
+  if (stationGiven && !lineGiven) {
+    return Refuse(
+        QStringLiteral("--station names the station in the line database: give --line CONNINFO"));
+  }
+  if (!lineGiven) {
+    options.SerialFile = serialFile;
+    return std::nullopt;
+  }
+  if (const std::optional<std::string> refused = ConninfoRefusal(line, "--line"))
+    return Refuse(QString::fromStdString(*refused));
+  std::string name = station;
+  if (name.empty()) {
+    const std::optional<std::string> host = HostStationName();
+    if (!host) return Refuse(QStringLiteral("the host name is unknown: give --station NAME"));
+    name = *host;
+  }
+  if (name.size() > kStationNameLimit) {
+    return Refuse(QStringLiteral("--station is longer than %1 bytes; give a shorter name")
+                      .arg(kStationNameLimit));
+  }
+  options.Line = line;
+  options.Station = name;
   return std::nullopt;
 }
 

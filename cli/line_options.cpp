@@ -1,13 +1,10 @@
 #include "cli/line_options.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
 #include "cli/command_options.h"
-#include "line/line_server_text.h"
+#include "line/line_settings.h"
 
 void LineOptions::AddTo(CommandLine& line, bool station) {
   // Read as it is, and checked afterwards: a refused value is never echoed, since it may hold
@@ -21,7 +18,7 @@ void LineOptions::AddTo(CommandLine& line, bool station) {
                "the line database: a libpq connection string or URI\n"
                "(default: $VELLORA_LINE); its password belongs in ~/.pgpass"});
   if (station) {
-    line.Text("station", Station, 64,
+    line.Text("station", Station, kStationNameLimit,
               {"NAME", "the station's name in the record (default: the host name)"});
   }
 }
@@ -33,25 +30,13 @@ std::optional<int> LineOptions::Resolve(const CommandLine& line) {
     Conninfo = fromEnvironment ? fromEnvironment : "";
     source = "VELLORA_LINE";
   }
-  if (Conninfo.empty()) {
-    return BadUsage(
-        line, line.Given("line") ? "--line is empty" : "give --line CONNINFO or set VELLORA_LINE");
-  }
-  const LineServerText described = DescribeConninfo(Conninfo);
-  if (!described.Error.empty())
-    return BadUsage(
-        line, std::string(source) + " is no libpq connection string or URI: " + described.Error);
-  if (described.HasPassword) {
-    return BadUsage(line, std::string(source) +
-                              " holds a password, which is never taken from the command line "
-                              "or the environment: keep it in ~/.pgpass (or the file PGPASSFILE "
-                              "names) or in a service file");
-  }
+  if (Conninfo.empty() && !line.Given("line"))
+    return BadUsage(line, "give --line CONNINFO or set VELLORA_LINE");
+  if (const auto refused = ConninfoRefusal(Conninfo, source)) return BadUsage(line, *refused);
   if (Station.empty()) {
-    char host[HOST_NAME_MAX + 1] = {};
-    if (gethostname(host, sizeof host - 1) != 0 || !*host)
-      return BadUsage(line, "the host name is unknown: give --station NAME");
-    Station = host;
+    const std::optional<std::string> host = HostStationName();
+    if (!host) return BadUsage(line, "the host name is unknown: give --station NAME");
+    Station = *host;
   }
   return std::nullopt;
 }

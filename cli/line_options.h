@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -30,16 +31,26 @@ struct LineOptions {
   static bool Named(const CommandLine& line);
 };
 
+// Runs the loop until the call has called back, within `bound`, and yields what it called back
+// with; nothing when it did not.
+template <class T>
+std::optional<T> AwaitCall(PollEventLoop& loop,
+                           const std::function<void(std::function<void(const T&)>)>& call,
+                           std::chrono::milliseconds bound) {
+  auto reply = std::make_shared<std::optional<T>>();
+  call([reply](const T& answer) { *reply = answer; });
+  loop.RunUntil([&] { return reply->has_value(); }, PollEventLoop::Clock::now() + bound);
+  return *reply;
+}
+
 // Runs the loop until the call has called back, and yields its reply. The line database
 // answers within its timeouts; should it not, the reply is Lost after `bound`.
 template <class T>
 LineReply<T> AwaitLine(PollEventLoop& loop,
                        const std::function<void(LineDatabase::Callback<T>)>& call,
                        std::chrono::milliseconds bound) {
-  auto reply = std::make_shared<std::optional<LineReply<T>>>();
-  call([reply](const LineReply<T>& answer) { *reply = answer; });
-  if (loop.RunUntil([&] { return reply->has_value(); }, PollEventLoop::Clock::now() + bound))
-    return **reply;
+  if (const std::optional<LineReply<T>> reply = AwaitCall<LineReply<T>>(loop, call, bound))
+    return *reply;
   LineReply<T> late;
   late.Failure = LineFailure::Lost;
   late.Message = "the line database did not answer in time";

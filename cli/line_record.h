@@ -1,55 +1,38 @@
 #pragma once
 
-#include <cstdint>
-#include <functional>
+#include <chrono>
 #include <optional>
-#include <span>
 #include <string>
 
 #include "cli/line_options.h"
 #include "cli/session.h"
 #include "line/line_database.h"
-#include "protocol/gateway_record.h"
 
-// The rows one run of vellora-cli writes to the line database (--line): a write's row, stored
-// before its request leaves and then moved on to what became of it; a refusal; a label check;
-// a number taken. Each call is waited for on the session's loop, within the database's
-// timeouts. A call that fails is said on stderr and in the --log record, naming the server
-// without its password.
+// The line database of one run of vellora-cli (--line), for the rows its writes store: the
+// connection, the station and the session's place. The rows are written by the station's
+// writes (StationWrite, PoolGive) as the window writes them; the run waits for each on the
+// session's loop, within the database's timeouts. A call that fails is said on stderr and in
+// the --log record, naming the server without its password.
 class LineRecord {
  public:
   LineRecord(Session& session, const LineOptions& options);
 
   // Starts connecting now, so that the connection is made while the command searches.
-  void Open() { Database.Connection().Open(); }
-  const std::string& Server() const { return Database.Server(); }
+  void Open() { Line.Connection().Open(); }
+  const std::string& Server() const { return Line.Server(); }
+  LineDatabase& Database() { return Line; }
   // Where the rows come from: the station, and the session's interface and PC address.
   LinePlace Place() const;
+  // How long the run waits for one step of a write: long enough for the database's timeouts.
+  std::chrono::milliseconds Bound() { return LineBound(Line.Connection().Timeouts()); }
 
-  // The row of a write about to leave, stored. Nothing when it could not be stored, said as
-  // "REQUEST not sent: why": the request must not leave.
-  std::optional<std::int64_t> Sending(const std::string& command, const GatewayRecord& module,
-                                      const std::optional<MacAddress>& macAfter,
-                                      std::span<const std::uint8_t> request);
-  // A refused command's row, with the refusal as its reason; said when it cannot be written.
-  void Refused(const std::string& command, const GatewayRecord& module,
-               const std::optional<MacAddress>& macAfter, const std::string& reason);
-  // Moves the row on; false, said, when it could not.
-  bool Move(std::int64_t row, LineOutcome outcome, const std::string& reason = {});
   // A label check's row: the label as read, the MAC that answered (if one is known) and the
   // result; false, said, when it could not be stored.
   bool LabelChecked(const std::string& label, const std::optional<MacAddress>& found, bool ok,
                     const std::string& reason);
 
-  // The calls as the line database answers them (see LineDatabase), said by the caller.
-  LineReply<std::optional<std::uint32_t>> NextNumber(const MacPrefix& prefix);
-  LineReply<TakenNumber> Take(TakeRequest request);
-
  private:
-  template <class T>
-  LineReply<T> Await(const std::function<void(LineDatabase::Callback<T>)>& call);
-
   Session& Run;
   std::string Station;
-  LineDatabase Database;
+  LineDatabase Line;
 };

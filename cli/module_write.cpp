@@ -1,54 +1,41 @@
 #include "cli/module_write.h"
 
 #include "cli/exit_codes.h"
-#include "protocol/text_values.h"
 
 ModuleWrite::ModuleWrite(Session& session, LineRecord* line, std::string command,
                          const GatewayRecord& module)
-    : Run(session), Line(line), Command(std::move(command)), Module(module) {}
+    : Run(session),
+      Line(line),
+      Own(std::make_unique<StationWrite>(line ? &line->Database() : nullptr, session.Io(),
+                                         line ? line->Place() : LinePlace{}, std::move(command),
+                                         module)),
+      Write(*Own) {}
+
+ModuleWrite::ModuleWrite(Session& session, LineRecord& line, StationWrite& given)
+    : Run(session), Line(&line), Write(given) {}
+
+bool ModuleWrite::Await(const std::function<void(StationWrite::Done)>& step) {
+  // Without a line database a step calls back at once.
+  const std::chrono::milliseconds bound = Line ? Line->Bound() : std::chrono::milliseconds(0);
+  return AwaitCall<bool>(Run.Loop(), step, bound).value_or(false);
+}
 
 int ModuleWrite::Refuse(const std::string& refusal, const std::optional<MacAddress>& macAfter) {
-  Run.Say(refusal);
-  if (Row)
-    Move(LineOutcome::Refused, refusal);
-  else if (Line)
-    Line->Refused(Command, Module, macAfter, refusal);
+  Await([&](StationWrite::Done done) { Write.Refuse(refusal, macAfter, std::move(done)); });
   return kNotDone;
 }
 
 int ModuleWrite::Send(const CommandOutcome& outcome, const std::optional<MacAddress>& macAfter) {
-  if (outcome.Refused) return Refuse(outcome.Refused->Line, macAfter);
-  if (Line) {
-    Row = Line->Sending(Command, Module, macAfter, outcome.Request);
-    if (!Row) return kNotDone;
-  }
-  return Deliver(outcome.Request);
-}
-
-int ModuleWrite::Deliver(std::span<const std::uint8_t> request) {
-  if (!Run.Prepare(request)) {
-    Move(LineOutcome::NotSent, Run.Lost() ? "the PC address " + DottedQuad(Run.Address()) +
-                                                " left " + Run.Entry().InterfaceName
-                                          : "the log file cannot be written");
-    return kNotDone;
-  }
-  if (!Run.Transmit(request)) {
-    Move(LineOutcome::NotSent, "the socket did not send it");
-    return kNotDone;
-  }
-  Move(LineOutcome::Sent);
-  return kDone;
+  return Await([&](StationWrite::Done done) { Write.Send(outcome, macAfter, std::move(done)); })
+             ? kDone
+             : kNotDone;
 }
 
 int ModuleWrite::Confirmed(int status) {
-  Move(status == kDone ? LineOutcome::Confirmed : LineOutcome::NotConfirmed);
+  Await([&](StationWrite::Done done) { Write.Confirmed(status == kDone, std::move(done)); });
   return status;
 }
 
 int ModuleWrite::Finish(int status) const {
-  return status == kDone && RowBehind ? kNotDone : status;
-}
-
-void ModuleWrite::Move(LineOutcome outcome, const std::string& reason) {
-  if (Row && Line && !Line->Move(*Row, outcome, reason)) RowBehind = true;
+  return status == kDone && Write.RowBehind() ? kNotDone : status;
 }

@@ -47,7 +47,3 @@ std::string RecordLine(const GatewayRecord& record) {
 std::string RecordJson(const GatewayRecord& record) {
   return FieldsJson(Fields(record));
 }
-
-std::string ColonMac(const MacAddress& mac) {
-  return Format("%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
-}

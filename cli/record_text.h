@@ -14,6 +14,3 @@
 std::string RecordLine(const GatewayRecord& record);
 // The same as one JSON object: {"mac":"02:00:00:00:00:01","actual":"10.88.1.50",...}.
 std::string RecordJson(const GatewayRecord& record);
-
-// "02:00:00:00:00:01".
-std::string ColonMac(const MacAddress& mac);

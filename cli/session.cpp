@@ -106,6 +106,23 @@ bool Session::OnRequestLeaving(const PcAddress& from, std::span<const std::uint8
   return false;
 }
 
+StationIo Session::Io() {
+  StationIo io;
+  io.Speaker = "vellora-cli";
+  io.Say = [this](const std::string& line) { Say(line); };
+  io.NoteDurably = [this](const std::string& line) { return NoteDurably(line); };
+  io.Record = [this](std::span<const std::uint8_t> request) -> std::optional<std::string> {
+    if (Prepare(request)) return std::nullopt;
+    if (Lost()) return "the PC address " + DottedQuad(Address()) + " left " + Chosen.InterfaceName;
+    return "the log file cannot be written";
+  };
+  io.Transmit = [this](std::span<const std::uint8_t> request) -> std::optional<std::string> {
+    if (Transmit(request)) return std::nullopt;
+    return "the socket did not send it";
+  };
+  return io;
+}
+
 bool Session::NoteDurably(const std::string& line) {
   std::string error;
   if (File == nullptr || File->AppendLineDurably(line, error)) return true;

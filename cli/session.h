@@ -11,6 +11,7 @@
 #include "platform/log_file.h"
 #include "platform/posix/poll_event_loop.h"
 #include "platform/posix/posix_socket_layer.h"
+#include "station/station_io.h"
 #include "udp/found_modules.h"
 #include "udp/start_choice.h"
 #include "udp/udp_endpoint.h"
@@ -69,6 +70,9 @@ class Session final : private UdpEndpoint::Listener {
   // The exit status of a command that ended with `status`: 1 instead of 0 when the record
   // misses lines or stdout missed results, each said on stderr.
   int Finish(int status);
+
+  // The session as a station's writes use it: its lines, its record and its socket.
+  StationIo Io();
 
   PollEventLoop& Loop() { return EventLoop; }
   TSocketLayer& Sockets() { return Layer; }

@@ -1,4 +1,5 @@
 #include "dialog/vellora.h"
+#include "gateway/field_text.h"
 #include "gateway/production_commands.h"
 
 namespace {
@@ -21,19 +22,30 @@ MacUser Vellora::AnsweredMacs() const {
 void Vellora::CmSetMac() {
   const int index = SelectedGateway();
   if (index < 0) return;
-  SendOrRefuse(SetMacCommand(Gateways.At(index), Texts(std::span(MacEdits)), AnsweredMacs()),
-               MacEdits);
+  const std::array<std::string, 6> typed = Texts(std::span(MacEdits));
+  const CommandOutcome outcome = SetMacCommand(Gateways.At(index), typed, AnsweredMacs());
+  // The row names the MAC typed, also when it is refused.
+  std::optional<MacAddress> macAfter = MacAddress{};
+  for (std::size_t i = 0; i < typed.size() && macAfter; ++i) {
+    const std::optional<std::uint32_t> byte = ReadHex(typed[i]);
+    if (byte)
+      (*macAfter)[i] = static_cast<std::uint8_t>(*byte);
+    else
+      macAfter.reset();
+  }
+  SendOrRefuse("set-mac", Gateways.At(index), outcome, MacEdits, macAfter);
 }
 
 void Vellora::CmSetAndIncr() {
   const int index = SelectedGateway();
   if (index < 0) return;
+  if (Station) return GiveSerialNumber(Gateways.At(index));
   const auto outcome = SetAndIncrCommand(Gateways.At(index), Texts(std::span(MacEdits).first<3>()),
                                          Texts(std::span(SerialEdits)), AnsweredMacs());
   TControl* const fields[7] = {MacEdits[0],    MacEdits[1],    MacEdits[2],   SerialEdits[0],
                                SerialEdits[1], SerialEdits[2], SerialEdits[3]};
   if (outcome.Command.Refused) {
-    SendOrRefuse(outcome.Command, fields);
+    SendOrRefuse("assign", Gateways.At(index), outcome.Command, fields);
     return;
   }
   // Recorded, then advanced, then sent: a failed send can skip a number but never give one
@@ -48,7 +60,8 @@ void Vellora::CmSetEeprom() {
   const int index = SelectedGateway();
   if (index < 0) return;
   TControl* const fields[2] = {EepromAddressEdit, EepromValueEdit};
-  SendOrRefuse(SetEepromCommand(Gateways.At(index), EepromAddressEdit->GetWindowText(),
+  SendOrRefuse("eeprom", Gateways.At(index),
+               SetEepromCommand(Gateways.At(index), EepromAddressEdit->GetWindowText(),
                                 EepromValueEdit->GetWindowText()),
                fields);
 }

@@ -18,7 +18,15 @@ void Vellora::EvGatewaySelChange() {
   if (index >= 0) ShowGatewayRecord(Gateways.At(index));
 }
 
-void Vellora::SendOrRefuse(const CommandOutcome& outcome, std::span<TControl* const> fields) {
+void Vellora::SendOrRefuse(const char* command, const GatewayRecord& module,
+                           const CommandOutcome& outcome, std::span<TControl* const> fields,
+                           const std::optional<MacAddress>& macAfter) {
+  if (Station && Station->Recording()) {
+    // The refusal is said, and recorded, by the write.
+    if (outcome.Refused) fields[static_cast<std::size_t>(outcome.Refused->Field)]->SetFocus();
+    Station->Write(command, module, outcome, macAfter, WriteIo(), WritePlace(), nullptr);
+    return;
+  }
   if (outcome.Refused) {
     AddDebugLine(outcome.Refused->Line.c_str());
     fields[static_cast<std::size_t>(outcome.Refused->Field)]->SetFocus();

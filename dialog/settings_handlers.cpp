@@ -14,10 +14,10 @@ void Vellora::CmSet() {
   GatewayRecord record = Gateways.At(index);
   const CommandOutcome outcome = SetCommand(record, ReadSettingFields());
   if (!outcome.Refused) Gateways.Replace(index, record);
-  SendOrRefuse(outcome, SettingParts);
+  SendOrRefuse("set", record, outcome, SettingParts);
 }
 
 void Vellora::CmReboot() {
   const int index = SelectedGateway();
-  if (index >= 0) SendOrRefuse(RebootCommand(Gateways.At(index)), {});
+  if (index >= 0) SendOrRefuse("reboot", Gateways.At(index), RebootCommand(Gateways.At(index)), {});
 }

@@ -38,6 +38,18 @@ void Vellora::SetupWindow() {
 
   LockGatewaySelection(false);
 
+  if (Station) {
+    // The serial number comes from the counter file or the pool: the edits only show it, and
+    // their tool tip says where it comes from.
+    for (TControl* edit : SerialEdits)
+      edit->EnableWindow(false);
+    Station->Open([this](const std::string& line) {
+      SayFromTheLine("Vellora: " + line);
+      ShowNextSerial();
+    });
+    ShowNextSerial();
+  }
+
   const TRect client = Ws().GetDialogClientRect();
   ExpandedWidth = client.Width();
   ExpandedHeight = client.Height();

@@ -24,6 +24,7 @@ void Vellora::EvTimer(unsigned timerId) {
     AddDebugLine(SearchWait::UnlistedLine(Gateways.Unlisted(), GatewayList::kCapacity).c_str());
   }
   if (VerifyMacCheck->IsChecked()) VerifyLabelMac();
+  ShowNextSerial();
 
   if (Ws().SetTimer(kStatsTimerId, kStatsTimerPeriod) == 0) {
     Ws().MessageBox(true, "", "Kein Timer f\xFCr Refresh der Socket-Baudrateanzeige verf\xFCgbar",

@@ -78,6 +78,12 @@ Vellora::Vellora(TWindowSystem& windowSystem, TSocketLayer& socketLayer, StartOp
   CommandTotal = Make<TStatic>(IdCommandTotal);
   ReceiveTotal = Make<TStatic>(IdReceiveTotal);
   SendTotal = Make<TStatic>(IdSendTotal);
+  if (Options.Counter) {
+    Station = std::make_unique<WindowStation>(*Options.Counter);
+  } else if (Options.Line && Options.Line->Loop) {
+    Station = std::make_unique<WindowStation>(*Options.Line->Loop, Options.Line->Conninfo,
+                                              Options.Line->Station);
+  }
 }
 
 Vellora::~Vellora() = default;

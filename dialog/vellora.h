@@ -12,11 +12,14 @@
 #include "gateway/new_mac_rules.h"
 #include "gateway/settings_commands.h"
 #include "platform/controls.h"
+#include "platform/counter_file.h"
 #include "platform/dialog.h"
+#include "platform/event_loop.h"
 #include "platform/log_file.h"
 #include "platform/socket_layer.h"
 #include "protocol/gateway_record.h"
 #include "protocol/settings_fields.h"
+#include "station/window_station.h"
 #include "terminal/debug_list.h"
 #include "terminal/terminal_connection.h"
 #include "terminal/traffic_stats.h"
@@ -26,12 +29,25 @@
 
 inline constexpr const char* kBanner = "Quenlan V1.11 18.07.2008";
 
+// The line database the window works with: its CONNINFO (which holds no password), the
+// station's name in the record, and the event loop its connection runs on.
+struct LineStart {
+  std::string Conninfo;
+  std::string Station;
+  TEventLoop* Loop = nullptr;
+};
+
 // How the window starts: the PC address to choose, on its interface (without one the first
 // listed), the expanded form, and a record on disk of every debug line and request sent.
+// Set && Incr. takes its serial number from the four edits as typed, or, with one of the two
+// sources, from the counter file or the line database's pool; with the line database every
+// write has its row.
 struct StartOptions {
   std::optional<PcAddress> PcEntry;
   bool Expanded = false;
   TLogFile* Record = nullptr;
+  TCounterFile* Counter = nullptr;
+  std::optional<LineStart> Line;
 };
 
 // Stands for the frame window; only asked whether the frame is minimised.
@@ -126,8 +142,27 @@ class Vellora : public TDialog,
   // The index of the gateway selected in the drop-down list; -1 when none is.
   int SelectedGateway() const;
   TypedSettings ReadSettingFields() const;
-  // Sends the request, or logs the refusal and puts the focus on the field at fault.
-  void SendOrRefuse(const CommandOutcome& outcome, std::span<TControl* const> fields);
+  // Sends the request, or logs the refusal and puts the focus on the field at fault. With the
+  // line database the write has its row, a `command` of the module's, stored before the
+  // request leaves; `macAfter` is the MAC the write gives the module.
+  void SendOrRefuse(const char* command, const GatewayRecord& module, const CommandOutcome& outcome,
+                    std::span<TControl* const> fields,
+                    const std::optional<MacAddress>& macAfter = {});
+
+  // --- The station of a line (station_handlers.cpp): Set && Incr. from the counter file or
+  // the pool, the rows of the writes ---
+  // Gives the module the next number of the station's source.
+  void GiveSerialNumber(const GatewayRecord& module);
+  // The serial edits show the number the source gives next.
+  void ShowNextSerial();
+  // The window as a station's writes use it, from the PC address chosen now: its debug list,
+  // its record and its socket. A request leaves only from that PC address.
+  StationIo WriteIo();
+  LinePlace WritePlace() const;
+  // A line of the line database's (UTF-8) into the debug list.
+  void SayFromTheLine(const std::string& line);
+  // The label check's result, after its row (when there is one) is stored or was refused.
+  void ShowLabelResult(bool match, bool stored);
   // Who answered the last search with a MAC: a new MAC must not be one of them.
   MacUser AnsweredMacs() const;
 
@@ -198,4 +233,8 @@ class Vellora : public TDialog,
   TerminalConnection Terminal;
   TrafficStats Statistics;
   LabelCheck Label;
+  bool LabelRowPending = false;  // a label check's row is being stored
+  // The station of a line: the source of Set && Incr.'s numbers and, with the line database,
+  // the rows. Last, so that it goes first: no answer of the database comes after the window.
+  std::unique_ptr<WindowStation> Station;
 };

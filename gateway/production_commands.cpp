@@ -96,6 +96,23 @@ SetAndIncrOutcome SetAndIncrCommand(const GatewayRecord& target,
   return {outcome, number.Next().Pairs()};
 }
 
+std::optional<Refusal> ReadMacStart(std::span<const std::string, 3> typed, MacStart& start) {
+  if (auto refused = ReadMac("Set & Incr.", typed, start.data())) return refused->Refused;
+  return std::nullopt;
+}
+
+SetAndIncrOutcome SetAndIncrForNumber(const GatewayRecord& target, const MacStart& start,
+                                      std::uint64_t number, const MacUser& inUse) {
+  const std::array<std::string, 3> typed = {Format("%02X", start[0]), Format("%02X", start[1]),
+                                            Format("%02X", start[2])};
+  return SetAndIncrCommand(target, typed, SerialNumber::FromValue(number).Pairs(), inUse);
+}
+
+MacAddress MacOfSerial(const MacStart& start, std::uint32_t serial) {
+  const auto low = SerialNumber::FromValue(serial).MacBytes();
+  return {start[0], start[1], start[2], low[0], low[1], low[2]};
+}
+
 CommandOutcome SetEepromCommand(const GatewayRecord& target, const std::string& address,
                                 const std::string& value) {
   constexpr const char* kCommand = "Set EEPROM value";

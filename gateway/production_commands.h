@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -28,6 +30,21 @@ struct SetAndIncrOutcome {
 SetAndIncrOutcome SetAndIncrCommand(const GatewayRecord& target,
                                     std::span<const std::string, 3> macStart,
                                     std::span<const std::string, 4> serial, const MacUser& inUse);
+
+// The first three bytes of a MAC: the line's prefix.
+using MacStart = std::array<std::uint8_t, 3>;
+
+// The first three MAC bytes typed (fields 0 to 2), into `start`; the refusal of "Set && Incr."
+// that names the first empty one.
+std::optional<Refusal> ReadMacStart(std::span<const std::string, 3> typed, MacStart& start);
+
+// "Set && Incr." with the serial number taken from a counter file or the line's pool instead of
+// the four edits: the same request, refusals and next number.
+SetAndIncrOutcome SetAndIncrForNumber(const GatewayRecord& target, const MacStart& start,
+                                      std::uint64_t number, const MacUser& inUse);
+
+// The MAC of the prefix and the serial number, which must be one that can be given.
+MacAddress MacOfSerial(const MacStart& start, std::uint32_t serial);
 
 // The new MAC a set-MAC request carries.
 MacAddress NewMacOf(std::span<const std::uint8_t> request);

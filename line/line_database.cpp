@@ -13,10 +13,6 @@ Param Text(const std::string& text) {
   return text.empty() ? Param() : Param(text);
 }
 
-std::string ColonText(const MacAddress& mac) {
-  return Format("%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
-}
-
 std::string MacParam(const MacAddress& mac) {
   return Format("%02x:%02x:%02x:%02x:%02x:%02x", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
 }
@@ -175,7 +171,7 @@ void LineDatabase::TakeNumber(TakeRequest request, Callback<TakenNumber> done) {
                          (kept.Ok() ? "the line database " + Server() +
                                           " did not take the request into the row of "
                                     : kept.Message + "; the row of ") +
-                         std::to_string(taken.Serial) + " (" + ColonText(taken.Mac) +
+                         std::to_string(taken.Serial) + " (" + ColonMac(taken.Mac) +
                          ") is not known to be stored: nothing may be sent for it, and the "
                          "number is never given again";
                      done(failed);

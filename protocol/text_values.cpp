@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "protocol/gateway_record.h"
 
@@ -73,6 +74,16 @@ std::string MacText(const MacAddress& mac) {
   char text[kMacTextSize];
   FormatMacText(mac.data(), text);
   return text;
+}
+
+MacAddress MacOf(const GatewayRecord& record) {
+  MacAddress mac;
+  std::memcpy(mac.data(), record.Mac, mac.size());
+  return mac;
+}
+
+std::string ColonMac(const MacAddress& mac) {
+  return Format("%02X:%02X:%02X:%02X:%02X:%02X", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
 }
 
 std::optional<double> ParseFraction(std::string_view text, double min, double max) {

@@ -24,6 +24,11 @@ std::optional<Ipv4> ParseDottedQuad(std::string_view text);
 std::optional<MacAddress> ParseMac(std::string_view text);
 // The protocol's MAC text, "02 00 00 00 00 01".
 std::string MacText(const MacAddress& mac);
+// The MAC a module's record holds.
+struct GatewayRecord;
+MacAddress MacOf(const GatewayRecord& record);
+// The MAC as scripts and the line database write it, "02:00:00:00:00:01".
+std::string ColonMac(const MacAddress& mac);
 
 // The whole text as a number of type T in the base, or nothing: no sign where T has none, no
 // blanks, no other character, nothing out of T's range.

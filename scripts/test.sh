@@ -29,7 +29,7 @@ cmake --build "$root/ci" -j "$jobs"
 step "Naming rules of the logic"
 # The build may pass GCC-only warning flags that clang does not know.
 run-clang-tidy -p "$root/ci" -quiet -j "$jobs" -extra-arg=-Wno-unknown-warning-option \
-  '/(protocol|udp|gateway|terminal|line|dialog|app|cli)/[^/]+\.cpp$' \
+  '/(protocol|udp|gateway|terminal|line|station|dialog|app|cli)/[^/]+\.cpp$' \
   >"$root/ci/clang-tidy.log" 2>&1 || { cat "$root/ci/clang-tidy.log"; exit 1; }
 
 step "Unit, widget and loopback tests"

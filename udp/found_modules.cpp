@@ -6,12 +6,6 @@ std::string DescribeModule(const GatewayRecord& record) {
   return "the module " + std::string(record.Name) + " at " + DottedQuad(record.ActualIp);
 }
 
-MacAddress MacOf(const GatewayRecord& record) {
-  MacAddress mac;
-  std::memcpy(mac.data(), record.Mac, mac.size());
-  return mac;
-}
-
 void FoundModules::Clear() {
   Records.clear();
   Macs.clear();

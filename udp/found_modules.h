@@ -33,4 +33,3 @@ class FoundModules {
 
 // "the module NAME at A.B.C.D": a module as a line names it.
 std::string DescribeModule(const GatewayRecord& record);
-MacAddress MacOf(const GatewayRecord& record);

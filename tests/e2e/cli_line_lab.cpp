@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "tests/support/line_rows.h"
+
 PgServer* CliLineLab::Server = nullptr;
 
 void CliLineLab::SetUpTestSuite() {
@@ -24,11 +26,7 @@ void CliLineLab::SetUp() {
 }
 
 std::string CliLineLab::Rows(const std::string& columns, const std::string& where) const {
-  return Value("SELECT coalesce(string_agg(concat_ws(' ', " + columns +
-               "), E'\\n' ORDER BY id), "
-               "'') FROM vellora.record WHERE " +
-               where)
-      .value_or("(no answer)");
+  return RecordRows(*Server, Database, columns, where);
 }
 
 std::vector<std::string> CliLineLab::CliCommand(std::vector<std::string> args,
@@ -49,6 +47,16 @@ void CliLineLab::MakePool(const std::string& prefix, int first, int last) {
       RunChild("", CliCommand({"line", "init", "--line", Conninfo(), "--prefix", prefix, "--first",
                                std::to_string(first), "--last", std::to_string(last)}));
   ASSERT_EQ(made.Status, 0) << made.Err;
+}
+
+void CliLineLab::StartWindow(const std::string& netns, StartOptions options) {
+  WindowNetns = netns;
+  Inside = std::make_unique<InNamespace>(netns);
+  ASSERT_TRUE(Inside->Entered);
+  Loop = std::make_unique<QtEventLoop>();
+  Sockets = std::make_unique<PosixSocketLayer>(*Loop);
+  if (options.Line) options.Line->Loop = Loop.get();
+  Program = std::make_unique<QtProgram>(*Sockets, options);
 }
 
 std::vector<std::string> CliLineLab::Requests(SimProcess& sim, const std::string& command,

@@ -37,6 +37,19 @@ class CliLineLab : public ProgramLab {
   // `line init` of a pool, which must work.
   void MakePool(const std::string& prefix, int first, int last);
 
+  // The window started with the options inside the namespace, the test thread with it; with a
+  // line database its connection runs on the window's event loop.
+  void StartWindow(const std::string& netns, StartOptions options);
+  // Runs the call with the test thread outside the window's namespace (pg_ctl's server is not
+  // to be started inside it); the window's events wait meanwhile.
+  template <class F>
+  auto OutsideTheWindow(F call) {
+    Inside.reset();
+    const auto result = call();
+    Inside = std::make_unique<InNamespace>(WindowNetns);
+    return result;
+  }
+
   // The simulator's lines of the requests of the command not yet taken, each taken: those it
   // printed until none came within the bound.
   static std::vector<std::string> Requests(SimProcess& sim, const std::string& command,
@@ -45,4 +58,5 @@ class CliLineLab : public ProgramLab {
 
   static PgServer* Server;
   std::string Database;
+  std::string WindowNetns;
 };

@@ -1,7 +1,8 @@
-// A line of three stations, each a PC in a network namespace of its own with one module on its
-// bench, loops the user guide's station cycle as it stands, with one line database for all;
-// the server is restarted, as after a crash, while they do. Each station's operator scans the
-// label the cycle asks for, and runs a cycle that failed again, as the guide says.
+// A line of four stations, each a PC in a network namespace of its own with one module on its
+// bench, with one line database for all: three loop the user guide's station cycle as it
+// stands, the fourth is the window (--line), whose operator does the same cycle through its
+// widgets; the server is restarted, as after a crash, while they do. Each station's operator
+// scans the label the cycle asks for, and runs a cycle that failed again, as the guide says.
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -11,7 +12,9 @@
 #include <set>
 #include <thread>
 
+#include "resources/control_ids.h"
 #include "tests/e2e/cli_line_lab.h"
+#include "tests/e2e/window_operator.h"
 
 namespace {
 
@@ -71,7 +74,7 @@ class LineStationsTest : public CliLineLab {
   }
 };
 
-TEST_F(LineStationsTest, ThreeStationsLoopTheGuidesCycleThroughAServerRestartWithoutAMacTwice) {
+TEST_F(LineStationsTest, FourStationsAndTheWindowLoopThroughAServerRestartWithoutAMacTwice) {
   std::string script;
   for (const std::string& line : GuideBlock("line-station-cycle"))
     script += line + "\n";
@@ -84,11 +87,12 @@ TEST_F(LineStationsTest, ThreeStationsLoopTheGuidesCycleThroughAServerRestartWit
 
   const std::string cli = VELLORA_CLI_PATH;
   NamespaceLab lab;
-  std::vector<Station> stations(kStations);
-  for (int i = 0; i < kStations; ++i) {
+  // The scripted stations, then the window's.
+  std::vector<Station> stations(kStations + 1);
+  for (int i = 0; i <= kStations; ++i) {
     Station& station = stations[i];
     const std::string net = "10.89." + std::to_string(i + 1) + ".";
-    station.Name = "station-" + std::to_string(i + 1);
+    station.Name = i < kStations ? "station-" + std::to_string(i + 1) : "station-window";
     station.Pc = lab.Add("vls" + std::to_string(i + 1) + "-");
     station.Bench = lab.Add("vlb" + std::to_string(i + 1) + "-");
     lab.Link(station.Pc, "st", station.Bench, "bench");
@@ -106,49 +110,72 @@ TEST_F(LineStationsTest, ThreeStationsLoopTheGuidesCycleThroughAServerRestartWit
                    "LOG=" + std::string(folder) + "/" + station.Name + ".log"};
   }
 
+  Station& window = stations[kStations];
+  StartOptions options;
+  options.Line = LineStart{Conninfo(), window.Name, nullptr};
+  options.Expanded = true;
+  ASSERT_NO_FATAL_FAILURE(StartWindow(window.Pc, options));
+  WindowOperator windowOperator(*Program, *window.Sim, &LineStationsTest::Field,
+                                {"0A", "0B", "0C"});
+
   const Clock::time_point start = Clock::now();
   std::atomic<int> made{0}, failed{0}, done{0};
   std::vector<std::thread> operators;
-  for (Station& station : stations) {
-    operators.emplace_back([&, &station = station] {
+  for (int i = 0; i < kStations; ++i) {
+    operators.emplace_back([&, &station = stations[i]] {
       Operate(station, cycle, made, failed);
       ++done;
     });
   }
-  // The test reads the simulators' lines while it waits, so that none of them blocks.
+  const auto windowMade = [&] { return static_cast<int>(windowOperator.Made.size()); };
+  const auto allDone = [&] { return done == kStations && windowMade() == kModulesEach; };
+  // The test runs the window and its operator, and reads the simulators' lines, while it
+  // waits, so that none of them blocks.
   const auto until = [&](const std::function<bool()>& condition, std::chrono::seconds bound) {
-    for (const auto end = Clock::now() + bound; !condition();) {
-      if (Clock::now() > end) return false;
-      for (Station& station : stations)
-        station.Sim->Pump(20);
-    }
-    return true;
+    return Program->PumpUntil(condition, static_cast<int>(std::chrono::milliseconds(bound).count()),
+                              [&] {
+                                if (windowMade() < kModulesEach) windowOperator.Step();
+                                for (Station& station : stations)
+                                  station.Sim->Pump(0);
+                              });
   };
-  EXPECT_TRUE(
-      until([&] { return made >= kRestartAfter || done == kStations; }, std::chrono::seconds(60)));
-  // Down until a station has met it, then up again.
-  const int failedBefore = failed;
-  EXPECT_TRUE(Server->Stop(true));
-  EXPECT_TRUE(
-      until([&] { return failed > failedBefore || done == kStations; }, std::chrono::seconds(30)));
+  EXPECT_TRUE(until([&] { return made + windowMade() >= kRestartAfter || allDone(); },
+                    std::chrono::seconds(60)));
+  // Down until a scripted station and the window have met it, then up again.
+  const int failedBefore = failed, windowFailedBefore = windowOperator.Failed;
+  EXPECT_TRUE(OutsideTheWindow([&] { return Server->Stop(true); }));
+  EXPECT_TRUE(until(
+      [&] {
+        return (failed > failedBefore && windowOperator.Failed > windowFailedBefore) || allDone();
+      },
+      std::chrono::seconds(30)));
   const Clock::time_point down = Clock::now();
-  EXPECT_TRUE(Server->Start()) << Server->Error();
+  EXPECT_TRUE(OutsideTheWindow([&] { return Server->Start(); })) << Server->Error();
   const double restart = std::chrono::duration<double>(Clock::now() - down).count();
-  EXPECT_TRUE(until([&] { return done == kStations; }, std::chrono::seconds(120)));
+  EXPECT_TRUE(until(allDone, std::chrono::seconds(120)));
   for (std::thread& each : operators)
     each.join();
+  EndProgram();
+  window.Made = windowOperator.Made;
+  window.Milliseconds = windowOperator.Milliseconds;
+  window.Failures = windowOperator.Failures;
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   std::printf(
-      "%d stations made %d modules in %.1f s; the server took %.1f s to start again; %d "
-      "cycles failed and ran again\n",
-      kStations, made.load(), seconds, restart, failed.load());
-  std::vector<double> cycles;
-  for (const Station& station : stations)
-    cycles.insert(cycles.end(), station.Milliseconds.begin(), station.Milliseconds.end());
-  std::sort(cycles.begin(), cycles.end());
-  if (!cycles.empty())
-    std::printf("a cycle that ended well took %.0f ms (median), %.0f ms at most\n",
-                cycles[cycles.size() / 2], cycles.back());
+      "%d scripted stations and the window made %d modules in %.1f s; the server took %.1f s "
+      "to start again; %d cycles failed and ran again (%d of them the window's)\n",
+      kStations, made.load() + windowMade(), seconds, restart,
+      failed.load() + windowOperator.Failed, windowOperator.Failed);
+  for (const bool scripted : {true, false}) {
+    std::vector<double> cycles;
+    for (const Station& station : stations) {
+      if ((&station != &window) == scripted)
+        cycles.insert(cycles.end(), station.Milliseconds.begin(), station.Milliseconds.end());
+    }
+    std::sort(cycles.begin(), cycles.end());
+    if (!cycles.empty())
+      std::printf("a %s cycle that ended well took %.0f ms (median), %.0f ms at most\n",
+                  scripted ? "scripted" : "window's", cycles[cycles.size() / 2], cycles.back());
+  }
 
   // What went out on the wire: every new MAC once, each with its row holding the very bytes.
   std::map<std::string, std::string> onTheWire;  // new MAC -> request's bytes
@@ -156,15 +183,22 @@ TEST_F(LineStationsTest, ThreeStationsLoopTheGuidesCycleThroughAServerRestartWit
   for (Station& station : stations) {
     EXPECT_EQ(station.Made.size(), static_cast<std::size_t>(kModulesEach)) << station.Name << ":\n"
                                                                            << station.Failures;
-    for (const std::string& line : Requests(*station.Sim, "SetMacRequest", 500)) {
+    std::vector<std::string> setMacs = Requests(*station.Sim, "SetMacRequest", 500);
+    std::vector<std::string> eeproms = Requests(*station.Sim, "SetEepromRequest");
+    if (&station == &window) {  // what its operator read while it worked
+      setMacs.insert(setMacs.end(), windowOperator.SetMacs.begin(), windowOperator.SetMacs.end());
+      eeproms.insert(eeproms.end(), windowOperator.Eeproms.begin(), windowOperator.Eeproms.end());
+    }
+    for (const std::string& line : setMacs) {
       const bool fresh =
           onTheWire.emplace(ColonMac(Field(line, "new-mac")), Field(line, "hex")).second;
       EXPECT_TRUE(fresh) << "went out twice: " << line;
     }
-    for (const std::string& line : Requests(*station.Sim, "SetEepromRequest"))
+    for (const std::string& line : eeproms)
       eepromOnTheWire.insert(Field(line, "hex"));
   }
-  EXPECT_GE(failed.load(), 1) << "no station met the server down";
+  EXPECT_GE(failed.load(), 1) << "no scripted station met the server down";
+  EXPECT_GE(windowOperator.Failed, 1) << "the window never met the server down";
   std::map<std::string, std::string> taken;  // the rows with a number: MAC -> bytes
   for (const std::string& row :
        Lines(Rows("upper(mac_after::text), encode(request, 'hex')", "serial IS NOT NULL")))
@@ -182,13 +216,15 @@ TEST_F(LineStationsTest, ThreeStationsLoopTheGuidesCycleThroughAServerRestartWit
                   "count(DISTINCT serial) FROM vellora.record WHERE serial IS NOT NULL"),
             std::to_string(taken.size()) + " " + std::to_string(taken.size()) + " " +
                 std::to_string(taken.size()));
-  // Every module made was confirmed and its label found, by its own station.
+  // Every module made was confirmed (the window does not confirm: sent) and its label found,
+  // by its own station.
   for (const Station& station : stations) {
+    const std::string given = &station == &window ? " sent\n" : " confirmed\n";
     for (const std::string& mac : station.Made) {
       EXPECT_EQ(Rows("station, outcome", "mac_after = '" + mac +
                                              "' AND serial IS NOT NULL OR (mac_found = '" + mac +
                                              "' AND outcome = 'label ok')"),
-                station.Name + " confirmed\n" + station.Name + " label ok")
+                station.Name + given + station.Name + " label ok")
           << mac;
     }
   }

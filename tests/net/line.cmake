@@ -11,3 +11,8 @@ vellora_add_test(line_cli_test LABEL net
 target_compile_definitions(line_cli_test PRIVATE VELLORA_CLI_PATH="$<TARGET_FILE:vellora-cli>"
   VELLORA_GUIDE="${PROJECT_SOURCE_DIR}/docs/user-guide.md")
 add_dependencies(line_cli_test vellora-cli)
+
+# The window as a station of the line, on the in-memory window system and sockets.
+vellora_add_test(line_window_test LABEL net TIMEOUT 300
+  SOURCES line_window_test.cpp
+  LIBS line_lab memory_program)

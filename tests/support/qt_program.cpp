@@ -13,7 +13,8 @@
 
 #include "resources/control_ids.h"
 
-QtProgram::QtProgram(TSocketLayer& sockets) : WindowSystem(std::make_unique<QtWindowSystem>()) {
+QtProgram::QtProgram(TSocketLayer& sockets, StartOptions options)
+    : WindowSystem(std::make_unique<QtWindowSystem>()) {
   WindowSystem->SetMessageBoxObserver([this](QMessageBox& box) {
     Boxes.push_back({box.text().toStdString(), box.windowTitle().toStdString(), box.icon(),
                      box.textFormat() == Qt::PlainText});
@@ -23,7 +24,7 @@ QtProgram::QtProgram(TSocketLayer& sockets) : WindowSystem(std::make_unique<QtWi
       box.accept();
     }
   });
-  App = std::make_unique<TSocketViewApp>("Vellora", *WindowSystem, sockets);
+  App = std::make_unique<TSocketViewApp>("Vellora", *WindowSystem, sockets, options);
   App->InitMainWindow();
   Frame()->activateWindow();
   if (!QTest::qWaitForWindowExposed(Frame())) qWarning("the main window was not exposed");

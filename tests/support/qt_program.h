@@ -24,7 +24,7 @@ class QtProgram {
   };
 
   // Starts the program: main window, set-up, first search, frame shown.
-  explicit QtProgram(TSocketLayer& sockets);
+  explicit QtProgram(TSocketLayer& sockets, StartOptions options = {});
   ~QtProgram();
   QtProgram(const QtProgram&) = delete;
   QtProgram& operator=(const QtProgram&) = delete;

@@ -2,7 +2,7 @@
 // processes take numbers at once through any of the counter's names; only a whole number is
 // taken; the replaced file and the lock stay usable for every station of the counter's group;
 // a refused or unreadable number changes nothing.
-#include "cli/serial_counter.h"
+#include "platform/posix/serial_counter.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

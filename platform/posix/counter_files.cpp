@@ -1,4 +1,4 @@
-#include "cli/counter_files.h"
+#include "platform/posix/counter_files.h"
 
 #include <dirent.h>
 #include <fcntl.h>

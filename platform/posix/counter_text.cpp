@@ -1,4 +1,4 @@
-#include "cli/counter_text.h"
+#include "platform/posix/counter_text.h"
 
 #include <algorithm>
 
