@@ -47,23 +47,17 @@ inline constexpr int ECONNREFUSED_ = 10061;
 inline constexpr int EHOSTDOWN_ = 10064;
 inline constexpr int EHOSTUNREACH_ = 10065;
 inline constexpr int NOTINITIALISED_ = 10093;
-inline constexpr int HOST_NOT_FOUND_ = 11001;
-inline constexpr int TRY_AGAIN_ = 11002;
-inline constexpr int NO_RECOVERY_ = 11003;
-inline constexpr int NO_DATA_ = 11004;
 }  // namespace wsa
 
 // An IPv4 socket address: the address and the port as numbers. The socket layer writes them in
 // the system's byte order; nothing above it does.
 class TINetSocketAddress {
  public:
-  static constexpr std::uint16_t AF_INET_ = 2;
   TINetSocketAddress() = default;
   TINetSocketAddress(std::uint16_t port, Ipv4 address) : Port(port), Address(address) {}
 
   std::uint16_t GetPort() const { return Port; }
   Ipv4 GetAddress() const { return Address; }
-  std::uint16_t GetFamily() const { return AF_INET_; }
 
   bool operator==(const TINetSocketAddress&) const = default;
 
@@ -92,13 +86,7 @@ struct TInterfaceAddress {
 
 // The PC's own host entry: its IPv4 addresses in the order the system lists them, each with
 // the interface that carries it (index 0 and no name where the system names none).
-class THostEntry {
- public:
-  int GetAddressCount() const { return static_cast<int>(Entries.size()); }
-  // Address n; 0.0.0.0 when n is out of range.
-  Ipv4 GetNthINetAddress(int n) const {
-    return n >= 0 && n < GetAddressCount() ? Entries[static_cast<std::size_t>(n)].Address : Ipv4();
-  }
+struct THostEntry {
   std::vector<TInterfaceAddress> Entries;
 };
 

@@ -1,7 +1,5 @@
 #include "platform/posix/winsock_errors.h"
 
-#include <netdb.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -74,10 +72,6 @@ constexpr ErrorRow kErrors[] = {
     {ESTALE, 10070, "Stale file handle reference"},
     {EREMOTE, 10071, "Item is remote"},
     {0, wsa::NOTINITIALISED_, "Socket layer not started"},
-    {0, wsa::HOST_NOT_FOUND_, "Host not found"},
-    {0, wsa::TRY_AGAIN_, "Host not found, try again later"},
-    {0, wsa::NO_RECOVERY_, "Non-recoverable error in name look-up"},
-    {0, wsa::NO_DATA_, "Name has no address of the requested kind"},
 };
 
 static_assert(EWOULDBLOCK == EAGAIN, "EWOULDBLOCK is looked up as EAGAIN");
@@ -90,26 +84,6 @@ int WinSockErrorFromErrno(int errnoValue) {
     if (row.Errno == errnoValue) return row.WinSock;
   }
   return kUnmappedErrnoBase + errnoValue;
-}
-
-int WinSockErrorFromAddrInfo(int gaiResult, int errnoValue) {
-  switch (gaiResult) {
-    case 0:
-      return 0;
-    case EAI_NONAME:
-      return wsa::HOST_NOT_FOUND_;
-    case EAI_AGAIN:
-      return wsa::TRY_AGAIN_;
-    case EAI_NODATA:
-    case EAI_ADDRFAMILY:
-      return wsa::NO_DATA_;
-    case EAI_MEMORY:
-      return wsa::ENOBUFS_;
-    case EAI_SYSTEM:
-      return errnoValue != 0 ? WinSockErrorFromErrno(errnoValue) : wsa::NO_RECOVERY_;
-    default:
-      return wsa::NO_RECOVERY_;
-  }
 }
 
 std::string WinSockReasonText(int error) {

@@ -12,8 +12,5 @@ inline constexpr int kUnmappedErrnoBase = 20000;
 // The WinSock number for an errno value (0 for 0).
 int WinSockErrorFromErrno(int errnoValue);
 
-// The WinSock number for a getaddrinfo result (EAI_...); 0 for success.
-int WinSockErrorFromAddrInfo(int gaiResult, int errnoValue);
-
 // The reason text for a WinSock number, as GetReasonString gives it.
 std::string WinSockReasonText(int error);
