@@ -51,8 +51,6 @@ class TEdit : public TControl {
   ~TEdit() override;
   // The edit owns its validator.
   void SetValidator(std::unique_ptr<TValidator> validator) { Validator = std::move(validator); }
-  const TValidator* GetValidator() const { return Validator.get(); }
-  int GetTextLimit() const { return TextLimit; }
   void Attach() override;
   // Checks the whole field; reports the first failure in a message box.
   bool IsValid(bool reportError);
