@@ -114,7 +114,9 @@ TEST_F(DiscoveryTest, ModulesBeyondTwentyAreNotListedButSaidAndTheirMacsAreInUse
     module.ActualIp = Ipv4(192, 168, 1, i);
     Reply(module);
   }
-  Reply(RecordWithMac(25));  // a second reply of a module not listed is no further module
+  // A second reply of a module, listed or not, is no further module.
+  for (int again : {25, 1})
+    Reply(RecordWithMac(static_cast<std::uint8_t>(again)));
   EXPECT_EQ(Combo(IdGatewayCombo).size(), 20u);
   EXPECT_EQ(Text(IdGatewayCount), "20");
   EXPECT_EQ(Combo(IdGatewayCombo).back(), "02 00 00 00 00 14");

@@ -5,7 +5,6 @@
 // a stop signal that comes before the loop waits is kept for it.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <optional>
@@ -128,11 +127,13 @@ TEST(DeadlineTimerTest, CallsBackOnceAtTheLastTimeSetNeverEarlyAndNotWhenCancell
     DeadlineTimer gone(loop, [&] { calls.push_back(-1); });
     gone.At(start);
   }
+  loop.RunOnce(0ms);
+  loop.RunOnce(0ms);
+  EXPECT_EQ(calls.size(), 1u) << "a timer destroyed before its time calls nobody";
   timer->At(start);
   ASSERT_TRUE(loop.RunUntil([&] { return calls.size() == 4; }, Bound()));
   loop.RunOnce(0ms);
   EXPECT_EQ(calls.size(), 4u);
-  EXPECT_EQ(std::count(calls.begin(), calls.end(), -1), 0) << "a destroyed timer called back";
 }
 
 TEST(StopSignalsTest, ASignalThatComesBeforeTheLoopWaitsIsKeptForIt) {
