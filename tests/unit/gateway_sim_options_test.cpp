@@ -36,12 +36,11 @@ TEST(GatewaySimOptionsTest, GatewaysCountFromTheirBasesAndTakeTheirOwnSettings) 
   ASSERT_EQ(o.Gateways.size(), 3u);
   const GatewayRecord& first = o.Gateways[0].Record;
   EXPECT_EQ(0, std::memcmp(first.Mac, "\x02\0\0\0\0\xff", 6));
-  EXPECT_EQ(first.Ip.Number(), 0x0A010001u);
-  EXPECT_EQ(first.ActualIp.Number(), 0x0A010001u) << "ip= also sets the address in use";
+  EXPECT_EQ(first.ActualIp, first.Ip) << "ip= also sets the address in use";
+  EXPECT_EQ((std::vector<unsigned>{first.Ip.Number(), first.Port, first.UseDhcp,
+                                   static_cast<unsigned>(o.Gateways[0].Spare)}),
+            (std::vector<unsigned>{0x0A010001u, 81, 1, 9}));
   EXPECT_STREQ(first.Name, "press");
-  EXPECT_EQ(first.Port, 81u);
-  EXPECT_EQ(first.UseDhcp, 1);
-  EXPECT_EQ(o.Gateways[0].Spare, 9);
   EXPECT_EQ(first.GatewayIp.Number(), 0x0A000001u) << "the .1 of the base subnet";
   const GatewayRecord& second = o.Gateways[1].Record;
   EXPECT_EQ(second.ActualIp.Number(), 0x0A020002u) << "actual= wins over ip=, whatever their order";
