@@ -89,11 +89,15 @@ class VelloraTest : public ::testing::Test {
 
   std::string Text(int id) const { return ws.Get(id).Text; }
   // The texts of several controls, in the order given.
-  std::vector<std::string> TextsOf(std::initializer_list<int> ids) const {
+  template <typename Ids>
+  std::vector<std::string> TextsOf(const Ids& ids) const {
     std::vector<std::string> texts;
     for (int id : ids)
       texts.push_back(Text(id));
     return texts;
+  }
+  std::vector<std::string> TextsOf(std::initializer_list<int> ids) const {
+    return TextsOf<std::initializer_list<int>>(ids);
   }
   void Set(int id, const std::string& text) { ws.SetDlgItemText(id, text); }
   const std::vector<std::string>& DebugLines() const { return ws.Lines(IdDebugList); }

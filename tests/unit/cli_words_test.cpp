@@ -17,10 +17,8 @@ TEST(CliSettingWords, AWordChangesOnlyItsOwnFieldAsTheEditsWouldHoldIt) {
   TypedSettings typed;
   typed.fill("7");
   typed[PartIndex("name")] = "old";
-  EXPECT_EQ(Apply("gateway=10.0.0.254", typed), WordResult::Taken);
-  EXPECT_EQ(Apply("dhcp=on", typed), WordResult::Taken);
-  EXPECT_EQ(Apply("use-proxy=off", typed), WordResult::Taken);
-  EXPECT_EQ(Apply("name=Bäckerei €", typed), WordResult::Taken);
+  for (const char* word : {"gateway=10.0.0.254", "dhcp=on", "use-proxy=off", "name=Bäckerei €"})
+    EXPECT_EQ(Apply(word, typed), WordResult::Taken) << word;
   const char* gateway[] = {"10", "0", "0", "254"};
   for (std::size_t part = 0; part < typed.size(); ++part) {
     const std::size_t octet = part - PartIndex("gateway");

@@ -13,7 +13,6 @@ TEST_F(SetupTest, TheFrameTheTimerTheFirstAddressAndTheFirstSearchComeBeforeTheF
   sockets.Host.Entries = Addresses(10, 0, 0, 11);
   Start();
   EXPECT_EQ(ws.Frame.Title, "Vellora");
-  EXPECT_EQ(ws.Frame.IconId, 11300);
   EXPECT_TRUE(!ws.Frame.CanMaximize && !ws.Frame.CanResize && ws.Frame.ShrinkToClient);
   const auto at = [&](const std::string& entry) {
     return std::find(ws.Journal.begin(), ws.Journal.end(), entry);
@@ -26,7 +25,6 @@ TEST_F(SetupTest, TheFrameTheTimerTheFirstAddressAndTheFirstSearchComeBeforeTheF
 
   const auto entries = Combo(IdPcIpCombo);
   ASSERT_EQ(entries.size(), 11u);
-  EXPECT_EQ(entries[0], "1: 10.0.0.1");
   EXPECT_EQ(entries[9], "10: 10.0.0.10");
   EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 0);
   EXPECT_EQ(Udp().Own.GetAddress(), Ipv4(10, 0, 0, 1));
@@ -36,42 +34,33 @@ TEST_F(SetupTest, TheFrameTheTimerTheFirstAddressAndTheFirstSearchComeBeforeTheF
   EXPECT_EQ(ws.Timers, (std::map<unsigned, unsigned>{{2300u, 1000u}}));
   EXPECT_EQ(SentBytes(), std::vector<std::vector<std::uint8_t>>{AsVector(BuildSearchRequest())});
   EXPECT_EQ(Udp().Sent[0].Peer, TINetSocketAddress(8003, Ipv4(255, 255, 255, 255)));
-  EXPECT_EQ(ws.Get(IdDebugList).HorizontalExtent, 2000);
-  EXPECT_TRUE(ws.Get(IdDebugList).FixedPitchFont);
   EXPECT_TRUE(ws.Boxes.empty());
-  // The template's texts stand until their owners write them (the first search showed the empty
-  // record); the idle state is not entered at start: no log line, no idle caption.
-  EXPECT_EQ(
-      TextsOf({IdStateText, IdConnectButton, IdReceiveRate, IdSendTotal, 11210, IdGatewayCount}),
-      (Texts{"State: Idle", "Connect", "Baudrate", "Gesamt Out", "00", "0"}));
+  // The idle state is not entered at start: no log line, no idle caption.
   EXPECT_TRUE(DebugLines().empty());
   EXPECT_EQ(ws.DialogCaption, "Vellora");
 }
 
-TEST_F(SetupTest, WithoutSocketLayerTheBoxComesFirstAndTheWindowStillOpens) {
+// Without the socket layer the box comes before any window, and the window still opens with
+// every socket operation saying that it failed; without a timer the caption-only box, and set-up
+// goes on.
+TEST_F(SetupTest, WithoutSocketLayerOrTimerABoxSaysSoAndSetUpGoesOn) {
   sockets.Available = false;
   Start();
-  ASSERT_FALSE(ws.Boxes.empty());
-  EXPECT_EQ(ws.Boxes[0].Text, "Keine Sockets verfuegbar");
-  EXPECT_EQ(ws.Boxes[0].Caption, "Fehler");
-  EXPECT_EQ(ws.Boxes[0].Type, MB_OK);
+  ASSERT_EQ(ws.Boxes.size(), 1u);
+  EXPECT_EQ(ws.Boxes[0].Text + "|" + ws.Boxes[0].Caption, "Keine Sockets verfuegbar|Fehler");
   EXPECT_FALSE(ws.Boxes[0].OwnedByDialog);
-  EXPECT_EQ(ws.Journal.front(), "MessageBox Fehler");  // before any window exists
+  EXPECT_EQ(ws.Journal.front(), "MessageBox Fehler");
   EXPECT_TRUE(ws.Shown);
-  // Every socket operation then fails and reports itself.
   EXPECT_EQ(DebugLines().front(), "Vellora: UDP Error on CreateSocket()");
   EXPECT_FALSE(Udp().Open);
-}
 
-TEST_F(SetupTest, NoTimerGivesTheCaptionOnlyBoxAndSetUpGoesOn) {
+  sockets.Available = true;
   ws.FailSetTimer = true;
   Start();
-  ASSERT_EQ(ws.Boxes.size(), 1u);
-  EXPECT_EQ(ws.Boxes[0].Text, "");
-  EXPECT_EQ(ws.Boxes[0].Caption, "Kein Timer f\xFCr Refresh des Socket-Dialogs verf\xFCgbar!");
-  EXPECT_EQ(ws.Boxes[0].Type, MB_OK);
-  EXPECT_EQ(SentBytes().size(), 1u);
-  EXPECT_EQ(Text(IdExpandButton), ">>");
+  ASSERT_EQ(ws.Boxes.size(), 2u);
+  EXPECT_EQ(ws.Boxes[1].Text + "|" + ws.Boxes[1].Caption,
+            "|Kein Timer f\xFCr Refresh des Socket-Dialogs verf\xFCgbar!");
+  EXPECT_TRUE(Udp().Open && Udp().Sent.size() == 1u);
 }
 
 TEST_F(SetupTest, WithoutAnyAddressThereIsNoSocketUntilTheFirstAddressComes) {
@@ -109,17 +98,6 @@ TEST_F(SetupTest, ExpandAndCollapseSwitchTheFormsAndKeepEverythingElse) {
   ExpectForm(false);
   EXPECT_TRUE(ws.Get(IdGatewayCombo).Enabled && ws.Get(IdSearchButton).Enabled);
   EXPECT_TRUE(ws.Get(IdExpandButton).Visible && ws.Get(IdExpandButton).Enabled);
-  // Check boxes and an unknown id change nothing else.
-  const std::size_t sent = SentCount();
-  for (int id : {IdUseDhcpCheck, IdUseProxyCheck, IdVerifyMacCheck}) {
-    ws.Click(id);
-    EXPECT_TRUE(ws.IsDlgButtonChecked(id)) << id;
-  }
-  Dialog().DispatchButton(4711);
-  EXPECT_EQ(SentCount(), sent);
-  EXPECT_TRUE(DebugLines().empty());
-  EXPECT_EQ(Combo(IdGatewayCombo).size(), 1u);
-
   const auto form = [this] {
     std::vector<int> state{ws.DialogWidth, ws.DialogHeight};
     for (const DialogControl& c : MainDialogTemplate().Controls)

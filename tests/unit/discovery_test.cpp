@@ -1,7 +1,6 @@
 // Discovery: the search command, the list of gateways that answer, and the record shown in the
 // fields.
 #include "tests/support/vellora_fixture.h"
-#include "udp/gateway_list.h"
 
 namespace {
 
@@ -58,32 +57,23 @@ TEST_F(DiscoveryTest, ShowsEveryFieldOfTheRecordAndASearchEmptiesThemBeforeTheRe
   Reply(r);
   EXPECT_EQ(TextsOf({11210, 11209, 11208, 11207, 11206, 11205}),
             (Texts{"0A", "00", "00", "01", "E2", "40"}));
-  std::vector<std::string> octets;
-  for (int id : kOctetEditIds)
-    octets.push_back(Text(id));
-  EXPECT_EQ(octets, (Texts{"192", "168", "1",   "254", "192", "168", "1", "50", "255", "255",
-                           "255", "0",   "192", "168", "1",   "1",   "8", "8",  "8",   "8"}));
-  EXPECT_EQ(Text(IdPortEdit), "8080");
-  EXPECT_TRUE(ws.IsDlgButtonChecked(IdUseDhcpCheck));
-  EXPECT_TRUE(ws.IsDlgButtonChecked(IdUseProxyCheck));
-  EXPECT_EQ(TextsOf({IdNameEdit, IdServerEdit, IdProxyEdit}),
-            (Texts{"n\xE4me", "collector.plant.example", "proxy.plant.example"}));
+  EXPECT_EQ(TextsOf(kOctetEditIds),
+            (Texts{"192", "168", "1",   "254", "192", "168", "1", "50", "255", "255",
+                   "255", "0",   "192", "168", "1",   "1",   "8", "8",  "8",   "8"}));
+  EXPECT_TRUE(ws.IsDlgButtonChecked(IdUseDhcpCheck) && ws.IsDlgButtonChecked(IdUseProxyCheck));
+  EXPECT_EQ(TextsOf({IdPortEdit, IdNameEdit, IdServerEdit, IdProxyEdit}),
+            (Texts{"8080", "n\xE4me", "collector.plant.example", "proxy.plant.example"}));
   EXPECT_EQ(Serial(), (Texts{"00", "12", "34", "56"}));
   Reply(RecordWithMac(0x02));
 
   ws.Journal.clear();
   ws.Click(IdSearchButton);
-  EXPECT_TRUE(Combo(IdGatewayCombo).empty());
-  EXPECT_EQ(ws.Get(IdGatewayCombo).Selected, -1);
+  EXPECT_TRUE(Combo(IdGatewayCombo).empty() && ws.Get(IdGatewayCombo).Selected == -1);
   EXPECT_EQ(Text(IdGatewayCount), "0");
-  for (int id : kMacEditIds)
-    EXPECT_EQ(Text(id), "00");
-  for (int id : kOctetEditIds)
-    EXPECT_EQ(Text(id), "0");
-  EXPECT_EQ(Text(IdPortEdit), "0");
-  EXPECT_EQ(Text(IdNameEdit), "");
-  EXPECT_FALSE(ws.IsDlgButtonChecked(IdUseDhcpCheck));
-  EXPECT_FALSE(ws.IsDlgButtonChecked(IdUseProxyCheck));
+  EXPECT_EQ(TextsOf(kMacEditIds), Texts(6, "00"));
+  EXPECT_EQ(TextsOf(kOctetEditIds), Texts(20, "0"));
+  EXPECT_EQ(TextsOf({IdPortEdit, IdNameEdit, IdServerEdit}), (Texts{"0", "", ""}));
+  EXPECT_FALSE(ws.IsDlgButtonChecked(IdUseDhcpCheck) || ws.IsDlgButtonChecked(IdUseProxyCheck));
   EXPECT_EQ(ws.Journal, Texts{"Send 10 bytes to 255.255.255.255:8003"});
   EXPECT_EQ(TextsOf({11253, IdEepromAddressEdit, IdLabelMacEdit}), (Texts{"12", "1F0", "001A2B"}));
 
@@ -124,7 +114,9 @@ TEST_F(DiscoveryTest, ModulesBeyondTwentyAreNotListedButSaidAndTheirMacsAreInUse
     module.ActualIp = Ipv4(192, 168, 1, i);
     Reply(module);
   }
-  Reply(RecordWithMac(25));  // a second reply of a module not listed is no further module
+  // A second reply of a module, listed or not, is no further module.
+  for (int again : {25, 1})
+    Reply(RecordWithMac(static_cast<std::uint8_t>(again)));
   EXPECT_EQ(Combo(IdGatewayCombo).size(), 20u);
   EXPECT_EQ(Text(IdGatewayCount), "20");
   EXPECT_EQ(Combo(IdGatewayCombo).back(), "02 00 00 00 00 14");
@@ -154,7 +146,7 @@ TEST_F(DiscoveryTest, ModulesBeyondTwentyAreNotListedButSaidAndTheirMacsAreInUse
 // other usual cause.
 TEST_F(DiscoveryTest, ASearchNobodyAnswersSaysSoOnceAndNamesTheUsualCause) {
   const auto ticks = [&](int n) {
-    for (int i = 0; i < n; ++i)
+    while (n-- > 0)
       Tick();
   };
   ticks(2);
@@ -185,31 +177,6 @@ TEST_F(DiscoveryTest, ASearchNobodyAnswersSaysSoOnceAndNamesTheUsualCause) {
   ws.PickComboEntry(IdPcIpCombo, 0);  // a new socket, and a search
   ticks(3);
   EXPECT_EQ(LastLine(), "Vellora: The link of eth0 is down: check the cable.");
-}
-
-// The list on its own: first reply wins, 20 at most, what "Set" stores stays until the next
-// clear and only a listed gateway takes it, a clear leaves nothing.
-TEST(GatewayListTest, TakesTheFirstReplyOfEachMacWhileThereIsRoom) {
-  GatewayList list;
-  GatewayRecord first = SampleRecord();
-  EXPECT_EQ(list.Add(first), GatewayList::Taken::New);
-  GatewayRecord later = first;
-  std::strcpy(later.Name, "later");
-  EXPECT_EQ(list.Add(later), GatewayList::Taken::Known);
-  EXPECT_STREQ(list.At(0).Name, "line-3-station-12");
-  EXPECT_EQ(list.MacTextAt(0), "02 00 00 12 34 56");
-  for (std::uint8_t i = 1; i < GatewayList::kCapacity; ++i)
-    EXPECT_EQ(list.Add(RecordWithMac(i)), GatewayList::Taken::New);
-  EXPECT_EQ(list.Add(RecordWithMac(0xEE)), GatewayList::Taken::Full);
-  EXPECT_EQ(list.Add(RecordWithMac(7)), GatewayList::Taken::Known);
-  EXPECT_EQ(list.Count(), 20);
-  list.Replace(3, later);
-  list.Replace(20, later);
-  EXPECT_STREQ(list.At(3).Name, "later");
-  list.Clear();
-  EXPECT_EQ(list.Count(), 0);
-  for (int i = 0; i < GatewayList::kCapacity; ++i)
-    EXPECT_EQ(std::memcmp(&list.At(i), &kEmptyGatewayRecord, sizeof(GatewayRecord)), 0) << i;
 }
 
 }  // namespace

@@ -27,17 +27,18 @@ TEST(SettingsCommandTest, TheTypedSettingsGoIntoTheRecordThatTheRequestCarries) 
   typed[PartIndex("use-proxy")] = "0";
   const CommandOutcome outcome = SetCommand(record, typed);
   ASSERT_FALSE(outcome.Refused);
-  EXPECT_EQ(
-      (std::vector<std::uint32_t>{record.Ip.Number(), record.Netmask.Number(),
-                                  record.GatewayIp.Number(), record.DnsIp.Number(), record.Port,
-                                  record.UseDhcp, record.UseProxy}),
-      (std::vector<std::uint32_t>{0x0A000001, 0xFFFF0000, 0x00070003, 0x01020304, 1234, 1, 0}));
-  EXPECT_EQ(std::string(record.Name), std::string(32, 'n'));  // 20 of them travel
-  EXPECT_EQ(std::string(record.Server), std::string(64, 's'));
   // The MAC and the address in use never come from the fields.
-  EXPECT_EQ(record.ActualIp, sample.ActualIp);
-  EXPECT_EQ(std::memcmp(record.Mac, sample.Mac, 6), 0);
-  EXPECT_EQ(outcome.Request, AsVector(BuildSetConfigRequest(record)));
+  GatewayRecord expected = kEmptyGatewayRecord;
+  std::memcpy(expected.Mac, sample.Mac, 6);
+  expected.ActualIp = sample.ActualIp;
+  expected.Ip = Ipv4(10, 0, 0, 1), expected.Netmask = Ipv4(255, 255, 0, 0);
+  expected.GatewayIp = Ipv4(0, 7, 0, 3), expected.DnsIp = Ipv4(1, 2, 3, 4);
+  expected.Port = 1234, expected.UseDhcp = 1, expected.UseProxy = 0;
+  std::strcpy(expected.Name, std::string(32, 'n').c_str());  // 20 of them travel
+  std::strcpy(expected.Server, std::string(64, 's').c_str());
+  std::strcpy(expected.ProxyServer, "p");
+  EXPECT_EQ(std::memcmp(&record, &expected, sizeof record), 0);
+  EXPECT_EQ(outcome.Request, AsVector(BuildSetConfigRequest(expected)));
 
   // A refused command leaves the record as it was.
   typed[PartIndex("dns", 3)] = "256";
@@ -75,9 +76,8 @@ TEST_F(GatewayCommandsTest, WithoutASelectedGatewayNothingIsSentAndNothingChange
   ws.Click(IdSearchButton);
   const std::size_t sent = SentCount();
   SetSerial("00", "00", "00", "07");
-  for (int id : {IdSetButton, IdRebootButton, IdSetMacButton, IdSetIncrButton, IdSetEepromButton}) {
+  for (int id : {IdSetButton, IdRebootButton, IdSetMacButton, IdSetIncrButton, IdSetEepromButton})
     ws.Click(id);
-  }
   EXPECT_EQ(SentCount(), sent);
   EXPECT_EQ(Serial(), (std::vector<std::string>{"00", "00", "00", "07"}));
   EXPECT_TRUE(DebugLines().empty());
@@ -126,8 +126,6 @@ TEST_F(GatewayCommandsTest, SetSendsTheTypedSettingsInRangeAndKeepsThemInTheReco
 
 TEST_F(GatewayCommandsTest, RebootSetMacAndEepromAddressTheGatewayByItsPresentMac) {
   ws.Click(IdRebootButton);
-  ws.Click(IdRebootButton);
-  EXPECT_EQ(SentBytes()[SentBytes().size() - 2], AsVector(BuildRebootRequest(record)));
   EXPECT_EQ(LastSent(), AsVector(BuildRebootRequest(record)));
 
   const char* typed[6] = {"a", "1A", "2b", "FF", "0", "7"};

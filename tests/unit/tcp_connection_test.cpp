@@ -17,11 +17,9 @@ class TcpConnectionTest : public VelloraTest {
     sockets.AcceptConnect(Tcp());
   }
   void ExpectIdle() {
-    EXPECT_EQ(Text(IdStateText), "State: Idle");
-    EXPECT_EQ(Text(IdConnectButton), "Connect");
+    EXPECT_EQ(TextsOf({IdStateText, IdConnectButton}), (Texts{"State: Idle", "Connect"}));
     EXPECT_EQ(ws.DialogCaption, "Quenlan V1.11 18.07.2008 (IP 1: 192.168.1.20 ) nicht verbunden");
-    EXPECT_FALSE(Tcp().Open);
-    EXPECT_TRUE(ws.Get(IdSearchButton).Enabled);
+    EXPECT_TRUE(!Tcp().Open && ws.Get(IdSearchButton).Enabled);
   }
   std::vector<std::string> Last(std::size_t n) const {
     const auto& l = DebugLines();
@@ -31,8 +29,7 @@ class TcpConnectionTest : public VelloraTest {
 
 TEST_F(TcpConnectionTest, ConnectsFromThePcAddressToTheGatewaysCurrentAddressOnPort80) {
   Connect();
-  EXPECT_EQ(Text(IdStateText), "State: connecting...");
-  EXPECT_EQ(Text(IdConnectButton), "Cancel");
+  EXPECT_EQ(TextsOf({IdStateText, IdConnectButton}), (Texts{"State: connecting...", "Cancel"}));
   EXPECT_TRUE(Tcp().Bound && Tcp().Notifying);
   EXPECT_EQ(Tcp().Own, TINetSocketAddress(0, Ipv4(192, 168, 1, 20)));
   EXPECT_EQ(Tcp().InterfaceName, "eth0");
@@ -40,12 +37,10 @@ TEST_F(TcpConnectionTest, ConnectsFromThePcAddressToTheGatewaysCurrentAddressOnP
   EXPECT_TRUE(ws.Get(IdGatewayCombo).Enabled);
 
   sockets.AcceptConnect(Tcp());
-  EXPECT_EQ(Text(IdStateText), "State: Connected");
-  EXPECT_EQ(Text(IdConnectButton), "Disconnect");
+  EXPECT_EQ(TextsOf({IdStateText, IdConnectButton}), (Texts{"State: Connected", "Disconnect"}));
   EXPECT_EQ(ws.DialogCaption,
             "Quenlan V1.11 18.07.2008 (IP 1: 192.168.1.20 ) verbunden mit 192.168.1.50");
-  EXPECT_FALSE(ws.Get(IdGatewayCombo).Enabled);
-  EXPECT_FALSE(ws.Get(IdSearchButton).Enabled);
+  EXPECT_FALSE(ws.Get(IdGatewayCombo).Enabled || ws.Get(IdSearchButton).Enabled);
   EXPECT_EQ(DebugLines(), (Texts{"Vellora: Socket connecting ...", "Vellora: Socket connected"}));
 }
 
@@ -76,31 +71,11 @@ TEST_F(TcpConnectionTest, EveryFailureLeavesItsLineThenTheDisconnectLine) {
   }
 }
 
-TEST_F(TcpConnectionTest, CancelAndDisconnectReturnToIdleAtOnceWithoutAnErrorLine) {
-  Connect();
-  Connect();
-  EXPECT_EQ(Last(1), Texts{"Vellora: Socket disconnected"});
-  ExpectIdle();
-  sockets.TellConnected(Tcp(), 0);  // a late outcome of the abandoned connect
-  EXPECT_EQ(Text(IdStateText), "State: Idle");
-  Connected();
-  Connect();
-  EXPECT_EQ(Tcp().ShutDowns, std::vector<int>{2});
-  ExpectIdle();
-  // Without a selected module Connect is refused and stays idle.
-  ws.Click(IdSearchButton);
-  ws.Click(IdClearListButton);
-  const int creates = Tcp().Creates;
-  Connect();
-  EXPECT_EQ(DebugLines(), Texts{"Vellora: No module selected, cannot connect"});
-  EXPECT_EQ(Text(IdStateText), "State: Idle");
-  EXPECT_EQ(Text(IdConnectButton), "Connect");
-  EXPECT_EQ(Tcp().Creates, creates);
-}
-
-// A close ends any state, logged each time; a module that loses power or its cable sends
-// nothing more, and the connection gives it up with a timeout instead of waiting for ever.
-TEST_F(TcpConnectionTest, CloseEndsAnyStateAndAConnectOutsideConnectingChangesNothing) {
+// Cancel and Disconnect return to idle at once without an error line, and Connect without a
+// selected module is refused. A close ends any state, logged each time; a module that loses
+// power or its cable sends nothing more, and the connection gives it up with a timeout instead
+// of waiting for ever. A connect outcome outside connecting changes nothing.
+TEST_F(TcpConnectionTest, CancelDisconnectAndCloseEndAnyStateAndOnlyACloseWithAnErrorSaysIt) {
   sockets.TellConnected(Tcp(), 0);
   EXPECT_TRUE(DebugLines().empty());
   Connected();
@@ -120,6 +95,24 @@ TEST_F(TcpConnectionTest, CloseEndsAnyStateAndAConnectOutsideConnectingChangesNo
                      "Vellora: Socket disconnected"}));
     ExpectIdle();
   }
+  Connect();
+  Connect();
+  EXPECT_EQ(Last(1), Texts{"Vellora: Socket disconnected"});
+  ExpectIdle();
+  sockets.TellConnected(Tcp(), 0);  // a late outcome of the abandoned connect
+  EXPECT_EQ(Text(IdStateText), "State: Idle");
+  Connected();
+  Connect();
+  EXPECT_EQ(Tcp().ShutDowns, std::vector<int>{2});
+  ExpectIdle();
+  // Without a selected module Connect is refused and stays idle.
+  ws.Click(IdSearchButton);
+  ws.Click(IdClearListButton);
+  const int creates = Tcp().Creates;
+  Connect();
+  EXPECT_EQ(DebugLines(), Texts{"Vellora: No module selected, cannot connect"});
+  EXPECT_EQ(TextsOf({IdStateText, IdConnectButton}), (Texts{"State: Idle", "Connect"}));
+  EXPECT_EQ(Tcp().Creates, creates);
 }
 
 TEST_F(TcpConnectionTest, ChoosingAnotherPcAddressEndsTheConnectionFirst) {

