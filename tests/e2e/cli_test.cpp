@@ -10,11 +10,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <thread>
 
+#include "platform/posix/serial_counter.h"
 #include "protocol/messages.h"
+#include "protocol/text_values.h"
 #include "resources/control_ids.h"
 #include "tests/e2e/program_lab.h"
 
@@ -162,38 +165,60 @@ TEST_F(CliTest, SearchListsEveryModuleAsLinesOrJsonAndVerifyFindsTheLabelsMac) {
   EXPECT_EQ(missing.Out, "");
 }
 
-TEST_F(CliTest, TwoAssignLoopsOnOneCounterNeverGiveTheSameMac) {
-  StartSimulatorB();
-  WriteFileBytes(counter, "500\n");
-  // Two stations give MACs at once to the one module on the line, each as fast as it can.
-  const Texts loop = {"/bin/sh", "-c",
-                      std::string("for i in 1 2 3 4 5 6 7 8; do ") + VELLORA_CLI_PATH +
-                          " assign --only --address 10.88.2.1 --prefix 0A:0B:0C "
-                          "--serial-file " +
-                          counter + " || exit 1; done"};
-  ChildResult first, second;
-  std::thread other([&] { second = RunChild(Pc, loop); });
-  first = RunChild(Pc, loop);
-  other.join();
-  ASSERT_TRUE(Ended(first, 0));
-  ASSERT_TRUE(Ended(second, 0));
+// The window with --serial-file and two scripts looping vellora-cli assign on the other wire, as
+// three stations of one PC sharing one counter file while all give MACs at once: no number twice
+// on the wires, none skipped, and each script prints the MAC its module was told.
+TEST_F(CliTest, TheWindowAndTwoAssignLoopsShareTheCounterWithoutANumberTwice) {
+  constexpr int kEach = 5;  // MACs given by each station
+  ASSERT_NO_FATAL_FAILURE(StartSimulatorA());
+  ASSERT_NO_FATAL_FAILURE(StartSimulatorB());
+  WriteFileBytes(counter, "1000\n");
+  SerialCounter serials(counter);
+  StartOptions options;
+  options.Counter = &serials;
+  ASSERT_NO_FATAL_FAILURE(StartProgram({}, options));
+  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
+  Program->Click(IdExpandButton);
 
-  Texts given = Lines(first.Out + second.Out);
-  ASSERT_EQ(given.size(), 16u);
-  std::set<std::string> expected;
-  for (int serial = 500; serial < 516; ++serial) {
-    char mac[18];
-    std::snprintf(mac, sizeof mac, "0A:0B:0C:00:%02X:%02X", serial >> 8, serial & 0xFF);
-    expected.insert(mac);
+  const Texts loop = {"/bin/sh", "-c",
+                      "for i in $(seq " + std::to_string(kEach) + "); do " + VELLORA_CLI_PATH +
+                          " assign --only --interface pb --prefix 02:00:00 --serial-file " +
+                          counter + " || exit 1; done"};
+  ChildResult scripts[2];
+  std::thread first([&] { scripts[0] = RunChild(Pc, loop); });
+  std::thread second([&] { scripts[1] = RunChild(Pc, loop); });
+  Texts told;  // the new MACs as the wires took them
+  for (int i = 0; i < kEach; ++i) {
+    Program->Click(IdSearchButton);
+    EXPECT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
+    Program->Click(IdSetIncrButton);
+    told.push_back(Field(Received(*SimA, "SetMacRequest"), "new-mac"));
+    EXPECT_FALSE(told.back().empty()) << testing::PrintToString(Program->DebugLines());
   }
-  EXPECT_EQ(std::set<std::string>(given.begin(), given.end()), expected);
-  EXPECT_EQ(ReadFileBytes(counter), "516\n");
-  // And the module was told each of them once.
-  std::multiset<std::string> told;
-  for (std::string line; !(line = SimB->TakeLine("rx", {"cmd=SetMacRequest"}, 1000)).empty();)
-    told.insert(Field(line, "new-mac"));
-  EXPECT_EQ(told.size(), 16u);
-  EXPECT_EQ(std::set<std::string>(told.begin(), told.end()).size(), 16u);
+  first.join();
+  second.join();
+  std::multiset<std::string> printed;
+  for (const ChildResult& script : scripts) {
+    ASSERT_TRUE(Ended(script, 0));
+    for (const std::string& mac : Lines(script.Out))
+      printed.insert(mac);
+  }
+  std::multiset<std::string> toldB;
+  for (const std::string& line : Requests(*SimB, "SetMacRequest", 1000)) {
+    std::string mac = Field(line, "new-mac");
+    std::replace(mac.begin(), mac.end(), ' ', ':');
+    toldB.insert(mac);
+    told.push_back(Field(line, "new-mac"));
+  }
+  EXPECT_EQ(printed, toldB);
+  // Every number from 1000 on, once.
+  Texts expected;
+  for (std::uint32_t serial = 1000; serial < 1000 + 3 * kEach; ++serial)
+    expected.push_back(
+        Format("02 00 00 %02X %02X %02X", serial >> 16, (serial >> 8) & 0xFF, serial & 0xFF));
+  std::sort(told.begin(), told.end());
+  EXPECT_EQ(told, expected);
+  EXPECT_EQ(ReadFileBytes(counter), std::to_string(1000 + 3 * kEach) + "\n");
 }
 
 // The line cycle of the user guide, as it stands there, against the one module behind pb.

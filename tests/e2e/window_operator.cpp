@@ -30,10 +30,7 @@ void WindowOperator::Fail(const std::string& why) {
 void WindowOperator::Step() {
   switch (Now) {
     case Phase::Search:
-      if (Expected.empty()) {
-        LinesBefore = Program.DebugLines().size();
-        CycleStart = Clock::now();
-      }
+      if (Expected.empty()) LinesBefore = Program.DebugLines().size();
       Program.Click(IdSearchButton);
       return Enter(Phase::Listed);
     case Phase::Listed: {
@@ -90,8 +87,6 @@ void WindowOperator::Step() {
         std::string mac = Expected;
         std::replace(mac.begin(), mac.end(), ' ', ':');
         Made.push_back(mac);
-        Milliseconds.push_back(
-            std::chrono::duration<double, std::milli>(Clock::now() - CycleStart).count());
         Expected.clear();
         return Enter(Phase::Search);
       }

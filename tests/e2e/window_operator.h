@@ -30,8 +30,7 @@ class WindowOperator {
   std::vector<std::string> SetMacs;  // the simulator's lines of the window's SetMacRequests
   std::vector<std::string> Eeproms;  // and of its SetEepromRequests
   int Failed = 0;
-  std::string Failures;              // what the failed cycles said
-  std::vector<double> Milliseconds;  // of the cycles that ended well
+  std::string Failures;           // what the failed cycles said
 
  private:
   enum class Phase { Search, Listed, Give, Giving, Eeprom, EepromSent, Label, Checking };
@@ -48,7 +47,7 @@ class WindowOperator {
   FieldOf Field;
   const std::array<const char*, 3> Prefix;
   Phase Now = Phase::Search;
-  Clock::time_point Since = Clock::now(), CycleStart = Clock::now();
+  Clock::time_point Since = Clock::now();
   std::size_t LinesBefore = 0;  // the debug list's length when the cycle began
   std::size_t Boxes = 0;        // message boxes before the label check
   std::string Expected;         // the MAC the module was given, as the list shows it
