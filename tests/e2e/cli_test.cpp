@@ -9,8 +9,8 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <thread>
@@ -128,41 +128,6 @@ TEST_F(CliTest, EveryCommandSendsTheBytesTheWindowSendsForTheSameInput) {
     EXPECT_EQ(CliSends(c.Command, c.Cli), window);
   }
   EXPECT_EQ(ReadFileBytes(counter), "1012346\n");  // as the window's serial edits go on
-}
-
-TEST_F(CliTest, SearchListsEveryModuleAsLinesOrJsonAndVerifyFindsTheLabelsMac) {
-  StartSimulatorA();
-  const ChildResult lines = Cli({"search", "--address", "10.88.1.1"});
-  ASSERT_TRUE(Ended(lines, 0));
-  ASSERT_EQ(Lines(lines.Out).size(), 3u) << lines.Out;
-  EXPECT_EQ(Lines(lines.Out)[0],
-            "mac=02:00:00:00:00:01 actual=10.88.1.50 ip=10.88.1.50 netmask=255.255.255.0 "
-            "gateway=10.88.1.1 dns=10.88.1.1 dhcp=0 name=\"sim-gw-1\" server=\"\" use-proxy=0 "
-            "proxy=\"\" port=80 serial=1");
-
-  const ChildResult json = Cli({"search", "--json", "--interface", "pa"});
-  ASSERT_TRUE(Ended(json, 0));
-  std::set<std::string> macs;
-  for (const std::string& line : Lines(json.Out)) {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << line;
-    const QJsonObject module = document.object();
-    macs.insert(module["mac"].toString().toStdString());
-    EXPECT_EQ(module["netmask"].toString(), "255.255.255.0");
-    EXPECT_EQ(module["port"].toInt(), 80);
-    EXPECT_TRUE(module["name"].toString().startsWith("sim-gw-"));
-  }
-  EXPECT_EQ(macs,
-            (std::set<std::string>{"02:00:00:00:00:01", "02:00:00:00:00:02", "02:00:00:00:00:03"}));
-
-  const ChildResult found = Cli({"verify", "020000000002"});
-  EXPECT_TRUE(Ended(found, 0));
-  EXPECT_EQ(found.Out.rfind("MAC is OK! mac=02:00:00:00:00:02 ", 0), 0u) << found.Out;
-  const ChildResult missing = Cli({"verify", "0200000000FF"});
-  EXPECT_TRUE(
-      Ended(missing, 1, "no module with the label's MAC 02:00:00:00:00:FF answered; 3 other"));
-  EXPECT_EQ(missing.Out, "");
 }
 
 // The window with --serial-file and two scripts looping vellora-cli assign on the other wire, as
@@ -329,13 +294,39 @@ TEST_F(CliTest, AWriteLeavesOnlyWithItsRecordAndAResultThatCannotBeWrittenFailsT
 // range, a MAC that a module answers with (however many answer) or that no module can use, a
 // used-up serial number, a module that did not answer or is not alone, bad usage, a record
 // that would hang (a FIFO nobody reads) or a value that most likely lost its option. Every
-// module is found all the same, also beyond twenty and among a flood of strangers.
-TEST_F(CliTest, WhatCannotBeDoneSafelyIsRefusedAndEveryModuleIsFound) {
+// module is found all the same, also beyond twenty and among a flood of strangers, and listed
+// as lines or as JSON.
+TEST_F(CliTest, EveryModuleIsFoundAndWhatCannotBeDoneSafelyIsRefused) {
   ASSERT_NO_FATAL_FAILURE(StartSimulatorA({"--gateways", "25"}));
-  const ChildResult all = Cli({"search"});
-  EXPECT_TRUE(Ended(all, 0));
-  EXPECT_EQ(Lines(all.Out).size(), 25u);
-  EXPECT_TRUE(Ended(Cli({"verify", "020000000019"}), 0));
+  const ChildResult lines = Cli({"search"});
+  ASSERT_TRUE(Ended(lines, 0));
+  ASSERT_EQ(Lines(lines.Out).size(), 25u) << lines.Out;
+  EXPECT_EQ(Lines(lines.Out)[0],
+            "mac=02:00:00:00:00:01 actual=10.88.1.50 ip=10.88.1.50 netmask=255.255.255.0 "
+            "gateway=10.88.1.1 dns=10.88.1.1 dhcp=0 name=\"sim-gw-1\" server=\"\" use-proxy=0 "
+            "proxy=\"\" port=80 serial=1");
+  const ChildResult json = Cli({"search", "--json", "--interface", "pa"});
+  ASSERT_TRUE(Ended(json, 0));
+  std::set<std::string> macs;
+  for (const std::string& line : Lines(json.Out)) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << line;
+    const QJsonObject module = document.object();
+    macs.insert(module["mac"].toString().toStdString());
+    EXPECT_EQ(module["netmask"].toString(), "255.255.255.0");
+    EXPECT_EQ(module["port"].toInt(), 80);
+    EXPECT_TRUE(module["name"].toString().startsWith("sim-gw-"));
+  }
+  EXPECT_EQ(macs.size(), 25u);
+  EXPECT_EQ(*macs.rbegin(), "02:00:00:00:00:19");
+  const ChildResult found = Cli({"verify", "020000000019"});
+  EXPECT_TRUE(Ended(found, 0));
+  EXPECT_EQ(found.Out.rfind("MAC is OK! mac=02:00:00:00:00:19 ", 0), 0u) << found.Out;
+  const ChildResult missing = Cli({"verify", "0200000000FF"});
+  EXPECT_TRUE(
+      Ended(missing, 1, "no module with the label's MAC 02:00:00:00:00:FF answered; 25 other"));
+  EXPECT_EQ(missing.Out, "");
   EXPECT_TRUE(Ended(Cli({"eeprom", "02:00:00:00:00:19", "1F0", "A5"}), 0));
   EXPECT_EQ(Field(SimA->TakeLine("rx", {"cmd=SetEepromRequest"}), "mac"), "02 00 00 00 00 19");
 

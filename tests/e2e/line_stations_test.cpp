@@ -23,7 +23,7 @@ struct Station {
   std::string Name, Pc, Bench;
   std::unique_ptr<SimProcess> Sim;
   std::vector<std::string> Env;
-  std::vector<std::string> Made;     // the MACs of the cycles that ended well
+  std::vector<std::string> Made;  // the MACs of the cycles that ended well
   std::string Failures;           // what the failed cycles said
 };
 

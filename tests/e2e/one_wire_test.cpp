@@ -213,30 +213,6 @@ TEST_F(OneWireTest, AnAddressThatMovedToAnotherInterfaceIsGoneForTheWindow) {
   }
 }
 
-// An interface removed and made again under its name (a re-plugged adapter) is another
-// interface: said once, and no socket error at every later search.
-TEST_F(OneWireTest, AnInterfaceMadeAgainIsSaidOnce) {
-  ASSERT_NO_FATAL_FAILURE(StartWires());
-  ASSERT_NO_FATAL_FAILURE(StartOn(0));
-  ASSERT_TRUE(Shell(Ip("link del p1")));  // takes g1 with it
-  ASSERT_TRUE(Lab->Link(Pc, "p1", GwA, "g1"));
-  ASSERT_TRUE(Lab->Address(Pc, "p1", "10.1.0.1/24"));
-  AddressWire(GwA, "g1");
-  ASSERT_TRUE(Until([&] {
-    return Program->Contains(
-        "Vellora: The interface p1 was removed and made again; choose its address under PC-IP: "
-        "to work on it");
-  }));
-  for (int i = 0; i < 3; ++i)
-    Program->Click(IdSearchButton);
-  const auto lines = Program->DebugLines();
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), kGone), 1);
-  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Vellora: No PC address chosen, nothing sent"),
-            3);
-  for (const std::string& line : lines)
-    EXPECT_EQ(line.find("non-socket"), std::string::npos) << line;
-}
-
 TEST_F(OneWireTest, TheOpenListKeepsItsRowsAndAClickMeansTheRowShown) {
   ASSERT_NO_FATAL_FAILURE(StartWires());
   ASSERT_NO_FATAL_FAILURE(StartOn(0));

@@ -61,40 +61,4 @@ TEST_F(ProgramGatewayTest, SearchesFromTheChosenAddressAndHearsOnlyItsInterface)
             (Texts{"02 00 00 00 20 01", "02 00 00 00 00 77", "02 00 00 00 00 78"}));
 }
 
-// A rebooting module hears nothing: the search it misses is answered by the two others only,
-// and the list keeps those two until the module is back.
-TEST_F(ProgramGatewayTest, RebootSilencesTheModuleUntilItIsBack) {
-  ASSERT_NO_FATAL_FAILURE(StartWithModules({"--reboot-seconds", "2"}));
-  ASSERT_FALSE(Received(*SimA, "SearchRequest").empty());
-  Program->Click(IdRebootButton);
-  EXPECT_EQ(Field(Received(*SimA, "RebootRequest"), "hex"), Hex(BuildRebootRequest(ModuleOne())));
-  Program->Click(IdSearchButton);
-  EXPECT_EQ(Field(Received(*SimA, "SearchRequest"), "gateways"), "2,3");
-  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 2; }));
-  bool two = true;
-  ASSERT_TRUE(Until([&] {
-    two = two && Program->Combo(IdGatewayCombo).size() == 2;
-    return !SimA->TakeLine("awake", {"gateway=1 "}, 0).empty();
-  }));
-  EXPECT_TRUE(two) << "a module that did not answer was listed";
-  Program->Click(IdSearchButton);
-  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
-}
-
-TEST_F(ProgramGatewayTest, AHostileSimulatorLeavesTheProgramWorking) {
-  StartSimulatorA({"--hostile", "malformed,many-macs", "--hostile-macs", "25"});
-  StartSimulatorB();
-  StartProgram();
-  ASSERT_TRUE(Until([&] { return Program->Text(IdGatewayCount) == "20"; }));
-  EXPECT_EQ(Program->Combo(IdGatewayCombo).size(), 20u);
-  // The 300-byte reply was too long to read.
-  EXPECT_TRUE(Until([&] { return Program->Contains(Sockets->GetReasonString(10040)); }));
-
-  Program->Click(IdSearchButton);
-  ASSERT_TRUE(Until([&] { return Program->Text(IdGatewayCount) == "20"; }));
-  Program->Pick(IdPcIpCombo, 2);
-  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 1; }));
-  EXPECT_EQ(Program->Text(IdNameEdit), "sim-gw-1");
-}
-
 }  // namespace

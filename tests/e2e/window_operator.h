@@ -30,7 +30,7 @@ class WindowOperator {
   std::vector<std::string> SetMacs;  // the simulator's lines of the window's SetMacRequests
   std::vector<std::string> Eeproms;  // and of its SetEepromRequests
   int Failed = 0;
-  std::string Failures;           // what the failed cycles said
+  std::string Failures;  // what the failed cycles said
 
  private:
   enum class Phase { Search, Listed, Give, Giving, Eeprom, EepromSent, Label, Checking };

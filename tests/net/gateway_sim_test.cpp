@@ -11,13 +11,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <string>
 
 #include "protocol/messages.h"
-#include "tests/support/child_run.h"
 #include "tests/support/sim_process.h"
 
 namespace {
@@ -119,26 +117,6 @@ TEST(GatewaySimTcp, StatusLinesComeAtOnceAndPerIntervalEachEndingInOneCrLf) {
       "press-3 \\(02 00 00 00 00 01\\) status line 1,[^\r\n]*\r\n"
       "press-3 \\(02 00 00 00 00 01\\) status line 2,[^\r\n]*\r\n");
   EXPECT_TRUE(std::regex_search(text, twoLines, std::regex_constants::match_continuous)) << text;
-}
-
-// A user whom the system does not let serve TCP port 80 is told how to go on: another port, or
-// the capability. Run as nobody when the test runs as root.
-TEST(GatewaySimTcp, APortThatNeedsRootNamesTheOptionAndTheCapability) {
-  int unprivileged = 0;
-  std::ifstream("/proc/sys/net/ipv4/ip_unprivileged_port_start") >> unprivileged;
-  if (unprivileged <= 80) GTEST_SKIP() << "every user may bind port 80 here";
-  std::vector<std::string> run = {GATEWAY_SIM_PATH, "--bind", "127.0.0.1", "--udp-port", "0",
-                                  "--tcp-port",     "80"};
-  if (geteuid() == 0)
-    run.insert(run.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                             "--inh-caps=-all"});
-  const ChildResult sim = RunChild("", run);
-  EXPECT_EQ(sim.Status, 1);
-  EXPECT_EQ(sim.Err,
-            "vellora-gateway-sim: TCP: bind 127.0.0.1:80: Permission denied. A port below 1024 "
-            "needs root or the capability cap_net_bind_service: choose another port with "
-            "--tcp-port (for instance --tcp-port 8080), or give the program the capability, as "
-            "root: setcap cap_net_bind_service=+ep " GATEWAY_SIM_PATH "\n");
 }
 
 }  // namespace

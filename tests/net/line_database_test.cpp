@@ -1,6 +1,7 @@
 // The line database's calls against a real PostgreSQL server: the schema and the pools made
-// once, numbers taken in order and never twice, the record's rows and how they move, the
-// stations' least rights, and statements that take their values only as parameters.
+// once, numbers taken in order and never twice, the record's rows and how they move (the
+// stations' least rights: line_cli_test.cpp), and statements that take their values only as
+// parameters.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -252,50 +253,6 @@ TEST_F(LineDatabaseTest, HistoryAnswersWhatHappenedToAModuleAndWhatWasNeverConfi
   EXPECT_EQ(status.Value.Today[0].Taken, 2u);
   EXPECT_EQ(status.Value.Today[0].Confirmed, 1u);
   EXPECT_EQ(status.Value.Today[1].Sent, 1u);
-}
-
-TEST_F(LineDatabaseTest, AStationMayTakeAndRecordButNeitherSetAPoolNorRewriteARow) {
-  ASSERT_EQ(Sql("CREATE ROLE vellora_owner LOGIN; CREATE ROLE vellora_station NOLOGIN; "
-                "CREATE ROLE station1 LOGIN IN ROLE vellora_station; "
-                "ALTER DATABASE " +
-                Database +
-                " OWNER TO vellora_owner; "
-                "REVOKE ALL ON DATABASE " +
-                Database +
-                " FROM PUBLIC; "
-                "GRANT CONNECT ON DATABASE " +
-                Database + " TO vellora_station"),
-            "");
-  LineDatabase owner(Loop, Conninfo("vellora_owner"));
-  const auto made = Init(owner, kPrefix, 1, 10);
-  ASSERT_TRUE(made.Ok()) << made.Message;
-  EXPECT_TRUE(made.Value.StationsRole);
-
-  LineDatabase station(Loop, Conninfo("station1"));
-  const auto taken = Take(station);
-  ASSERT_TRUE(taken.Ok()) << taken.Message;
-  EXPECT_TRUE(SetOutcome(station, taken.Value.RecordId, LineOutcome::Sent).Ok());
-  EXPECT_EQ(Value("SELECT db_user FROM vellora.record"), "station1");
-  EXPECT_EQ(Init(station, kPrefix, 20, 30).Failure, LineFailure::Failed);
-
-  const auto raw = [&](const std::string& sql) {
-    return Call<LineRows>([&](LineDatabase::Callback<LineRows> done) {
-      station.Connection().Run({sql, {}}, std::move(done));
-    });
-  };
-  EXPECT_TRUE(raw("SELECT count(*) FROM vellora.record").Ok());
-  for (const char* forbidden : {
-           "UPDATE vellora.pool SET next = first",
-           "INSERT INTO vellora.pool VALUES ('0A:0B:0D', 0, 9, 0)",
-           "UPDATE vellora.record SET outcome = 'confirmed'",
-           "DELETE FROM vellora.record",
-           "INSERT INTO vellora.record (station, command, outcome) VALUES ('x', 'set', 'sent')",
-       }) {
-    const auto refused = raw(forbidden);
-    EXPECT_EQ(refused.Failure, LineFailure::Failed) << forbidden;
-    EXPECT_EQ(refused.Value.SqlState, "42501") << forbidden << ": " << refused.Message;
-  }
-  EXPECT_EQ(Value("SELECT next FROM vellora.pool"), "2");
 }
 
 TEST_F(LineDatabaseTest, ADatabaseWithoutTheSchemaOrWithAnotherVersionRefusesEveryCall) {

@@ -50,7 +50,6 @@ class ChildProcess {
   bool Pump(int waitMs);
 
  private:
-
   pid_t Pid = -1;
   int Streams[2] = {-1, -1};  // stdout, stderr
   int Stdin = -1;
