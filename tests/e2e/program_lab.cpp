@@ -140,7 +140,7 @@ std::vector<std::string> ProgramLab::HeardBefore(SimProcess& sim, const std::str
   return heard;
 }
 
-std::string ProgramLab::Field(const std::string& line, const std::string& key) {
+std::string Field(const std::string& line, const std::string& key) {
   const std::size_t at = line.find(" " + key + "=");
   if (at == std::string::npos) return {};
   const std::size_t start = at + key.size() + 2;

@@ -62,8 +62,6 @@ class ProgramLab : public ::testing::Test {
   // simulator at `address`: silence shown by an event rather than by a time that passed.
   std::vector<std::string> HeardBefore(SimProcess& sim, const std::string& device,
                                        const std::string& address, const std::string& netns = {});
-  // The value of key=... in a simulator line.
-  static std::string Field(const std::string& line, const std::string& key);
   // The port of the line's "from=ADDRESS:PORT".
   static std::uint16_t FromPort(const std::string& line);
   // A module's reply played by the test: sent from `address`:8003 out of `device` in `netns`,
@@ -111,6 +109,9 @@ struct Restore {
       Shell(command);
   }
 };
+
+// The value of key=... in a simulator line.
+std::string Field(const std::string& line, const std::string& key);
 
 // A child's end with `status`, its standard error holding `says`.
 ::testing::AssertionResult Ended(const ChildResult& run, int status, const std::string& says = {});
