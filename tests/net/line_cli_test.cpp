@@ -101,11 +101,6 @@ TEST_F(LineCliTest, APasswordIsNeverTakenNorShownAndEveryRefusalSaysWhy) {
   const auto unknown = Line({"drop"});
   EXPECT_EQ(unknown.Status, 2);
   EXPECT_NE(unknown.Err.find("unknown line command 'drop'"), std::string::npos);
-  const auto help = Line({"--help"});
-  EXPECT_EQ(help.Status, 0);
-  for (const char* usage : {"usage: vellora-cli line init", "usage: vellora-cli line status",
-                            "usage: vellora-cli line history"})
-    EXPECT_NE(help.Out.find(usage), std::string::npos) << usage;
 }
 
 TEST_F(LineCliTest, TheDocumentsRolesAndAccessLinesGiveTheStationsTheirLeastRights) {

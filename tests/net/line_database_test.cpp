@@ -64,19 +64,18 @@ TEST_F(LineDatabaseTest, InitMakesTheSchemaOncePoolsThatDoNotOverlapAndIsDoneOnc
   EXPECT_FALSE(again.Value.Made);
   EXPECT_EQ(again.Value.SchemaFrom, SchemaVersion());
 
-  const auto overlapping = Init(line, kPrefix, 50, 150);
-  EXPECT_EQ(overlapping.Failure, LineFailure::Refused);
-  EXPECT_EQ(overlapping.Message, "no pool is made: 50 to 150 overlaps the pool 0A:0B:0C 0 to 99");
-  // A part of a pool is no pool either: only the very same range is done again.
-  EXPECT_EQ(Init(line, kPrefix, 0, 50).Failure, LineFailure::Refused);
-  EXPECT_EQ(Init(line, kPrefix, 99, 99).Failure, LineFailure::Refused);
-
-  const auto tooLarge = Init(line, kPrefix, 100, 16777216);
-  EXPECT_EQ(tooLarge.Failure, LineFailure::Refused);
-  EXPECT_NE(tooLarge.Message.find("above 16777215"), std::string::npos) << tooLarge.Message;
-  EXPECT_EQ(Init(line, {0x01, 0x00, 0x5E}, 1, 10).Failure, LineFailure::Refused);  // multicast
-  EXPECT_EQ(Init(line, {0, 0, 0}, 0, 10).Failure, LineFailure::Refused);  // 00:00:00:00:00:00
-
+  // Overlaps (a part of a pool is no pool either: only the very same range is done again), a
+  // range above 16777215, a multicast prefix, the MAC 00:00:00:00:00:00. (The messages:
+  // line_cli_test.cpp.)
+  const struct {
+    MacPrefix Prefix;
+    std::uint32_t First, Last;
+  } refused[] = {{kPrefix, 50, 150},          {kPrefix, 0, 50},
+                 {kPrefix, 99, 99},           {kPrefix, 100, 16777216},
+                 {{0x01, 0x00, 0x5E}, 1, 10}, {{0, 0, 0}, 0, 10}};
+  for (const auto& pool : refused)
+    EXPECT_EQ(Init(line, pool.Prefix, pool.First, pool.Last).Failure, LineFailure::Refused)
+        << pool.First << " to " << pool.Last;
   EXPECT_TRUE(Init(line, kPrefix, 100, 16777215).Value.Made);     // beside the first one
   EXPECT_TRUE(Init(line, {0x0A, 0x0B, 0x0D}, 0, 99).Value.Made);  // another prefix
   EXPECT_EQ(Value("SELECT string_agg(prefix || ' ' || first || '-' || last, ', ' ORDER BY "
