@@ -9,12 +9,15 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <set>
 #include <thread>
 
+#include "platform/posix/serial_counter.h"
 #include "protocol/messages.h"
+#include "protocol/text_values.h"
 #include "resources/control_ids.h"
 #include "tests/e2e/program_lab.h"
 
@@ -127,73 +130,60 @@ TEST_F(CliTest, EveryCommandSendsTheBytesTheWindowSendsForTheSameInput) {
   EXPECT_EQ(ReadFileBytes(counter), "1012346\n");  // as the window's serial edits go on
 }
 
-TEST_F(CliTest, SearchListsEveryModuleAsLinesOrJsonAndVerifyFindsTheLabelsMac) {
-  StartSimulatorA();
-  const ChildResult lines = Cli({"search", "--address", "10.88.1.1"});
-  ASSERT_TRUE(Ended(lines, 0));
-  ASSERT_EQ(Lines(lines.Out).size(), 3u) << lines.Out;
-  EXPECT_EQ(Lines(lines.Out)[0],
-            "mac=02:00:00:00:00:01 actual=10.88.1.50 ip=10.88.1.50 netmask=255.255.255.0 "
-            "gateway=10.88.1.1 dns=10.88.1.1 dhcp=0 name=\"sim-gw-1\" server=\"\" use-proxy=0 "
-            "proxy=\"\" port=80 serial=1");
+// The window with --serial-file and two scripts looping vellora-cli assign on the other wire, as
+// three stations of one PC sharing one counter file while all give MACs at once: no number twice
+// on the wires, none skipped, and each script prints the MAC its module was told.
+TEST_F(CliTest, TheWindowAndTwoAssignLoopsShareTheCounterWithoutANumberTwice) {
+  constexpr int kEach = 5;  // MACs given by each station
+  ASSERT_NO_FATAL_FAILURE(StartSimulatorA());
+  ASSERT_NO_FATAL_FAILURE(StartSimulatorB());
+  WriteFileBytes(counter, "1000\n");
+  SerialCounter serials(counter);
+  StartOptions options;
+  options.Counter = &serials;
+  ASSERT_NO_FATAL_FAILURE(StartProgram({}, options));
+  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
+  Program->Click(IdExpandButton);
 
-  const ChildResult json = Cli({"search", "--json", "--interface", "pa"});
-  ASSERT_TRUE(Ended(json, 0));
-  std::set<std::string> macs;
-  for (const std::string& line : Lines(json.Out)) {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << line;
-    const QJsonObject module = document.object();
-    macs.insert(module["mac"].toString().toStdString());
-    EXPECT_EQ(module["netmask"].toString(), "255.255.255.0");
-    EXPECT_EQ(module["port"].toInt(), 80);
-    EXPECT_TRUE(module["name"].toString().startsWith("sim-gw-"));
-  }
-  EXPECT_EQ(macs,
-            (std::set<std::string>{"02:00:00:00:00:01", "02:00:00:00:00:02", "02:00:00:00:00:03"}));
-
-  const ChildResult found = Cli({"verify", "020000000002"});
-  EXPECT_TRUE(Ended(found, 0));
-  EXPECT_EQ(found.Out.rfind("MAC is OK! mac=02:00:00:00:00:02 ", 0), 0u) << found.Out;
-  const ChildResult missing = Cli({"verify", "0200000000FF"});
-  EXPECT_TRUE(
-      Ended(missing, 1, "no module with the label's MAC 02:00:00:00:00:FF answered; 3 other"));
-  EXPECT_EQ(missing.Out, "");
-}
-
-TEST_F(CliTest, TwoAssignLoopsOnOneCounterNeverGiveTheSameMac) {
-  StartSimulatorB();
-  WriteFileBytes(counter, "500\n");
-  // Two stations give MACs at once to the one module on the line, each as fast as it can.
   const Texts loop = {"/bin/sh", "-c",
-                      std::string("for i in 1 2 3 4 5 6 7 8; do ") + VELLORA_CLI_PATH +
-                          " assign --only --address 10.88.2.1 --prefix 0A:0B:0C "
-                          "--serial-file " +
+                      "for i in $(seq " + std::to_string(kEach) + "); do " + VELLORA_CLI_PATH +
+                          " assign --only --interface pb --prefix 02:00:00 --serial-file " +
                           counter + " || exit 1; done"};
-  ChildResult first, second;
-  std::thread other([&] { second = RunChild(Pc, loop); });
-  first = RunChild(Pc, loop);
-  other.join();
-  ASSERT_TRUE(Ended(first, 0));
-  ASSERT_TRUE(Ended(second, 0));
-
-  Texts given = Lines(first.Out + second.Out);
-  ASSERT_EQ(given.size(), 16u);
-  std::set<std::string> expected;
-  for (int serial = 500; serial < 516; ++serial) {
-    char mac[18];
-    std::snprintf(mac, sizeof mac, "0A:0B:0C:00:%02X:%02X", serial >> 8, serial & 0xFF);
-    expected.insert(mac);
+  ChildResult scripts[2];
+  std::thread first([&] { scripts[0] = RunChild(Pc, loop); });
+  std::thread second([&] { scripts[1] = RunChild(Pc, loop); });
+  Texts told;  // the new MACs as the wires took them
+  for (int i = 0; i < kEach; ++i) {
+    Program->Click(IdSearchButton);
+    EXPECT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
+    Program->Click(IdSetIncrButton);
+    told.push_back(Field(Received(*SimA, "SetMacRequest"), "new-mac"));
+    EXPECT_FALSE(told.back().empty()) << testing::PrintToString(Program->DebugLines());
   }
-  EXPECT_EQ(std::set<std::string>(given.begin(), given.end()), expected);
-  EXPECT_EQ(ReadFileBytes(counter), "516\n");
-  // And the module was told each of them once.
-  std::multiset<std::string> told;
-  for (std::string line; !(line = SimB->TakeLine("rx", {"cmd=SetMacRequest"}, 1000)).empty();)
-    told.insert(Field(line, "new-mac"));
-  EXPECT_EQ(told.size(), 16u);
-  EXPECT_EQ(std::set<std::string>(told.begin(), told.end()).size(), 16u);
+  first.join();
+  second.join();
+  std::multiset<std::string> printed;
+  for (const ChildResult& script : scripts) {
+    ASSERT_TRUE(Ended(script, 0));
+    for (const std::string& mac : Lines(script.Out))
+      printed.insert(mac);
+  }
+  std::multiset<std::string> toldB;
+  for (const std::string& line : Requests(*SimB, "SetMacRequest", 1000)) {
+    std::string mac = Field(line, "new-mac");
+    std::replace(mac.begin(), mac.end(), ' ', ':');
+    toldB.insert(mac);
+    told.push_back(Field(line, "new-mac"));
+  }
+  EXPECT_EQ(printed, toldB);
+  // Every number from 1000 on, once.
+  Texts expected;
+  for (std::uint32_t serial = 1000; serial < 1000 + 3 * kEach; ++serial)
+    expected.push_back(
+        Format("02 00 00 %02X %02X %02X", serial >> 16, (serial >> 8) & 0xFF, serial & 0xFF));
+  std::sort(told.begin(), told.end());
+  EXPECT_EQ(told, expected);
+  EXPECT_EQ(ReadFileBytes(counter), std::to_string(1000 + 3 * kEach) + "\n");
 }
 
 // The line cycle of the user guide, as it stands there, against the one module behind pb.
@@ -304,13 +294,39 @@ TEST_F(CliTest, AWriteLeavesOnlyWithItsRecordAndAResultThatCannotBeWrittenFailsT
 // range, a MAC that a module answers with (however many answer) or that no module can use, a
 // used-up serial number, a module that did not answer or is not alone, bad usage, a record
 // that would hang (a FIFO nobody reads) or a value that most likely lost its option. Every
-// module is found all the same, also beyond twenty and among a flood of strangers.
-TEST_F(CliTest, WhatCannotBeDoneSafelyIsRefusedAndEveryModuleIsFound) {
+// module is found all the same, also beyond twenty and among a flood of strangers, and listed
+// as lines or as JSON.
+TEST_F(CliTest, EveryModuleIsFoundAndWhatCannotBeDoneSafelyIsRefused) {
   ASSERT_NO_FATAL_FAILURE(StartSimulatorA({"--gateways", "25"}));
-  const ChildResult all = Cli({"search"});
-  EXPECT_TRUE(Ended(all, 0));
-  EXPECT_EQ(Lines(all.Out).size(), 25u);
-  EXPECT_TRUE(Ended(Cli({"verify", "020000000019"}), 0));
+  const ChildResult lines = Cli({"search"});
+  ASSERT_TRUE(Ended(lines, 0));
+  ASSERT_EQ(Lines(lines.Out).size(), 25u) << lines.Out;
+  EXPECT_EQ(Lines(lines.Out)[0],
+            "mac=02:00:00:00:00:01 actual=10.88.1.50 ip=10.88.1.50 netmask=255.255.255.0 "
+            "gateway=10.88.1.1 dns=10.88.1.1 dhcp=0 name=\"sim-gw-1\" server=\"\" use-proxy=0 "
+            "proxy=\"\" port=80 serial=1");
+  const ChildResult json = Cli({"search", "--json", "--interface", "pa"});
+  ASSERT_TRUE(Ended(json, 0));
+  std::set<std::string> macs;
+  for (const std::string& line : Lines(json.Out)) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(line), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << line;
+    const QJsonObject module = document.object();
+    macs.insert(module["mac"].toString().toStdString());
+    EXPECT_EQ(module["netmask"].toString(), "255.255.255.0");
+    EXPECT_EQ(module["port"].toInt(), 80);
+    EXPECT_TRUE(module["name"].toString().startsWith("sim-gw-"));
+  }
+  EXPECT_EQ(macs.size(), 25u);
+  EXPECT_EQ(*macs.rbegin(), "02:00:00:00:00:19");
+  const ChildResult found = Cli({"verify", "020000000019"});
+  EXPECT_TRUE(Ended(found, 0));
+  EXPECT_EQ(found.Out.rfind("MAC is OK! mac=02:00:00:00:00:19 ", 0), 0u) << found.Out;
+  const ChildResult missing = Cli({"verify", "0200000000FF"});
+  EXPECT_TRUE(
+      Ended(missing, 1, "no module with the label's MAC 02:00:00:00:00:FF answered; 25 other"));
+  EXPECT_EQ(missing.Out, "");
   EXPECT_TRUE(Ended(Cli({"eeprom", "02:00:00:00:00:19", "1F0", "A5"}), 0));
   EXPECT_EQ(Field(SimA->TakeLine("rx", {"cmd=SetEepromRequest"}), "mac"), "02 00 00 00 00 19");
 
@@ -420,6 +436,32 @@ TEST_F(CliTest, AModulesControlCharactersAreShownEscapedAndAnyNonZeroFlagIsOn) {
   const ChildResult heard = listening.Finish(10000);
   EXPECT_TRUE(Ended(heard, 0));
   EXPECT_EQ(heard.Out, "\\x1B]0;owned\\x07\\x9D\\x7F ok\n");
+}
+
+// The window's own binary, started the way an operator starts it, with Qt's own options among
+// the program's, as a desktop's menu entry or a user may add them; an address the PC does not
+// have ends the start before anything is sent.
+TEST_F(CliTest, TheWindowsInterfaceAndLogChooseTheSourceAndKeepEveryRequest) {
+  StartSimulatorA();
+  StartSimulatorB();
+  const ChildResult refused =
+      RunChild(Pc, {VELLORA_PATH, "--address", "10.88.9.9"}, {"QT_QPA_PLATFORM=offscreen"}, 10000);
+  EXPECT_TRUE(Ended(refused, 2, "10.88.9.9"));
+  EXPECT_NE(refused.Err.find("10.88.1.1"), std::string::npos) << refused.Err;
+
+  const std::string log = Folder / "line.log";
+  ChildProcess program(Pc,
+                       {VELLORA_PATH, "-style", "Fusion", "--interface", "pb", "-reverse", "--log",
+                        log, "-platform", "offscreen", "--expanded"},
+                       {"QT_QPA_PLATFORM=offscreen"});
+  EXPECT_FALSE(SimB->TakeLine("rx", {"cmd=SearchRequest", "from=10.88.2.1:"}, 10000).empty());
+  // The record holds the request before it leaves.
+  EXPECT_NE(ReadFileBytes(log).find(" request from=10.88.2.1 interface=pb command=SearchRequest"),
+            std::string::npos)
+      << ReadFileBytes(log);
+  program.Signal(SIGTERM);
+  EXPECT_EQ(program.Finish(10000).Err.find("Unknown option"), std::string::npos) << program.Err();
+  EXPECT_EQ(HeardBefore(*SimA, "pa", "10.88.1.100"), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
-// Discovery end to end: the program in its namespace, the simulated modules in theirs. (Every
-// command byte for byte where it arrives, from the window and from vellora-cli: cli_test.cpp.)
+// Discovery and the terminal end to end: the program in its namespace, the simulated modules in
+// theirs. (Every command byte for byte where it arrives, from the window and from vellora-cli:
+// cli_test.cpp.)
 #include <signal.h>
+
+#include <algorithm>
 
 #include "protocol/messages.h"
 #include "resources/control_ids.h"
@@ -61,40 +64,47 @@ TEST_F(ProgramGatewayTest, SearchesFromTheChosenAddressAndHearsOnlyItsInterface)
             (Texts{"02 00 00 00 20 01", "02 00 00 00 00 77", "02 00 00 00 00 78"}));
 }
 
-// A rebooting module hears nothing: the search it misses is answered by the two others only,
-// and the list keeps those two until the module is back.
-TEST_F(ProgramGatewayTest, RebootSilencesTheModuleUntilItIsBack) {
-  ASSERT_NO_FATAL_FAILURE(StartWithModules({"--reboot-seconds", "2"}));
-  ASSERT_FALSE(Received(*SimA, "SearchRequest").empty());
-  Program->Click(IdRebootButton);
-  EXPECT_EQ(Field(Received(*SimA, "RebootRequest"), "hex"), Hex(BuildRebootRequest(ModuleOne())));
-  Program->Click(IdSearchButton);
-  EXPECT_EQ(Field(Received(*SimA, "SearchRequest"), "gateways"), "2,3");
-  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 2; }));
-  bool two = true;
+// The terminal: the program connects to a module's port 80 in the other namespace, lists its
+// lines and counts them on its real one-second timer.
+// (A module that closes the connection or refuses it: tests/unit/tcp_connection_test.cpp on the
+// program's side, tests/net/posix_sockets_test.cpp for the socket's numbers.)
+TEST_F(ProgramGatewayTest, ConnectsListsTheModulesLinesCountsThemAndDisconnects) {
+  ASSERT_NO_FATAL_FAILURE(StartWithModules({"--tcp-mode", "status", "--interval-ms", "50"}));
+  Program->Click(IdExpandButton);
+  Program->Click(IdConnectButton);
+  ASSERT_TRUE(Until([&] { return Program->Contains("Vellora: Socket connected"); }));
+  EXPECT_EQ(Program->Text(IdStateText), "State: Connected");
+  EXPECT_EQ(Program->Text(IdConnectButton), "Disconnect");
+  EXPECT_EQ(Program->Windows().DialogWidget()->windowTitle().toStdString(),
+            "Quenlan V1.11 18.07.2008 (IP 1: 10.88.1.1 ) verbunden mit 10.88.1.50");
+  EXPECT_FALSE(Program->Widget(IdSearchButton)->isEnabled());
+  EXPECT_FALSE(Program->Widget(IdGatewayCombo)->isEnabled());
+  EXPECT_FALSE(SimA->TakeLine("tcp-open", {"from=10.88.1.1:"}, 3000).empty());
   ASSERT_TRUE(Until([&] {
-    two = two && Program->Combo(IdGatewayCombo).size() == 2;
-    return !SimA->TakeLine("awake", {"gateway=1 "}, 0).empty();
+    const auto lines = Program->DebugLines();
+    return std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+             return line.starts_with("sim-gw-1 (02 00 00 00 00 01) status line 3,");
+           }) == 1;
   }));
-  EXPECT_TRUE(two) << "a module that did not answer was listed";
-  Program->Click(IdSearchButton);
-  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 3; }));
-}
+  // The statistics tick once a second on the real timer.
+  ASSERT_TRUE(Until([&] {
+    const std::string total = Program->Text(IdReceiveTotal);
+    return total != "Gesamt" && total != "0";
+  }));
+  EXPECT_EQ(Program->Text(IdSendTotal), "0");
+  EXPECT_TRUE(Program->Screenshot(VELLORA_SCREENSHOT_DIR "/terminal-connected.png"));
+  Texts own;  // the program's own debug lines, without the terminal's text
+  for (const auto& line : Program->DebugLines())
+    if (line.starts_with("Vellora: ")) own.push_back(line);
+  EXPECT_EQ(own, (Texts{"Vellora: Socket connecting ...", "Vellora: Socket connected"}));
 
-TEST_F(ProgramGatewayTest, AHostileSimulatorLeavesTheProgramWorking) {
-  StartSimulatorA({"--hostile", "malformed,many-macs", "--hostile-macs", "25"});
-  StartSimulatorB();
-  StartProgram();
-  ASSERT_TRUE(Until([&] { return Program->Text(IdGatewayCount) == "20"; }));
-  EXPECT_EQ(Program->Combo(IdGatewayCombo).size(), 20u);
-  // The 300-byte reply was too long to read.
-  EXPECT_TRUE(Until([&] { return Program->Contains(Sockets->GetReasonString(10040)); }));
-
-  Program->Click(IdSearchButton);
-  ASSERT_TRUE(Until([&] { return Program->Text(IdGatewayCount) == "20"; }));
-  Program->Pick(IdPcIpCombo, 2);
-  ASSERT_TRUE(Until([&] { return Program->Combo(IdGatewayCombo).size() == 1; }));
-  EXPECT_EQ(Program->Text(IdNameEdit), "sim-gw-1");
+  // Disconnect ends the connection at once.
+  Program->Click(IdConnectButton);
+  EXPECT_EQ(Program->Text(IdStateText), "State: Idle");
+  EXPECT_EQ(Program->DebugLines().back(), "Vellora: Socket disconnected");
+  std::string closed;
+  ASSERT_TRUE(Until([&] { return !(closed = SimA->TakeLine("tcp-close", {}, 0)).empty(); }));
+  EXPECT_EQ(Field(closed, "reason"), "peer");
 }
 
 }  // namespace

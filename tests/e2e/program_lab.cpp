@@ -72,12 +72,14 @@ void ProgramLab::StartSimulatorB(const std::vector<std::string>& extra) {
   ASSERT_TRUE(SimB->Ready()) << "simulator B did not start";
 }
 
-void ProgramLab::StartProgram(const std::string& netns) {
-  Inside = std::make_unique<InNamespace>(netns.empty() ? Pc : netns);
+void ProgramLab::StartProgram(const std::string& netns, StartOptions options) {
+  ProgramNetns = netns.empty() ? Pc : netns;
+  Inside = std::make_unique<InNamespace>(ProgramNetns);
   ASSERT_TRUE(Inside->Entered);
   Loop = std::make_unique<QtEventLoop>();
   Sockets = std::make_unique<PosixSocketLayer>(*Loop);
-  Program = std::make_unique<QtProgram>(*Sockets);
+  if (options.Line) options.Line->Loop = Loop.get();
+  Program = std::make_unique<QtProgram>(*Sockets, options);
 }
 
 void ProgramLab::StartWithModules(const std::vector<std::string>& extra) {
@@ -102,6 +104,14 @@ std::string ProgramLab::Received(SimProcess& sim, const std::string& command, in
       },
       boundMs);
   return line;
+}
+
+std::vector<std::string> ProgramLab::Requests(SimProcess& sim, const std::string& command,
+                                              int boundMs) {
+  std::vector<std::string> lines;
+  for (std::string line; !(line = sim.TakeLine("rx", {"cmd=" + command}, boundMs)).empty();)
+    lines.push_back(line);
+  return lines;
 }
 
 std::vector<std::string> ProgramLab::HeardBefore(SimProcess& sim, const std::string& device,
@@ -130,7 +140,7 @@ std::vector<std::string> ProgramLab::HeardBefore(SimProcess& sim, const std::str
   return heard;
 }
 
-std::string ProgramLab::Field(const std::string& line, const std::string& key) {
+std::string Field(const std::string& line, const std::string& key) {
   const std::size_t at = line.find(" " + key + "=");
   if (at == std::string::npos) return {};
   const std::size_t start = at + key.size() + 2;

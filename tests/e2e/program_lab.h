@@ -39,8 +39,10 @@ class ProgramLab : public ::testing::Test {
   // many) and addresses, plus `extra`.
   void StartSimulatorA(const std::vector<std::string>& extra = {});
   void StartSimulatorB(const std::vector<std::string>& extra = {});
-  // Starts the program inside the PC namespace (or another); its first search leaves at once.
-  void StartProgram(const std::string& netns = {});
+  // Starts the program with the options inside the PC namespace (or another), the test thread
+  // with it; its first search leaves at once. With a line database its connection runs on the
+  // program's event loop.
+  void StartProgram(const std::string& netns = {}, StartOptions options = {});
   // Closes the program and leaves the PC namespace.
   void EndProgram();
   // Simulator A with `extra`, then the program, until it lists A's three modules.
@@ -51,13 +53,15 @@ class ProgramLab : public ::testing::Test {
   bool Until(const std::function<bool()>& condition, int boundMs = 10000);
   // The simulator's next line of a received request of this command, while the program runs.
   std::string Received(SimProcess& sim, const std::string& command, int boundMs = 5000);
+  // The simulator's lines of the requests of the command not yet taken, each taken: those it
+  // printed until none came within the bound.
+  static std::vector<std::string> Requests(SimProcess& sim, const std::string& command,
+                                           int boundMs = 300);
   // What the simulator heard (its "rx", "malformed" and "tcp-open" lines not yet taken) before
   // a one-byte datagram that the test sends now from `netns` (the PC's) out of `device` to the
   // simulator at `address`: silence shown by an event rather than by a time that passed.
   std::vector<std::string> HeardBefore(SimProcess& sim, const std::string& device,
                                        const std::string& address, const std::string& netns = {});
-  // The value of key=... in a simulator line.
-  static std::string Field(const std::string& line, const std::string& key);
   // The port of the line's "from=ADDRESS:PORT".
   static std::uint16_t FromPort(const std::string& line);
   // A module's reply played by the test: sent from `address`:8003 out of `device` in `netns`,
@@ -68,10 +72,19 @@ class ProgramLab : public ::testing::Test {
   // Module 1 of simulator A as it starts.
   static GatewayRecord ModuleOne();
 #ifdef VELLORA_CLI_PATH
-  // vellora-cli with the arguments, run in the PC namespace to its end.
-  ChildResult Cli(std::vector<std::string> args, const std::vector<std::string>& env = {}) {
-    args.insert(args.begin(), VELLORA_CLI_PATH);
-    return RunChild(Pc, args, env);
+  // The command line of vellora-cli with the arguments, its environment without VELLORA_LINE
+  // but with `env` ("NAME=value").
+  static std::vector<std::string> CliCommand(std::vector<std::string> args,
+                                             const std::vector<std::string>& env = {}) {
+    std::vector<std::string> command = {"/usr/bin/env", "-u", "VELLORA_LINE"};
+    command.insert(command.end(), env.begin(), env.end());
+    command.push_back(VELLORA_CLI_PATH);
+    command.insert(command.end(), args.begin(), args.end());
+    return command;
+  }
+  // Such a run in the PC namespace, to its end.
+  static ChildResult Cli(std::vector<std::string> args, const std::vector<std::string>& env = {}) {
+    return RunChild(Pc, CliCommand(std::move(args), env));
   }
 #endif
 
@@ -80,6 +93,7 @@ class ProgramLab : public ::testing::Test {
 
   TempFolder Folder;
   std::unique_ptr<SimProcess> SimA, SimB;
+  std::string ProgramNetns;  // where the program runs
   std::unique_ptr<InNamespace> Inside;
   std::unique_ptr<QtEventLoop> Loop;
   std::unique_ptr<PosixSocketLayer> Sockets;
@@ -95,6 +109,9 @@ struct Restore {
       Shell(command);
   }
 };
+
+// The value of key=... in a simulator line.
+std::string Field(const std::string& line, const std::string& key);
 
 // A child's end with `status`, its standard error holding `says`.
 ::testing::AssertionResult Ended(const ChildResult& run, int status, const std::string& says = {});

@@ -1,7 +1,7 @@
 // The simulator on loopback: it answers searches, carries out each command for the MAC it names
-// and for no other, survives garbage, refuses to broadcast without a chosen interface and ends
-// its TCP lines in CR LF. The requests byte for byte, the hostile replies, the TCP modes and
-// the namespaces are the end-to-end tests' part.
+// and for no other, survives garbage and refuses to broadcast without a chosen interface. The
+// requests byte for byte, the hostile replies, the TCP lines and the namespaces are the end-to-end
+// tests' part.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -11,13 +11,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <map>
-#include <regex>
 #include <string>
 
 #include "protocol/messages.h"
-#include "tests/support/child_run.h"
 #include "tests/support/sim_process.h"
 
 namespace {
@@ -100,45 +97,6 @@ TEST(GatewaySimUdp, GarbageIsLoggedAndSkippedAndABroadcastNeedsAChosenInterface)
 
   // Without --interface a broadcast could leave by the default route: refused.
   EXPECT_FALSE(SimProcess("", {"--reply", "broadcast"}).Ready());
-}
-
-TEST(GatewaySimTcp, StatusLinesComeAtOnceAndPerIntervalEachEndingInOneCrLf) {
-  SimProcess sim("", {"--interval-ms", "50", "--gateway", "name=press-3"});
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  const timeval bound{5, 0};  // a bound on silence, not a synchronisation
-  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
-  const sockaddr_in to{AF_INET, sim.Port("tcp"), {htonl(INADDR_LOOPBACK)}, {}};
-  ASSERT_EQ(connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
-  std::string text;
-  char chunk[4096];
-  for (ssize_t got; std::count(text.begin(), text.end(), '\n') < 2 &&
-                    (got = recv(fd, chunk, sizeof chunk, 0)) > 0;)
-    text.append(chunk, static_cast<std::size_t>(got));
-  close(fd);
-  const std::regex twoLines(
-      "press-3 \\(02 00 00 00 00 01\\) status line 1,[^\r\n]*\r\n"
-      "press-3 \\(02 00 00 00 00 01\\) status line 2,[^\r\n]*\r\n");
-  EXPECT_TRUE(std::regex_search(text, twoLines, std::regex_constants::match_continuous)) << text;
-}
-
-// A user whom the system does not let serve TCP port 80 is told how to go on: another port, or
-// the capability. Run as nobody when the test runs as root.
-TEST(GatewaySimTcp, APortThatNeedsRootNamesTheOptionAndTheCapability) {
-  int unprivileged = 0;
-  std::ifstream("/proc/sys/net/ipv4/ip_unprivileged_port_start") >> unprivileged;
-  if (unprivileged <= 80) GTEST_SKIP() << "every user may bind port 80 here";
-  std::vector<std::string> run = {GATEWAY_SIM_PATH, "--bind", "127.0.0.1", "--udp-port", "0",
-                                  "--tcp-port",     "80"};
-  if (geteuid() == 0)
-    run.insert(run.begin(), {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups",
-                             "--inh-caps=-all"});
-  const ChildResult sim = RunChild("", run);
-  EXPECT_EQ(sim.Status, 1);
-  EXPECT_EQ(sim.Err,
-            "vellora-gateway-sim: TCP: bind 127.0.0.1:80: Permission denied. A port below 1024 "
-            "needs root or the capability cap_net_bind_service: choose another port with "
-            "--tcp-port (for instance --tcp-port 8080), or give the program the capability, as "
-            "root: setcap cap_net_bind_service=+ep " GATEWAY_SIM_PATH "\n");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "tests/support/child_run.h"
 #include "tests/support/line_lab.h"
+#include "tests/support/readme_block.h"
 
 namespace {
 
@@ -100,28 +101,10 @@ TEST_F(LineCliTest, APasswordIsNeverTakenNorShownAndEveryRefusalSaysWhy) {
   const auto unknown = Line({"drop"});
   EXPECT_EQ(unknown.Status, 2);
   EXPECT_NE(unknown.Err.find("unknown line command 'drop'"), std::string::npos);
-  const auto help = Line({"--help"});
-  EXPECT_EQ(help.Status, 0);
-  for (const char* usage : {"usage: vellora-cli line init", "usage: vellora-cli line status",
-                            "usage: vellora-cli line history"})
-    EXPECT_NE(help.Out.find(usage), std::string::npos) << usage;
-}
-
-// The lines of the user guide's block "```TAG", without the fence.
-std::vector<std::string> DocumentBlock(const std::string& tag) {
-  std::ifstream file(VELLORA_GUIDE);
-  std::vector<std::string> lines;
-  bool inside = false;
-  for (std::string line; std::getline(file, line);) {
-    if (inside && line == "```") break;
-    if (inside) lines.push_back(line);
-    inside = inside || line == "```" + tag;
-  }
-  return lines;
 }
 
 TEST_F(LineCliTest, TheDocumentsRolesAndAccessLinesGiveTheStationsTheirLeastRights) {
-  const std::vector<std::string> roles = DocumentBlock("sql roles");
+  const std::vector<std::string> roles = DocumentBlock(VELLORA_GUIDE, "roles", "sql");
   ASSERT_FALSE(roles.empty()) << "no ```sql roles block in " << VELLORA_GUIDE;
   for (const std::string& statement : roles)  // CREATE DATABASE runs outside a transaction
     ASSERT_EQ(Server->Sql("postgres", statement), "") << statement;
@@ -130,12 +113,29 @@ TEST_F(LineCliTest, TheDocumentsRolesAndAccessLinesGiveTheStationsTheirLeastRigh
                          Server->Conninfo("line", "vellora_owner"));
   EXPECT_EQ(made.Status, 0) << made.Err;
   EXPECT_EQ(made.Err, "");  // the stations' role is there and has its rights
+  // A station may take a number and move its row on, and do nothing else.
   LineDatabase station(Loop, Server->Conninfo("line", "station1"));
-  EXPECT_EQ(Take(station).Value.Serial, 1u);
-  const auto forbidden = Call<LineRows>([&](LineDatabase::Callback<LineRows> done) {
-    station.Connection().Run({"UPDATE vellora.pool SET next = 1", {}}, std::move(done));
-  });
-  EXPECT_EQ(forbidden.Value.SqlState, "42501") << forbidden.Message;
+  const auto taken = Take(station);
+  ASSERT_TRUE(taken.Ok()) << taken.Message;
+  EXPECT_EQ(taken.Value.Serial, 1u);
+  EXPECT_TRUE(Call<LineDatabase::Nothing>([&](auto done) {
+                station.SetOutcome(taken.Value.RecordId, LineOutcome::Sent, "", std::move(done));
+              }).Ok());
+  EXPECT_EQ(Server->Value("line", "SELECT db_user FROM vellora.record"), "station1");
+  EXPECT_EQ(Init(station, kPrefix, 200, 300).Failure, LineFailure::Failed);
+  for (const char* forbidden : {
+           "UPDATE vellora.pool SET next = first",
+           "INSERT INTO vellora.pool VALUES ('0A:0B:0D', 0, 9, 0)",
+           "UPDATE vellora.record SET outcome = 'confirmed'",
+           "DELETE FROM vellora.record",
+           "INSERT INTO vellora.record (station, command, outcome) VALUES ('x', 'set', 'sent')",
+       }) {
+    const auto refused = Call<LineRows>([&](LineDatabase::Callback<LineRows> done) {
+      station.Connection().Run({forbidden, {}}, std::move(done));
+    });
+    EXPECT_EQ(refused.Value.SqlState, "42501") << forbidden << ": " << refused.Message;
+  }
+  EXPECT_EQ(Server->Value("line", "SELECT next FROM vellora.pool"), "2");
   // A login that is no station may not even connect.
   ASSERT_EQ(Server->Sql("postgres", "CREATE ROLE stranger LOGIN"), "");
   LineDatabase stranger(Loop, Server->Conninfo("line", "stranger"));
@@ -144,7 +144,7 @@ TEST_F(LineCliTest, TheDocumentsRolesAndAccessLinesGiveTheStationsTheirLeastRigh
   EXPECT_NE(refused.Message.find("permission denied for database"), std::string::npos)
       << refused.Message;
 
-  const std::vector<std::string> access = DocumentBlock("conf pg_hba");
+  const std::vector<std::string> access = DocumentBlock(VELLORA_GUIDE, "pg_hba", "conf");
   ASSERT_EQ(access.size(), 2u);
   std::ofstream hba(Server->HbaFile(), std::ios::app);
   for (const std::string& line : access)

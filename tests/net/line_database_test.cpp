@@ -1,6 +1,7 @@
 // The line database's calls against a real PostgreSQL server: the schema and the pools made
-// once, numbers taken in order and never twice, the record's rows and how they move, the
-// stations' least rights, and statements that take their values only as parameters.
+// once, numbers taken in order and never twice, the record's rows and how they move (the
+// stations' least rights: line_cli_test.cpp), and statements that take their values only as
+// parameters.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -63,19 +64,18 @@ TEST_F(LineDatabaseTest, InitMakesTheSchemaOncePoolsThatDoNotOverlapAndIsDoneOnc
   EXPECT_FALSE(again.Value.Made);
   EXPECT_EQ(again.Value.SchemaFrom, SchemaVersion());
 
-  const auto overlapping = Init(line, kPrefix, 50, 150);
-  EXPECT_EQ(overlapping.Failure, LineFailure::Refused);
-  EXPECT_EQ(overlapping.Message, "no pool is made: 50 to 150 overlaps the pool 0A:0B:0C 0 to 99");
-  // A part of a pool is no pool either: only the very same range is done again.
-  EXPECT_EQ(Init(line, kPrefix, 0, 50).Failure, LineFailure::Refused);
-  EXPECT_EQ(Init(line, kPrefix, 99, 99).Failure, LineFailure::Refused);
-
-  const auto tooLarge = Init(line, kPrefix, 100, 16777216);
-  EXPECT_EQ(tooLarge.Failure, LineFailure::Refused);
-  EXPECT_NE(tooLarge.Message.find("above 16777215"), std::string::npos) << tooLarge.Message;
-  EXPECT_EQ(Init(line, {0x01, 0x00, 0x5E}, 1, 10).Failure, LineFailure::Refused);  // multicast
-  EXPECT_EQ(Init(line, {0, 0, 0}, 0, 10).Failure, LineFailure::Refused);  // 00:00:00:00:00:00
-
+  // Overlaps (a part of a pool is no pool either: only the very same range is done again), a
+  // range above 16777215, a multicast prefix, the MAC 00:00:00:00:00:00. (The messages:
+  // line_cli_test.cpp.)
+  const struct {
+    MacPrefix Prefix;
+    std::uint32_t First, Last;
+  } refused[] = {{kPrefix, 50, 150},          {kPrefix, 0, 50},
+                 {kPrefix, 99, 99},           {kPrefix, 100, 16777216},
+                 {{0x01, 0x00, 0x5E}, 1, 10}, {{0, 0, 0}, 0, 10}};
+  for (const auto& pool : refused)
+    EXPECT_EQ(Init(line, pool.Prefix, pool.First, pool.Last).Failure, LineFailure::Refused)
+        << pool.First << " to " << pool.Last;
   EXPECT_TRUE(Init(line, kPrefix, 100, 16777215).Value.Made);     // beside the first one
   EXPECT_TRUE(Init(line, {0x0A, 0x0B, 0x0D}, 0, 99).Value.Made);  // another prefix
   EXPECT_EQ(Value("SELECT string_agg(prefix || ' ' || first || '-' || last, ', ' ORDER BY "
@@ -252,50 +252,6 @@ TEST_F(LineDatabaseTest, HistoryAnswersWhatHappenedToAModuleAndWhatWasNeverConfi
   EXPECT_EQ(status.Value.Today[0].Taken, 2u);
   EXPECT_EQ(status.Value.Today[0].Confirmed, 1u);
   EXPECT_EQ(status.Value.Today[1].Sent, 1u);
-}
-
-TEST_F(LineDatabaseTest, AStationMayTakeAndRecordButNeitherSetAPoolNorRewriteARow) {
-  ASSERT_EQ(Sql("CREATE ROLE vellora_owner LOGIN; CREATE ROLE vellora_station NOLOGIN; "
-                "CREATE ROLE station1 LOGIN IN ROLE vellora_station; "
-                "ALTER DATABASE " +
-                Database +
-                " OWNER TO vellora_owner; "
-                "REVOKE ALL ON DATABASE " +
-                Database +
-                " FROM PUBLIC; "
-                "GRANT CONNECT ON DATABASE " +
-                Database + " TO vellora_station"),
-            "");
-  LineDatabase owner(Loop, Conninfo("vellora_owner"));
-  const auto made = Init(owner, kPrefix, 1, 10);
-  ASSERT_TRUE(made.Ok()) << made.Message;
-  EXPECT_TRUE(made.Value.StationsRole);
-
-  LineDatabase station(Loop, Conninfo("station1"));
-  const auto taken = Take(station);
-  ASSERT_TRUE(taken.Ok()) << taken.Message;
-  EXPECT_TRUE(SetOutcome(station, taken.Value.RecordId, LineOutcome::Sent).Ok());
-  EXPECT_EQ(Value("SELECT db_user FROM vellora.record"), "station1");
-  EXPECT_EQ(Init(station, kPrefix, 20, 30).Failure, LineFailure::Failed);
-
-  const auto raw = [&](const std::string& sql) {
-    return Call<LineRows>([&](LineDatabase::Callback<LineRows> done) {
-      station.Connection().Run({sql, {}}, std::move(done));
-    });
-  };
-  EXPECT_TRUE(raw("SELECT count(*) FROM vellora.record").Ok());
-  for (const char* forbidden : {
-           "UPDATE vellora.pool SET next = first",
-           "INSERT INTO vellora.pool VALUES ('0A:0B:0D', 0, 9, 0)",
-           "UPDATE vellora.record SET outcome = 'confirmed'",
-           "DELETE FROM vellora.record",
-           "INSERT INTO vellora.record (station, command, outcome) VALUES ('x', 'set', 'sent')",
-       }) {
-    const auto refused = raw(forbidden);
-    EXPECT_EQ(refused.Failure, LineFailure::Failed) << forbidden;
-    EXPECT_EQ(refused.Value.SqlState, "42501") << forbidden << ": " << refused.Message;
-  }
-  EXPECT_EQ(Value("SELECT next FROM vellora.pool"), "2");
 }
 
 TEST_F(LineDatabaseTest, ADatabaseWithoutTheSchemaOrWithAnotherVersionRefusesEveryCall) {

@@ -76,11 +76,8 @@ class LineWindowTest : public LineLab {
   std::vector<std::string> Sent(std::uint8_t command) const {
     std::vector<std::string> sent;
     for (const auto& datagram : sockets.AllSent()) {
-      if (datagram.Bytes.size() < 2 || datagram.Bytes[1] != command) continue;
-      std::string hex;
-      for (const std::uint8_t byte : datagram.Bytes)
-        hex += Format("%02x", byte);
-      sent.push_back(hex);
+      if (datagram.Bytes.size() >= 2 && datagram.Bytes[1] == command)
+        sent.push_back(Hex(datagram.Bytes));
     }
     return sent;
   }

@@ -70,24 +70,15 @@ ChildProcess::ChildProcess(const std::string& netns, std::vector<std::string> ar
                            const std::vector<std::string>& env, bool input, ChildLimit limit) {
   if (!netns.empty()) argv.insert(argv.begin(), {"/usr/bin/env", "ip", "netns", "exec", netns});
   std::vector<std::string> settings = env;
-  std::vector<char*> args, extra;
+  std::vector<char*> args;
   for (std::string& a : argv)
     args.push_back(a.data());
   args.push_back(nullptr);
-  for (std::string& e : settings)
-    extra.push_back(e.data());
-
-  int out[2], err[2];
-  if (pipe2(out, O_CLOEXEC) != 0) return;
-  if (pipe2(err, O_CLOEXEC) != 0) {
-    close(out[0]);
-    close(out[1]);
-    return;
-  }
-  int in[2] = {-1, -1};
-  if (input && pipe2(in, O_CLOEXEC) != 0) {
-    for (const int fd : {out[0], out[1], err[0], err[1]})
-      close(fd);
+  int out[2] = {-1, -1}, err[2] = {-1, -1}, in[2] = {-1, -1};
+  if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0 ||
+      (input && pipe2(in, O_CLOEXEC) != 0)) {
+    for (const int fd : {out[0], out[1], err[0], err[1], in[0], in[1]})
+      if (fd >= 0) close(fd);
     return;
   }
   StartMs = NowMs();
@@ -97,22 +88,18 @@ ChildProcess::ChildProcess(const std::string& netns, std::vector<std::string> ar
     dup2(out[1], STDOUT_FILENO);
     dup2(err[1], STDERR_FILENO);
     dup2(input ? in[0] : open("/dev/null", O_RDONLY), STDIN_FILENO);
-    for (char* e : extra)
-      putenv(e);
+    for (std::string& e : settings)
+      putenv(e.data());
     if (limit == ChildLimit::NoInterfaceBinding && !DenyInterfaceBinding()) _exit(126);
     execv(args[0], args.data());
     _exit(127);
   }
-  close(out[1]);
-  close(err[1]);
-  if (input) {
-    close(in[0]);
-    Stdin = in[1];
-  }
+  for (const int fd : {out[1], err[1], in[0]})
+    if (fd >= 0) close(fd);
+  Stdin = in[1];
   Streams[0] = out[0];
   Streams[1] = err[0];
-  if (pid < 0) return;
-  Pid = pid;
+  Pid = pid;  // -1 when the fork failed
 }
 
 ChildProcess::~ChildProcess() {

@@ -46,11 +46,10 @@ class ChildProcess {
   ChildResult Finish(int boundMs);
   const std::string& Out() const { return Result.Out; }
   const std::string& Err() const { return Result.Err; }
-
- private:
   // Reads what is there, waiting at most `waitMs`; false once both streams are closed.
   bool Pump(int waitMs);
 
+ private:
   pid_t Pid = -1;
   int Streams[2] = {-1, -1};  // stdout, stderr
   int Stdin = -1;

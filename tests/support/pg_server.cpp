@@ -123,12 +123,13 @@ PgServer::~PgServer() {
   }
 }
 
-bool PgServer::RunAsOwner(std::vector<std::string> argv, const std::string& output) {
+pid_t PgServer::Spawn(std::vector<std::string> argv, const std::string& output, bool server) {
   std::vector<char*> args;
   for (std::string& arg : argv)
     args.push_back(arg.data());
   args.push_back(nullptr);
   const bool root = geteuid() == 0;
+  const pid_t parent = getpid();
   const pid_t pid = fork();
   if (pid == 0) {
     const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
@@ -136,9 +137,18 @@ bool PgServer::RunAsOwner(std::vector<std::string> argv, const std::string& outp
     dup2(out, STDERR_FILENO);
     if (root && (setgroups(0, nullptr) != 0 || setgid(OwnerGid) != 0 || setuid(OwnerUid) != 0))
       _exit(126);
+    // Set after the change of user, which clears it: a dying test takes its server along
+    // (immediate shutdown, which ends the server's own processes too).
+    if (server) prctl(PR_SET_PDEATHSIG, SIGQUIT);
+    if (server && getppid() != parent) _exit(125);
     execv(args[0], args.data());
     _exit(127);
   }
+  return pid;
+}
+
+bool PgServer::RunAsOwner(std::vector<std::string> argv, const std::string& output) {
+  const pid_t pid = Spawn(std::move(argv), output, false);
   int status = 0;
   return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
          WEXITSTATUS(status) == 0;
@@ -150,27 +160,8 @@ bool PgServer::Start() {
                                    Folder,          "-c", "listen_addresses="};
   for (const std::string& setting : Settings)
     argv.insert(argv.end(), {"-c", setting});
-  std::vector<char*> args;
-  for (std::string& arg : argv)
-    args.push_back(arg.data());
-  args.push_back(nullptr);
   const std::string log = Folder + "/server.log";
-  const bool root = geteuid() == 0;
-  const pid_t parent = getpid();
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    dup2(out, STDOUT_FILENO);
-    dup2(out, STDERR_FILENO);
-    if (root && (setgroups(0, nullptr) != 0 || setgid(OwnerGid) != 0 || setuid(OwnerUid) != 0))
-      _exit(126);
-    // Set after the change of user, which clears it: a dying test takes its server along
-    // (immediate shutdown, which ends the server's own processes too).
-    prctl(PR_SET_PDEATHSIG, SIGQUIT);
-    if (getppid() != parent) _exit(125);
-    execv(args[0], args.data());
-    _exit(127);
-  }
+  const pid_t pid = Spawn(std::move(argv), log, true);
   if (pid < 0) {
     Why = "cannot start the server";
     return false;
@@ -219,9 +210,10 @@ std::string PgServer::Conninfo(const std::string& database, const std::string& u
   return "host=" + Folder + " dbname=" + database + " user=" + user;
 }
 
-std::string PgServer::Sql(const std::string& database, const std::string& sql) const {
+std::optional<std::string> PgServer::Query(const std::string& database, const std::string& sql,
+                                           std::string& error) const {
   PGconn* conn = PQconnectdb(Conninfo(database).c_str());
-  std::string error;
+  std::optional<std::string> value;
   if (PQstatus(conn) != CONNECTION_OK) {
     error = PQerrorMessage(conn);
   } else {
@@ -229,25 +221,24 @@ std::string PgServer::Sql(const std::string& database, const std::string& sql) c
     const ExecStatusType status = PQresultStatus(result);
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
       error = PQresultErrorMessage(result);
-    PQclear(result);
-  }
-  PQfinish(conn);
-  return error;
-}
-
-std::optional<std::string> PgServer::Value(const std::string& database,
-                                           const std::string& sql) const {
-  PGconn* conn = PQconnectdb(Conninfo(database).c_str());
-  std::optional<std::string> value;
-  if (PQstatus(conn) == CONNECTION_OK) {
-    PGresult* result = PQexec(conn, sql.c_str());
-    if (PQresultStatus(result) == PGRES_TUPLES_OK && PQntuples(result) > 0 &&
-        !PQgetisnull(result, 0, 0))
+    else if (PQntuples(result) > 0 && !PQgetisnull(result, 0, 0))
       value = PQgetvalue(result, 0, 0);
     PQclear(result);
   }
   PQfinish(conn);
   return value;
+}
+
+std::string PgServer::Sql(const std::string& database, const std::string& sql) const {
+  std::string error;
+  Query(database, sql, error);
+  return error;
+}
+
+std::optional<std::string> PgServer::Value(const std::string& database,
+                                           const std::string& sql) const {
+  std::string error;
+  return Query(database, sql, error);
 }
 
 std::string PgServer::NewDatabase(const std::string& owner) {

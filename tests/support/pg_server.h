@@ -49,8 +49,13 @@ class PgServer {
   static constexpr const char* kAdmin = "vellora_admin";
 
  private:
-  // Runs the program as the server's user and waits for it; true when it exits with 0.
+  // Starts the program as the server's user, its output into the file; a `server` dies with
+  // the test. Runs it to its end: true when it exits with 0.
+  pid_t Spawn(std::vector<std::string> argv, const std::string& output, bool server);
   bool RunAsOwner(std::vector<std::string> argv, const std::string& output);
+  // The first value of the query's first row; `error` holds the server's error, if any.
+  std::optional<std::string> Query(const std::string& database, const std::string& sql,
+                                   std::string& error) const;
   bool WaitReady();
 
   std::vector<std::string> Settings;

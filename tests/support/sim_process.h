@@ -3,8 +3,6 @@
 // Runs the gateway simulator as a child process and reads its stdout lines. Every wait is a
 // poll() with a deadline on the thing expected.
 
-#include <sys/types.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -12,6 +10,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "tests/support/child_run.h"
 
 class SimProcess {
  public:
@@ -36,7 +36,7 @@ class SimProcess {
                                                      std::initializer_list<std::string_view> parts,
                                                      int timeoutMs);
   // Reads whatever the simulator printed meanwhile, waiting at most `timeoutMs` for it.
-  void Pump(int timeoutMs);
+  void Pump(int timeoutMs) { child_.Pump(timeoutMs); }
   // Sends `signal` and returns the exit status (-1 if it had to be killed).
   int Stop(int signal);
 
@@ -45,8 +45,8 @@ class SimProcess {
   std::ptrdiff_t Find(std::string_view event, std::initializer_list<std::string_view> parts,
                       int timeoutMs);
 
-  pid_t pid_ = -1;
-  int out_ = -1;
-  std::string partial_, ready_;
+  ChildProcess child_;
+  std::size_t split_ = 0;  // how much of the child's stdout is in lines_ or taken
+  std::string ready_;
   std::vector<std::string> lines_;  // not yet taken
 };
