@@ -1,10 +1,10 @@
 #include "line/line_connection.h"
 
-#include <libpq-fe.h>
 #include <poll.h>
 
 #include <algorithm>
 
+#include "line/libpq_library.h"
 #include "protocol/text_values.h"
 
 using namespace std::chrono_literals;
@@ -15,11 +15,17 @@ namespace {
 // for the server's own answer to come over the network.
 constexpr std::chrono::milliseconds kServerSlack = 2000ms;
 
+// libpq was loaded by DescribeConninfo: a CONNINFO it could not read never gets this far.
+const LibPq& Pq() {
+  std::string why;
+  return *LibPqFunctions(why);
+}
+
 // The server's reason for refusing a statement: its message and detail, one line.
 std::string ServerReason(const PGresult* result) {
-  const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
-  const char* detail = PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL);
-  std::string reason = primary ? primary : PQresultErrorMessage(result);
+  const char* primary = Pq().ResultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+  const char* detail = Pq().ResultErrorField(result, PG_DIAG_MESSAGE_DETAIL);
+  std::string reason = primary ? primary : Pq().ResultErrorMessage(result);
   if (detail) reason += std::string(" (") + detail + ")";
   return reason;
 }
@@ -109,18 +115,18 @@ void LineConnection::StartLibpq(const LineHostLookup::Found& hosts) {
   }
   keys.push_back(nullptr);
   values.push_back(nullptr);
-  Conn = PQconnectStartParams(keys.data(), values.data(), 1);
+  Conn = Pq().ConnectStartParams(keys.data(), values.data(), 1);
   if (!Conn) return ConnectFailed("out of memory");
-  if (PQstatus(Conn) == CONNECTION_BAD) return ConnectFailed(PQerrorMessage(Conn));
+  if (Pq().Status(Conn) == CONNECTION_BAD) return ConnectFailed(Pq().ErrorMessage(Conn));
   // Notices (the server's warnings) would go to stderr; nothing here needs them.
-  PQsetNoticeReceiver(
+  Pq().SetNoticeReceiver(
       Conn, [](void*, const PGresult*) {}, nullptr);
   // Before the first poll libpq waits to write, as after a poll that asked for it.
   Watch(false, true);
 }
 
 void LineConnection::Advance() {
-  switch (PQconnectPoll(Conn)) {
+  switch (Pq().ConnectPoll(Conn)) {
     case PGRES_POLLING_READING:
       return Watch(true, false);
     case PGRES_POLLING_WRITING:
@@ -128,15 +134,15 @@ void LineConnection::Advance() {
     case PGRES_POLLING_OK:
       return Connected();
     default:
-      return ConnectFailed(PQerrorMessage(Conn));
+      return ConnectFailed(Pq().ErrorMessage(Conn));
   }
 }
 
 void LineConnection::Connected() {
   Loop.StopTimer(ConnectTimer);
   ConnectTimer = 0;
-  PQsetnonblocking(Conn, 1);
-  if (const char* password = PQpass(Conn); password && *password) {
+  Pq().SetNonblocking(Conn, 1);
+  if (const char* password = Pq().Pass(Conn); password && *password) {
     if (std::find(Described.Secrets.begin(), Described.Secrets.end(), password) ==
         Described.Secrets.end())
       Described.Secrets.emplace_back(password);
@@ -193,7 +199,7 @@ void LineConnection::TearDown() {
     Loop.StopTimer(*timer);
     *timer = 0;
   }
-  if (Conn) PQfinish(Conn);
+  if (Conn) Pq().Finish(Conn);
   Conn = nullptr;
   Flushing = false;
   State = Phase::Down;
@@ -209,7 +215,7 @@ void LineConnection::RetryLater() {
 }
 
 void LineConnection::Watch(bool read, bool write) {
-  const int fd = PQsocket(Conn);
+  const int fd = Pq().Socket(Conn);
   // While connecting, libpq may close the socket and open another for the next host, and the
   // new one may get the same number: the watches are made anew at each step.
   if (fd != WatchedFd || State == Phase::Connecting) {
@@ -234,15 +240,15 @@ void LineConnection::OnReady(bool writable) {
   if (State == Phase::Connecting) return Advance();
   if (State != Phase::Up) return;
   if (writable) return Flush();
-  if (!PQconsumeInput(Conn)) return Broken(PQerrorMessage(Conn));
-  while (PGnotify* notice = PQnotifies(Conn))
-    PQfreemem(notice);
+  if (!Pq().ConsumeInput(Conn)) return Broken(Pq().ErrorMessage(Conn));
+  while (PGnotify* notice = Pq().Notifies(Conn))
+    Pq().Freemem(notice);
   // libpq may need to read before it can write the rest of a statement.
   if (Flushing) Flush();
   if (State != Phase::Up) return;
   if (Running) return Collect();
   // Idle, the server speaks only to say goodbye (a restart, an administrator's command).
-  if (PQstatus(Conn) == CONNECTION_BAD) Broken(PQerrorMessage(Conn));
+  if (Pq().Status(Conn) == CONNECTION_BAD) Broken(Pq().ErrorMessage(Conn));
 }
 
 void LineConnection::StartNext() {
@@ -251,7 +257,7 @@ void LineConnection::StartNext() {
   // goes: a statement never sent is known not to have run.
   if (!StillOpen()) {
     const std::string line = "lost the connection to the line database " + Server() + ": " +
-                             Masked(PQerrorMessage(Conn));
+                             Masked(Pq().ErrorMessage(Conn));
     TearDown();
     const std::weak_ptr<char> alive = Alive;
     Tell(false, line);
@@ -265,9 +271,9 @@ void LineConnection::StartNext() {
   std::vector<const char*> values;
   for (const std::optional<std::string>& param : statement.Params)
     values.push_back(param ? param->c_str() : nullptr);
-  if (!PQsendQueryParams(Conn, statement.Sql.c_str(), static_cast<int>(values.size()), nullptr,
-                         values.data(), nullptr, nullptr, 0))
-    return Broken(PQerrorMessage(Conn));
+  if (!Pq().SendQueryParams(Conn, statement.Sql.c_str(), static_cast<int>(values.size()), nullptr,
+                            values.data(), nullptr, nullptr, 0))
+    return Broken(Pq().ErrorMessage(Conn));
   const std::chrono::milliseconds bound = Limits.Statement + kServerSlack;
   StatementTimer = Loop.StartTimer(bound, [this, bound] {
     StatementTimer = 0;
@@ -280,47 +286,47 @@ bool LineConnection::StillOpen() {
   // What came while idle is read to its end: a goodbye is a message, then the end of the
   // stream, which libpq sees only on a read of its own.
   for (int reads = 0; reads < 8; ++reads) {
-    pollfd ready{PQsocket(Conn), POLLIN, 0};
+    pollfd ready{Pq().Socket(Conn), POLLIN, 0};
     if (poll(&ready, 1, 0) <= 0) break;
-    if (!PQconsumeInput(Conn)) return false;
+    if (!Pq().ConsumeInput(Conn)) return false;
   }
-  return PQstatus(Conn) != CONNECTION_BAD;
+  return Pq().Status(Conn) != CONNECTION_BAD;
 }
 
 void LineConnection::Flush() {
-  const int flushed = PQflush(Conn);
-  if (flushed < 0) return Broken(PQerrorMessage(Conn));
+  const int flushed = Pq().Flush(Conn);
+  if (flushed < 0) return Broken(Pq().ErrorMessage(Conn));
   Flushing = flushed == 1;
   Loop.EnableWatch(WriteWatch, Flushing);
 }
 
 void LineConnection::Collect() {
-  while (Running && !PQisBusy(Conn)) {
-    PGresult* result = PQgetResult(Conn);
+  while (Running && !Pq().IsBusy(Conn)) {
+    PGresult* result = Pq().GetResult(Conn);
     if (!result) return Finish();
-    const ExecStatusType status = PQresultStatus(result);
+    const ExecStatusType status = Pq().ResultStatus(result);
     if (Collected.Ok() && (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK)) {
-      const int rows = PQntuples(result), columns = PQnfields(result);
+      const int rows = Pq().Ntuples(result), columns = Pq().Nfields(result);
       for (int row = 0; row < rows; ++row) {
         std::vector<std::optional<std::string>>& values = Collected.Value.Rows.emplace_back();
         for (int column = 0; column < columns; ++column) {
-          values.push_back(PQgetisnull(result, row, column)
+          values.push_back(Pq().Getisnull(result, row, column)
                                ? std::nullopt
-                               : std::optional<std::string>(PQgetvalue(result, row, column)));
+                               : std::optional<std::string>(Pq().Getvalue(result, row, column)));
         }
       }
     } else if (Collected.Ok() && status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
-      const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+      const char* state = Pq().ResultErrorField(result, PG_DIAG_SQLSTATE);
       Collected.Failure = LineFailure::Failed;
       Collected.Value.SqlState = state ? state : "";
       Collected.Message = "the line database " + Server() +
                           " refused the statement: " + Masked(ServerReason(result));
     }
-    PQclear(result);
+    Pq().Clear(result);
     // A result that says the connection broke is no answer to the statement.
-    if (PQstatus(Conn) == CONNECTION_BAD) return Broken(PQerrorMessage(Conn));
+    if (Pq().Status(Conn) == CONNECTION_BAD) return Broken(Pq().ErrorMessage(Conn));
   }
-  if (Running && PQstatus(Conn) == CONNECTION_BAD) Broken(PQerrorMessage(Conn));
+  if (Running && Pq().Status(Conn) == CONNECTION_BAD) Broken(Pq().ErrorMessage(Conn));
 }
 
 void LineConnection::Finish() {

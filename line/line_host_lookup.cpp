@@ -1,13 +1,14 @@
 #include "line/line_host_lookup.h"
 
 #include <arpa/inet.h>
-#include <libpq-fe.h>
 #include <netdb.h>
 #include <sys/socket.h>
 
 #include <cstring>
 #include <thread>
 #include <vector>
+
+#include "line/libpq_library.h"
 
 namespace {
 
@@ -57,7 +58,10 @@ const char* ValueOf(const PQconninfoOption* options, const char* key) {
 
 Hosts HostsOf(const std::string& conninfo) {
   Hosts hosts;
-  PQconninfoOption* parsed = PQconninfoParse(conninfo.c_str(), nullptr);
+  std::string why;
+  const LibPq* pq = LibPqFunctions(why);
+  if (!pq) return hosts;
+  PQconninfoOption* parsed = pq->ConninfoParse(conninfo.c_str(), nullptr);
   if (!parsed) return hosts;
   const char* hostaddr = ValueOf(parsed, "hostaddr");
   const char* service = ValueOf(parsed, "service");
@@ -65,7 +69,7 @@ Hosts HostsOf(const std::string& conninfo) {
   const char* port = ValueOf(parsed, "port");
   PQconninfoOption* defaults = nullptr;
   if (!host || !*host) {
-    defaults = PQconndefaults();  // PGHOST and PGPORT
+    defaults = pq->Conndefaults();  // PGHOST and PGPORT
     host = ValueOf(defaults, "host");
     if (!port || !*port) port = ValueOf(defaults, "port");
   }
@@ -75,8 +79,8 @@ Hosts HostsOf(const std::string& conninfo) {
     for (const std::string& name : hosts.Names)
       hosts.Needed = hosts.Needed || IsName(name);
   }
-  PQconninfoFree(parsed);
-  if (defaults) PQconninfoFree(defaults);
+  pq->ConninfoFree(parsed);
+  if (defaults) pq->ConninfoFree(defaults);
   return hosts;
 }
 

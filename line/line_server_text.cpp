@@ -1,9 +1,9 @@
 #include "line/line_server_text.h"
 
-#include <libpq-fe.h>
-
 #include <cstring>
 #include <memory>
+
+#include "line/libpq_library.h"
 
 namespace {
 
@@ -11,7 +11,8 @@ namespace {
 constexpr const char* kShownKeys[] = {"service", "host", "hostaddr", "port", "dbname", "user"};
 
 struct OptionsFree {
-  void operator()(PQconninfoOption* options) const { PQconninfoFree(options); }
+  const LibPq* Pq;
+  void operator()(PQconninfoOption* options) const { Pq->ConninfoFree(options); }
 };
 using Options = std::unique_ptr<PQconninfoOption, OptionsFree>;
 
@@ -46,15 +47,17 @@ std::string WithoutQuotedText(const std::string& reason) {
 
 LineServerText DescribeConninfo(const std::string& conninfo) {
   LineServerText described;
+  const LibPq* pq = LibPqFunctions(described.Error);
+  if (!pq) return described;
   char* error = nullptr;
-  const Options parsed(PQconninfoParse(conninfo.c_str(), &error));
+  const Options parsed(pq->ConninfoParse(conninfo.c_str(), &error), OptionsFree{pq});
   if (!parsed) {
     described.Error = error ? MaskSecrets(WithoutQuotedText(error), {})
                             : std::string("libpq could not read it (out of memory)");
-    PQfreemem(error);
+    pq->Freemem(error);
     return described;
   }
-  const Options defaults(PQconndefaults());
+  const Options defaults(pq->Conndefaults(), OptionsFree{pq});
   if (const char* password = ValueOf(parsed.get(), "password"); Given(password)) {
     described.HasPassword = true;
     described.Secrets.emplace_back(password);

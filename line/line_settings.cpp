@@ -4,10 +4,12 @@
 
 #include <climits>
 
+#include "line/libpq_library.h"
 #include "line/line_server_text.h"
 
 std::optional<std::string> ConninfoRefusal(const std::string& conninfo, const std::string& source) {
   if (conninfo.empty()) return source + " is empty";
+  if (std::string why; !LibPqFunctions(why)) return source + " cannot be used: " + why;
   const LineServerText described = DescribeConninfo(conninfo);
   if (!described.Error.empty())
     return source + " is no libpq connection string or URI: " + described.Error;

@@ -2,7 +2,9 @@
 // has and even when libpq cannot read it.
 #include <gtest/gtest.h>
 
+#include "line/libpq_library.h"
 #include "line/line_server_text.h"
+#include "line/line_settings.h"
 
 namespace {
 
@@ -37,6 +39,19 @@ TEST(LineServerTextTest, MaskingHidesEverySecretAndMakesOneLine) {
   EXPECT_EQ(MaskSecrets("FATAL:  pw s3cret\n\tand s3cret again\n", {"s3cret", ""}),
             "FATAL: pw **** and **** again");
   EXPECT_EQ(MaskSecrets("aaaa", {"a"}), "****************");
+}
+
+// libpq is opened when a line database is named: a library that is missing, or that is not
+// libpq, refuses the line database with its reason instead of ending the program.
+TEST(LineServerTextTest, ALibraryThatIsMissingOrIsNotLibpqIsRefusedWithItsReason) {
+  LibPq functions{};
+  std::string why;
+  EXPECT_FALSE(LoadLibPqFrom("libvellora-none.so.1", functions, why));
+  EXPECT_NE(why.find("libvellora-none.so.1"), std::string::npos) << why;
+  EXPECT_FALSE(LoadLibPqFrom("libc.so.6", functions, why));
+  EXPECT_EQ(why, "libc.so.6: it has no PQconninfoParse");
+  EXPECT_TRUE(LoadLibPqFrom("libpq.so.5", functions, why)) << why;
+  EXPECT_EQ(ConninfoRefusal("dbname=line", "--line"), std::nullopt);
 }
 
 }  // namespace
