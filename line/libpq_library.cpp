@@ -59,12 +59,12 @@ const LibPq* LibPqFunctions(std::string& why) {
     bool Ok = false;
   };
   // Loaded once for the process, as the library itself is; unchanged afterwards.
-  static const Loaded loaded = [] {
+  static const Loaded kLoaded = [] {
     Loaded result;
     result.Ok = LoadLibPqFrom("libpq.so.5", result.Functions, result.Why);
     return result;
   }();
-  if (loaded.Ok) return &loaded.Functions;
-  why = "the PostgreSQL client library cannot be loaded (" + loaded.Why + "); install libpq5";
+  if (kLoaded.Ok) return &kLoaded.Functions;
+  why = "the PostgreSQL client library cannot be loaded (" + kLoaded.Why + "); install libpq5";
   return nullptr;
 }
