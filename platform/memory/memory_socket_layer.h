@@ -110,6 +110,7 @@ class MemorySocketLayer : public TSocketLayer {
   using AddressWatcher = std::function<void()>;
   class MemoryAddressWatch;
   std::vector<std::shared_ptr<AddressWatcher>> AddressWatchers;
+  std::shared_ptr<SocketState> NewState(bool stream, const TLocalBinding& own);
 };
 
 // An entry of the PC's addresses: a.b.c.d on the interface (index, name), with a carrier.

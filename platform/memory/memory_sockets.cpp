@@ -145,26 +145,23 @@ void MemorySocketLayer::Startup(int, int) {
   Started = Available;
 }
 
-std::unique_ptr<TDatagramSocket> MemorySocketLayer::NewDatagramSocket(const TLocalBinding& own) {
+std::shared_ptr<State> MemorySocketLayer::NewState(bool stream, const TLocalBinding& own) {
   auto state = std::make_shared<SocketState>();
-  state->IsStream = false;
+  state->IsStream = stream;
   state->Own = own.Address;
   state->InterfaceIndex = own.InterfaceIndex;
   state->InterfaceName = own.InterfaceName;
   Sockets.push_back(state);
   if (OnNewSocket) OnNewSocket(*state);
-  return std::make_unique<MemoryDatagramSocket>(*this, state);
+  return state;
+}
+
+std::unique_ptr<TDatagramSocket> MemorySocketLayer::NewDatagramSocket(const TLocalBinding& own) {
+  return std::make_unique<MemoryDatagramSocket>(*this, NewState(false, own));
 }
 
 std::unique_ptr<TStreamSocket> MemorySocketLayer::NewStreamSocket(const TLocalBinding& own) {
-  auto state = std::make_shared<SocketState>();
-  state->IsStream = true;
-  state->Own = own.Address;
-  state->InterfaceIndex = own.InterfaceIndex;
-  state->InterfaceName = own.InterfaceName;
-  Sockets.push_back(state);
-  if (OnNewSocket) OnNewSocket(*state);
-  return std::make_unique<MemoryStreamSocket>(*this, state);
+  return std::make_unique<MemoryStreamSocket>(*this, NewState(true, own));
 }
 
 std::string MemorySocketLayer::GetReasonString(int error) const {

@@ -22,7 +22,6 @@ void MemoryWindowSystem::CreateMainWindow(const TFrameSpec& frame, TDialog& dial
     c.Enabled = (def.Style & control_style::Disabled) == 0;
     Controls[def.Id] = c;
   }
-  Created = true;
   Journal.push_back("CreateMainWindow");
   dialog.SetupWindow();
   Shown = true;
@@ -156,19 +155,6 @@ void MemoryWindowSystem::ListDeleteString(int id, int index) {
   Control& c = At(id);
   if (index < 0 || index >= static_cast<int>(c.Items.size())) return;
   c.Items.erase(c.Items.begin() + index);
-  if (c.Caret >= static_cast<int>(c.Items.size())) c.Caret = static_cast<int>(c.Items.size()) - 1;
-}
-
-void MemoryWindowSystem::ListSetCaretIndex(int id, int index, bool) {
-  At(id).Caret = index;
-}
-
-void MemoryWindowSystem::ListSetHorizontalExtent(int id, int pixels) {
-  At(id).HorizontalExtent = pixels;
-}
-
-void MemoryWindowSystem::ListSetFixedPitchFont(int id) {
-  At(id).FixedPitchFont = true;
 }
 
 unsigned MemoryWindowSystem::SetTimer(unsigned id, unsigned periodMs) {

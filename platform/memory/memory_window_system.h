@@ -28,9 +28,6 @@ class MemoryWindowSystem : public TWindowSystem {
     int Selected = -1;
     bool ListOpen = false;     // a drop-down list shows its entries
     int ChangedWhileOpen = 0;  // entries or selection changed under the opened list
-    int Caret = -1;
-    int HorizontalExtent = 0;
-    bool FixedPitchFont = false;
   };
 
   struct Box {
@@ -70,9 +67,10 @@ class MemoryWindowSystem : public TWindowSystem {
   int ListGetCount(int id) const override;
   int ListAddString(int id, const std::string& text) override;
   void ListDeleteString(int id, int index) override;
-  void ListSetCaretIndex(int id, int index, bool partiallyVisible) override;
-  void ListSetHorizontalExtent(int id, int pixels) override;
-  void ListSetFixedPitchFont(int id) override;
+  // How the debug list scrolls and which font it uses is not modelled.
+  void ListSetCaretIndex(int, int, bool) override {}
+  void ListSetHorizontalExtent(int, int) override {}
+  void ListSetFixedPitchFont(int) override {}
   unsigned SetTimer(unsigned id, unsigned periodMs) override;
   bool KillTimer(unsigned id) override;
   int MessageBox(bool ownedByDialog, const std::string& text, const std::string& caption,
@@ -84,7 +82,6 @@ class MemoryWindowSystem : public TWindowSystem {
   std::string FrameCaption;
   std::string DialogCaption;
   TFrameSpec Frame;
-  bool Created = false;
   bool Shown = false;
   bool Closed = false;
   int DialogWidth = 0, DialogHeight = 0;
