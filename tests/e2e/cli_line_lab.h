@@ -29,16 +29,6 @@ class CliLineLab : public ProgramLab {
   // `line init` of a pool, which must work.
   void MakePool(const std::string& prefix, int first, int last);
 
-  // Runs the call with the test thread outside the program's namespace (pg_ctl's server is not
-  // to be started inside it); the program's events wait meanwhile.
-  template <class F>
-  auto OutsideTheProgram(F call) {
-    Inside.reset();
-    const auto result = call();
-    Inside = std::make_unique<InNamespace>(ProgramNetns);
-    return result;
-  }
-
   static PgServer* Server;
   std::string Database;
 };

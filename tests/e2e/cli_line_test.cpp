@@ -11,7 +11,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr std::size_t kNone = std::string::npos;
 
 class CliLineTest : public CliLineLab {
  protected:
@@ -83,9 +82,8 @@ TEST_F(CliLineTest, EveryWriteHasItsRowBeforeItLeavesAndAssignTakesThePoolsNextN
   EXPECT_EQ(Value("SELECT string_agg(DISTINCT concat_ws(' ', station, interface, "
                   "host(pc_address)), ',') FROM vellora.record"),
             "press-1 pb 10.88.2.1");
-  EXPECT_NE(Rows("reason", "outcome = 'refused' AND command = 'set-mac'")
-                .find("01 00 5E 00 00 01 is a multicast MAC (the first byte is odd)"),
-            kNone);
+  EXPECT_TRUE(Holds(Rows("reason", "outcome = 'refused' AND command = 'set-mac'"),
+                    "01 00 5E 00 00 01 is a multicast MAC (the first byte is odd)"));
   EXPECT_EQ(Value("SELECT next FROM vellora.pool"), "4661");
 
   // One source of numbers, and no station name written nowhere.
@@ -121,7 +119,7 @@ TEST_F(CliLineTest, ARowThatCannotBeStoredSendsNothingAndTakesNothingAndAnEmptyP
     const ChildResult down = OnB(write.Args, {}, {"PGPASSWORD=Sesame-42"});
     EXPECT_TRUE(Ended(down, 1, write.Says + reach)) << write.Args[0];
     EXPECT_EQ(down.Out, "") << write.Args[0];
-    EXPECT_EQ(down.Err.find("Sesame"), kNone) << down.Err;
+    EXPECT_FALSE(Holds(down.Err, "Sesame"));
     EXPECT_FALSE(SimB->TakeLine("rx", {"cmd=SearchRequest"}).empty()) << write.Args[0];
   }
   ExpectNoWrite(*SimB);
@@ -186,10 +184,9 @@ TEST_F(CliLineTest, ANumberTakenIsUsedUpWhateverHappensBeforeItsRequestLeaves) {
   EXPECT_TRUE(Ended(raced, 1,
                     "Vellora: Set & Incr. not sent, 02 00 00 00 00 01 is in use: the module "
                     "sim-gw-1 at 10.88.1.50 answered the last search with it"));
-  EXPECT_NE(raced.Err.find("the number 1 (02:00:00:00:00:01) of 02:00:00 was taken before it "
-                           "was refused: it is used up"),
-            kNone)
-      << raced.Err;
+  EXPECT_TRUE(Holds(raced.Err,
+                    "the number 1 (02:00:00:00:00:01) of 02:00:00 was taken before it "
+                    "was refused: it is used up"));
   // The next one, 2, is module 2's MAC: refused before it is taken.
   EXPECT_TRUE(Ended(RunChild(Pc, OnA({"assign", "02:00:00:00:00:03", "--prefix", "02:00:00"})), 1,
                     "02 00 00 00 00 02 is in use: the module sim-gw-2 at 10.88.1.51"));
@@ -213,7 +210,7 @@ TEST_F(CliLineTest, ANumberTakenIsUsedUpWhateverHappensBeforeItsRequestLeaves) {
   const ChildResult behind = OnB({"assign", "--only", "--prefix", "0A:0B:0C"});
   EXPECT_TRUE(Ended(behind, 1, "could not be set to \"sent\": the line database host="));
   EXPECT_EQ(behind.Out, "0A:0B:0C:00:12:34\n");
-  EXPECT_NE(behind.Err.find("no room left"), kNone) << behind.Err;
+  EXPECT_TRUE(Holds(behind.Err, "no room left"));
   const std::string sent = SimB->TakeLine("rx", {"cmd=SetMacRequest"});
   EXPECT_EQ(Rows("serial, outcome, encode(request, 'hex')", "serial = 4660"),
             "4660 taken " + Field(sent, "hex"));

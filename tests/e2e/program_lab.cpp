@@ -188,14 +188,6 @@ GatewayRecord ProgramLab::ModuleOne() {
   return r;
 }
 
-::testing::AssertionResult Ended(const ChildResult& run, int status, const std::string& says) {
-  if (run.Status == status && run.Err.find(says) != std::string::npos)
-    return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure()
-         << "status " << run.Status << ", not " << status << "; standard error:\n"
-         << run.Err << "\nwithout: " << says;
-}
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);

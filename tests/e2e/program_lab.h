@@ -21,7 +21,7 @@
 
 #include "platform/posix/posix_socket_layer.h"
 #include "platform/qt/qt_event_loop.h"
-#include "tests/support/child_run.h"
+#include "tests/support/child_checks.h"
 #include "tests/support/netns.h"
 #include "tests/support/qt_program.h"
 #include "tests/support/sample_record.h"
@@ -112,9 +112,6 @@ struct Restore {
 
 // The value of key=... in a simulator line.
 std::string Field(const std::string& line, const std::string& key);
-
-// A child's end with `status`, its standard error holding `says`.
-::testing::AssertionResult Ended(const ChildResult& run, int status, const std::string& says = {});
 
 // The lines of a text.
 std::vector<std::string> Lines(const std::string& text);

@@ -5,7 +5,7 @@
 
 #include <fstream>
 
-#include "tests/support/child_run.h"
+#include "tests/support/child_checks.h"
 #include "tests/support/line_lab.h"
 #include "tests/support/readme_block.h"
 
@@ -22,14 +22,13 @@ class LineCliTest : public LineLab {
 
 TEST_F(LineCliTest, InitStatusAndHistoryPrintWhatTheLineHolds) {
   auto made = Line({"init", "--prefix", "0a-0b-0c", "--first", "1", "--last", "3"});
-  EXPECT_EQ(made.Status, 0) << made.Err;
+  EXPECT_TRUE(Ended(made, 0, "there is no role vellora_station"));
   EXPECT_EQ(made.Out, "made the schema, version 1\nmade the pool 0A:0B:0C 1 to 3 (3 numbers)\n");
-  EXPECT_NE(made.Err.find("there is no role vellora_station"), std::string::npos);
   made = Line({"init", "--prefix", "0A:0B:0C", "--first", "1", "--last", "3"});
-  EXPECT_EQ(made.Status, 0) << made.Err;
+  EXPECT_TRUE(Ended(made, 0));
   EXPECT_EQ(made.Out, "the pool 0A:0B:0C 1 to 3 is there already\n");
   const auto overlap = Line({"init", "--prefix", "0A:0B:0C", "--first", "3", "--last", "9"});
-  EXPECT_EQ(overlap.Status, 1);
+  EXPECT_TRUE(Ended(overlap, 1));
   EXPECT_EQ(overlap.Err,
             "vellora-cli: no pool is made: 3 to 9 overlaps the pool 0A:0B:0C 1 to 3\n");
   EXPECT_EQ(Line({"init", "--prefix", "0A:0B:0C", "--first", "4", "--last", "16777216"}).Status, 2);
@@ -40,7 +39,7 @@ TEST_F(LineCliTest, InitStatusAndHistoryPrintWhatTheLineHolds) {
   ASSERT_TRUE(Take(line, "press-2").Ok());
 
   const auto status = Line({"status"});
-  EXPECT_EQ(status.Status, 0) << status.Err;
+  EXPECT_TRUE(Ended(status, 0));
   EXPECT_EQ(status.Out,
             "prefix=0A:0B:0C first=1 last=3 next=3 left=1\n"
             "station=\"press \\\"1\\\"\\u001B]0;x\\u0007\" taken-today=1 sent-today=0 "
@@ -48,59 +47,48 @@ TEST_F(LineCliTest, InitStatusAndHistoryPrintWhatTheLineHolds) {
             "station=\"press-2\" taken-today=1 sent-today=0 confirmed-today=0\n");
 
   const auto history = Line({"history", "--mac", "0A:0B:0C:00:00:02", "--json"});
-  EXPECT_EQ(history.Status, 0) << history.Err;
-  EXPECT_NE(history.Out.find("\"station\":\"press-2\","), std::string::npos) << history.Out;
-  EXPECT_NE(history.Out.find("\"mac-before\":\"02:00:00:00:00:01\",\"mac-after\":"
-                             "\"0A:0B:0C:00:00:02\",\"serial\":2,\"outcome\":\"taken\","
-                             "\"reason\":null"),
-            std::string::npos)
-      << history.Out;
+  EXPECT_TRUE(Ended(history, 0));
+  EXPECT_TRUE(Holds(history.Out, "\"station\":\"press-2\","));
+  EXPECT_TRUE(Holds(history.Out,
+                    "\"mac-before\":\"02:00:00:00:00:01\",\"mac-after\":"
+                    "\"0A:0B:0C:00:00:02\",\"serial\":2,\"outcome\":\"taken\","
+                    "\"reason\":null"));
   EXPECT_EQ(std::count(history.Out.begin(), history.Out.end(), '\n'), 1);
   const auto unconfirmed = Line({"history", "--unconfirmed", "--station", "press-2"});
-  EXPECT_EQ(unconfirmed.Status, 0);
+  EXPECT_TRUE(Ended(unconfirmed, 0));
   EXPECT_EQ(unconfirmed.Out.rfind("id=2 at=\"", 0), 0u) << unconfirmed.Out;
-  EXPECT_NE(unconfirmed.Out.find(" serial=2 outcome=\"taken\" "), std::string::npos);
+  EXPECT_TRUE(Holds(unconfirmed.Out, " serial=2 outcome=\"taken\" "));
   EXPECT_EQ(Line({"history", "--since", "2999-01-01"}).Out, "");
 
   // --line names another database than VELLORA_LINE: one where no server listens.
-  const auto down = RunChild("", {VELLORA_CLI_PATH, "line", "status", "--line",
-                                  "host=" + Server->DeadFolder() + " dbname=line"});
-  EXPECT_EQ(down.Status, 1);
-  EXPECT_EQ(down.Err.rfind("vellora-cli: cannot reach the line database host=" +
-                               Server->DeadFolder() + " port=5432 dbname=line user=",
-                           0),
-            0u)
-      << down.Err;
+  EXPECT_TRUE(Ended(RunChild("", {VELLORA_CLI_PATH, "line", "status", "--line",
+                                  "host=" + Server->DeadFolder() + " dbname=line"}),
+                    1,
+                    "vellora-cli: cannot reach the line database host=" + Server->DeadFolder() +
+                        " port=5432 dbname=line user="));
 }
 
 TEST_F(LineCliTest, APasswordIsNeverTakenNorShownAndEveryRefusalSaysWhy) {
-  const auto onCommandLine = RunChild(
-      "", {VELLORA_CLI_PATH, "line", "status", "--line", Conninfo() + " password=Sesame-1"});
-  EXPECT_EQ(onCommandLine.Status, 2);
-  EXPECT_NE(onCommandLine.Err.find("--line holds a password, which is never taken from the "
-                                   "command line or the environment: keep it in ~/.pgpass"),
-            std::string::npos)
-      << onCommandLine.Err;
-  const auto inEnvironment =
-      Line({"history"}, "postgresql://vellora_admin:Sesame-1@/x?host=" + Server->DeadFolder());
-  EXPECT_EQ(inEnvironment.Status, 2);
-  EXPECT_NE(inEnvironment.Err.find("VELLORA_LINE holds a password"), std::string::npos);
-  const auto unreadable = Line({"status"}, "host=/tmp Sesame-1");
-  EXPECT_EQ(unreadable.Status, 2);
-  EXPECT_NE(unreadable.Err.find("VELLORA_LINE is no libpq connection string or URI"),
-            std::string::npos)
-      << unreadable.Err;
-  for (const ChildResult& run : {onCommandLine, inEnvironment, unreadable}) {
-    EXPECT_EQ(run.Out, "");
-    EXPECT_EQ(run.Err.find("Sesame"), std::string::npos) << run.Err;
+  const struct {
+    ChildResult Run;
+    const char* Says;
+  } refused[] = {
+      {RunChild("",
+                {VELLORA_CLI_PATH, "line", "status", "--line", Conninfo() + " password=Sesame-1"}),
+       "--line holds a password, which is never taken from the command line or the environment: "
+       "keep it in ~/.pgpass"},
+      {Line({"history"}, "postgresql://vellora_admin:Sesame-1@/x?host=" + Server->DeadFolder()),
+       "VELLORA_LINE holds a password"},
+      {Line({"status"}, "host=/tmp Sesame-1"), "VELLORA_LINE is no libpq connection string or URI"},
+      {RunChild("", {VELLORA_CLI_PATH, "line", "status"}, {"VELLORA_LINE="}),
+       "give --line CONNINFO or set VELLORA_LINE"},
+      {Line({"drop"}), "unknown line command 'drop'"},
+  };
+  for (const auto& run : refused) {
+    EXPECT_TRUE(Ended(run.Run, 2, run.Says));
+    EXPECT_EQ(run.Run.Out, "");
+    EXPECT_FALSE(Holds(run.Run.Err, "Sesame"));
   }
-
-  const auto none = RunChild("", {VELLORA_CLI_PATH, "line", "status"}, {"VELLORA_LINE="});
-  EXPECT_EQ(none.Status, 2);
-  EXPECT_NE(none.Err.find("give --line CONNINFO or set VELLORA_LINE"), std::string::npos);
-  const auto unknown = Line({"drop"});
-  EXPECT_EQ(unknown.Status, 2);
-  EXPECT_NE(unknown.Err.find("unknown line command 'drop'"), std::string::npos);
 }
 
 TEST_F(LineCliTest, TheDocumentsRolesAndAccessLinesGiveTheStationsTheirLeastRights) {
@@ -111,7 +99,7 @@ TEST_F(LineCliTest, TheDocumentsRolesAndAccessLinesGiveTheStationsTheirLeastRigh
 
   const auto made = Line({"init", "--prefix", "0A:0B:0C", "--first", "1", "--last", "99"},
                          Server->Conninfo("line", "vellora_owner"));
-  EXPECT_EQ(made.Status, 0) << made.Err;
+  EXPECT_TRUE(Ended(made, 0));
   EXPECT_EQ(made.Err, "");  // the stations' role is there and has its rights
   // A station may take a number and move its row on, and do nothing else.
   LineDatabase station(Loop, Server->Conninfo("line", "station1"));
@@ -141,8 +129,7 @@ TEST_F(LineCliTest, TheDocumentsRolesAndAccessLinesGiveTheStationsTheirLeastRigh
   LineDatabase stranger(Loop, Server->Conninfo("line", "stranger"));
   const auto refused = Take(stranger);
   EXPECT_EQ(refused.Failure, LineFailure::Unreachable);
-  EXPECT_NE(refused.Message.find("permission denied for database"), std::string::npos)
-      << refused.Message;
+  EXPECT_TRUE(Holds(refused.Message, "permission denied for database"));
 
   const std::vector<std::string> access = DocumentBlock(VELLORA_GUIDE, "pg_hba", "conf");
   ASSERT_EQ(access.size(), 2u);

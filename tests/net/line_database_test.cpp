@@ -129,7 +129,7 @@ TEST_F(LineDatabaseTest, TakesInOrderAcrossRangesKeepsTheRowAndSaysHowManyWereGi
             "given; 'vellora-cli line init' adds a range");
   const auto none = Take(line, "press-3", {0x0A, 0x0B, 0x0E});
   EXPECT_EQ(none.Failure, LineFailure::Refused);
-  EXPECT_NE(none.Message.find("no pool for the prefix 0A:0B:0E"), std::string::npos);
+  EXPECT_TRUE(Holds(none.Message, "no pool for the prefix 0A:0B:0E"));
   EXPECT_EQ(Value("SELECT string_agg(next::text, ' ' ORDER BY first) FROM vellora.pool"),
             "3 655361");
   EXPECT_EQ(TakenRows(), "1 taken, 2 taken, 655360 taken");
@@ -258,18 +258,14 @@ TEST_F(LineDatabaseTest, ADatabaseWithoutTheSchemaOrWithAnotherVersionRefusesEve
   LineDatabase line(Loop, Conninfo());
   const auto missing = Take(line);
   EXPECT_EQ(missing.Failure, LineFailure::Refused);
-  EXPECT_NE(missing.Message.find("has no Vellora schema: 'vellora-cli line init' makes it"),
-            std::string::npos)
-      << missing.Message;
+  EXPECT_TRUE(Holds(missing.Message, "has no Vellora schema: 'vellora-cli line init' makes it"));
 
   ASSERT_TRUE(Init(line, kPrefix, 1, 10).Ok());
   ASSERT_EQ(Sql("UPDATE vellora.schema_version SET version = 99"), "");
   LineDatabase later(Loop, Conninfo());  // the version is checked once per connection
   const auto newer = Take(later);
   EXPECT_EQ(newer.Failure, LineFailure::Refused);
-  EXPECT_NE(newer.Message.find("has schema version 99, newer than this program's"),
-            std::string::npos)
-      << newer.Message;
+  EXPECT_TRUE(Holds(newer.Message, "has schema version 99, newer than this program's"));
   EXPECT_EQ(Init(later, kPrefix, 1, 10).Failure, LineFailure::Refused);
   EXPECT_EQ(Value("SELECT next FROM vellora.pool"), "1");
 }

@@ -46,10 +46,8 @@ TEST_F(LineFaultsTest, ANumberCommittedStaysTakenAndATakeWhileTheServerIsDownTak
   EXPECT_FALSE(sent.Ok());
   const auto down = Take(line);
   EXPECT_EQ(down.Failure, LineFailure::Unreachable) << down.Message;
-  EXPECT_NE(down.Message.find("cannot reach the line database host=" + Server->SocketFolder() +
-                              " port=5432 dbname=" + Database + " user=vellora_admin"),
-            std::string::npos)
-      << down.Message;
+  EXPECT_TRUE(Holds(down.Message, "cannot reach the line database host=" + Server->SocketFolder() +
+                                      " port=5432 dbname=" + Database + " user=vellora_admin"));
   ASSERT_TRUE(Server->Start());
   EXPECT_EQ(Take(line).Value.Serial, 2u);
   EXPECT_EQ(TakenRows(), "1 taken, 2 taken");
@@ -94,10 +92,9 @@ TEST_F(LineFaultsTest, ATakeWhoseAnswerNeverComesIsLostAndItsNumberIsNeverGivenA
   ASSERT_EQ(kill(pid, SIGSTOP), 0);
   const auto lost = Take(line);
   EXPECT_EQ(lost.Failure, LineFailure::Lost);
-  EXPECT_NE(lost.Message.find("may have been taken: it is never given again, and nothing may be "
-                              "sent for it"),
-            std::string::npos)
-      << lost.Message;
+  EXPECT_TRUE(Holds(lost.Message,
+                    "may have been taken: it is never given again, and nothing may be "
+                    "sent for it"));
   // Let go, it runs the statement it had been sent (commits the take) and ends.
   kill(pid, SIGCONT);
   pollfd ended{pidFd, POLLIN, 0};
@@ -185,11 +182,8 @@ TEST_F(LineFaultsTest, AHostNameIsLookedUpAndEachOfItsAddressesTriedInTurn) {
   LineDatabase line(Loop, "host=" + Server->DeadFolder() + ",localhost port=5432,1 dbname=x");
   const auto refused = Take(line);
   EXPECT_EQ(refused.Failure, LineFailure::Unreachable);
-  EXPECT_NE(refused.Message.find(Server->DeadFolder() + "/.s.PGSQL.5432\" failed"),
-            std::string::npos)
-      << refused.Message;
-  EXPECT_NE(refused.Message.find("to server at \"127.0.0.1\", port 1 failed"), std::string::npos)
-      << refused.Message;
+  EXPECT_TRUE(Holds(refused.Message, Server->DeadFolder() + "/.s.PGSQL.5432\" failed"));
+  EXPECT_TRUE(Holds(refused.Message, "to server at \"127.0.0.1\", port 1 failed"));
   EXPECT_EQ(line.Server().rfind("host=" + Server->DeadFolder() + ",localhost port=5432,1 ", 0), 0u);
 }
 
@@ -208,8 +202,7 @@ TEST_F(LineFaultsTest, NoAnswerInTimeEndsConnectingAndEndsAStatement) {
   LineDatabase mute(Loop, "host=" + Server->DeadFolder() + " dbname=x user=y", timeouts);
   const auto unanswered = Take(mute);
   EXPECT_EQ(unanswered.Failure, LineFailure::Unreachable);
-  EXPECT_NE(unanswered.Message.find("no answer within 0.3 s"), std::string::npos)
-      << unanswered.Message;
+  EXPECT_TRUE(Holds(unanswered.Message, "no answer within 0.3 s"));
   close(listener);
 
   // A take that waits for a lock another session holds is ended by the server, and takes
@@ -220,7 +213,7 @@ TEST_F(LineFaultsTest, NoAnswerInTimeEndsConnectingAndEndsAStatement) {
   PQclear(PQexec(holder, "BEGIN; LOCK TABLE vellora.pool IN ACCESS EXCLUSIVE MODE"));
   const auto blocked = Take(line);
   EXPECT_EQ(blocked.Failure, LineFailure::Failed) << blocked.Message;
-  EXPECT_NE(blocked.Message.find("statement timeout"), std::string::npos) << blocked.Message;
+  EXPECT_TRUE(Holds(blocked.Message, "statement timeout"));
   PQclear(PQexec(holder, "COMMIT"));
   PQfinish(holder);
   EXPECT_EQ(Take(line).Value.Serial, 1u);  // over the same connection
@@ -235,23 +228,22 @@ TEST_F(LineFaultsTest, NoMessageShowsAPassword) {
   Listen(wrong);
   const auto refused = Take(wrong);
   EXPECT_EQ(refused.Failure, LineFailure::Unreachable);
-  EXPECT_NE(refused.Message.find("password authentication failed"), std::string::npos)
-      << refused.Message;
+  EXPECT_TRUE(Holds(refused.Message, "password authentication failed"));
   LineDatabase uri(Loop, "postgresql://vellora_password:Wrong-Sesame-17@/" + Database +
                              "?host=" + Server->DeadFolder());
   Listen(uri);
   const auto unreachable = Take(uri);
   EXPECT_EQ(unreachable.Failure, LineFailure::Unreachable);
-  EXPECT_NE(unreachable.Message.find("user=vellora_password"), std::string::npos);
+  EXPECT_TRUE(Holds(unreachable.Message, "user=vellora_password"));
 
   LineDatabase right(Loop, asRole + " password=Right-Sesame-42");
   Listen(right);
   EXPECT_EQ(Take(right).Failure, LineFailure::Refused);  // connected: the database has no schema
   for (const std::string& text : {refused.Message, unreachable.Message, wrong.Server(),
                                   uri.Server(), right.Server(), StateLines}) {
-    EXPECT_EQ(text.find("Sesame"), std::string::npos) << text;
+    EXPECT_FALSE(Holds(text, "Sesame"));
   }
-  EXPECT_NE(StateLines.find("connected to the line database"), std::string::npos);
+  EXPECT_TRUE(Holds(StateLines, "connected to the line database"));
 
   // A password from the password file works, and is masked as well once known.
   const std::string passFile = Server->DeadFolder() + "/pgpass";

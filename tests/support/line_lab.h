@@ -12,6 +12,7 @@
 
 #include "line/line_database.h"
 #include "platform/posix/poll_event_loop.h"
+#include "tests/support/child_checks.h"
 #include "tests/support/pg_server.h"
 
 class LineLab : public ::testing::Test {
