@@ -40,9 +40,10 @@ class VelloraTest : public ::testing::Test {
     return entries;
   }
 
-  // Runs the application's start-up: main window, set-up, first search.
-  void Start() {
-    app = std::make_unique<TSocketViewApp>("Vellora", ws, sockets);
+  // Runs the application's start-up, with the command line's options: main window, set-up,
+  // first search.
+  void Start(const StartOptions& options = {}) {
+    app = std::make_unique<TSocketViewApp>("Vellora", ws, sockets, options);
     app->InitMainWindow();
   }
 

@@ -22,19 +22,13 @@ struct KeptLines final : TLogFile {
   }
 };
 
-class StartOptionsTest : public VelloraTest {
- protected:
-  void StartWith(const StartOptions& options) {
-    app = std::make_unique<TSocketViewApp>("Vellora", ws, sockets, options);
-    app->InitMainWindow();
-  }
-};
+using StartOptionsTest = VelloraTest;
 
 TEST_F(StartOptionsTest, TheAddressAskedForIsChosenAndNoOtherWhenItIsMissing) {
   StartOptions options;
   options.PcEntry = OnInterface(10, 0, 0, 7, 3, "wlan0");
   options.Expanded = true;
-  StartWith(options);
+  Start(options);
   EXPECT_EQ(Udp().Own.GetAddress(), Ipv4(10, 0, 0, 7));
   EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 2: 10.0.0.7 )");
   ExpectForm(true);
@@ -64,7 +58,7 @@ TEST_F(StartOptionsTest, TheRecordHoldsEveryDebugLineAndEveryRequestSent) {
   KeptLines record;
   StartOptions options;
   options.Record = &record;
-  StartWith(options);
+  Start(options);
   Reply(SampleRecord());
   ws.Click(IdExpandButton);
   for (int id : kSerialEditIds)
