@@ -4,8 +4,6 @@
 
 namespace {
 
-using Texts = std::vector<std::string>;
-
 class DiscoveryTest : public VelloraTest {
  protected:
   void SetUp() override { Start(); }
