@@ -121,8 +121,11 @@ class VelloraTest : public ::testing::Test {
   const std::vector<std::string>& DebugLines() const { return ws.Lines(IdDebugList); }
   std::string LastLine() const { return DebugLines().empty() ? "" : DebugLines().back(); }
   std::vector<std::string> Combo(int id) const { return ws.Get(id).Items; }
-  // One tick of the dialog's one-second timer.
-  void Tick() { ws.FireTimer(2300); }
+  // `n` ticks of the dialog's one-second timer.
+  void Tick(int n = 1) {
+    while (n-- > 0)
+      ws.FireTimer(2300);
+  }
 
   void Reply(const GatewayRecord& record, std::uint16_t fromPort = 8003) {
     DeliverReply(sockets, record, fromPort);
