@@ -19,6 +19,8 @@
 
 // The program on the in-memory window system and socket layer: start it, play user actions
 // and network events in, read back controls, the debug list and the bytes sent.
+using Texts = std::vector<std::string>;
+
 class VelloraTest : public ::testing::Test {
  protected:
   MemoryWindowSystem ws;
@@ -40,9 +42,10 @@ class VelloraTest : public ::testing::Test {
     return entries;
   }
 
-  // Runs the application's start-up: main window, set-up, first search.
-  void Start() {
-    app = std::make_unique<TSocketViewApp>("Vellora", ws, sockets);
+  // Runs the application's start-up, with the command line's options: main window, set-up,
+  // first search.
+  void Start(const StartOptions& options = {}) {
+    app = std::make_unique<TSocketViewApp>("Vellora", ws, sockets, options);
     app->InitMainWindow();
   }
 
@@ -72,6 +75,21 @@ class VelloraTest : public ::testing::Test {
     EXPECT_EQ(Text(IdExpandButton), expanded ? "<<" : ">>");
   }
 
+  // The PC address list as shown, the chosen entry in brackets, and after '|' what the frame's
+  // caption adds to the banner: "1: 10.0.0.1, [2: 10.0.0.2] | (IP 2: 10.0.0.2 )".
+  static std::string PcChoice(const MemoryWindowSystem& windows) {
+    const auto& list = windows.Get(IdPcIpCombo);
+    std::string shown;
+    for (std::size_t i = 0; i < list.Items.size(); ++i) {
+      const bool chosen = static_cast<int>(i) == list.Selected;
+      shown += (i == 0 ? "" : ", ") + (chosen ? "[" + list.Items[i] + "]" : list.Items[i]);
+    }
+    const std::string banner = "Quenlan V1.11 18.07.2008";
+    const std::string& caption = windows.FrameCaption;
+    return shown + " |" + (caption.starts_with(banner) ? caption.substr(banner.size()) : caption);
+  }
+  std::string PcChoice() const { return PcChoice(ws); }
+
   // The chosen PC address is gone: said, nothing bound to it and nothing of its network shown.
   void ExpectNoChoice() const {
     EXPECT_EQ(LastLine(), "Vellora: The chosen PC address is no longer available");
@@ -90,21 +108,24 @@ class VelloraTest : public ::testing::Test {
   std::string Text(int id) const { return ws.Get(id).Text; }
   // The texts of several controls, in the order given.
   template <typename Ids>
-  std::vector<std::string> TextsOf(const Ids& ids) const {
-    std::vector<std::string> texts;
+  Texts TextsOf(const Ids& ids) const {
+    Texts texts;
     for (int id : ids)
       texts.push_back(Text(id));
     return texts;
   }
-  std::vector<std::string> TextsOf(std::initializer_list<int> ids) const {
+  Texts TextsOf(std::initializer_list<int> ids) const {
     return TextsOf<std::initializer_list<int>>(ids);
   }
   void Set(int id, const std::string& text) { ws.SetDlgItemText(id, text); }
   const std::vector<std::string>& DebugLines() const { return ws.Lines(IdDebugList); }
   std::string LastLine() const { return DebugLines().empty() ? "" : DebugLines().back(); }
   std::vector<std::string> Combo(int id) const { return ws.Get(id).Items; }
-  // One tick of the dialog's one-second timer.
-  void Tick() { ws.FireTimer(2300); }
+  // `n` ticks of the dialog's one-second timer.
+  void Tick(int n = 1) {
+    while (n-- > 0)
+      ws.FireTimer(2300);
+  }
 
   void Reply(const GatewayRecord& record, std::uint16_t fromPort = 8003) {
     DeliverReply(sockets, record, fromPort);

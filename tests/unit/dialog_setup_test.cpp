@@ -1,5 +1,6 @@
 // Start-up and set-up of the main dialog: the socket-layer check, the frame, the timer, the PC
-// address list, the sockets, the first search, and the two window forms.
+// address list, the sockets, the first search, and the two window forms; the validators' rules,
+// and the whole-field check before the window closes.
 #include <algorithm>
 
 #include "tests/support/vellora_fixture.h"
@@ -7,7 +8,6 @@
 namespace {
 
 using SetupTest = VelloraTest;
-using Texts = std::vector<std::string>;
 
 TEST_F(SetupTest, TheFrameTheTimerTheFirstAddressAndTheFirstSearchComeBeforeTheFrameShows) {
   sockets.Host.Entries = Addresses(10, 0, 0, 11);
@@ -23,10 +23,8 @@ TEST_F(SetupTest, TheFrameTheTimerTheFirstAddressAndTheFirstSearchComeBeforeTheF
   EXPECT_LT(at("Send 10 bytes to 255.255.255.255:8003"), at("ShowFrame"));
   EXPECT_EQ(ws.Journal.end()[-2], "SetDialogSize 459x470");  // collapsed before it shows
 
-  const auto entries = Combo(IdPcIpCombo);
-  ASSERT_EQ(entries.size(), 11u);
-  EXPECT_EQ(entries[9], "10: 10.0.0.10");
-  EXPECT_EQ(ws.Get(IdPcIpCombo).Selected, 0);
+  EXPECT_TRUE(PcChoice().starts_with("[1: 10.0.0.1], 2: 10.0.0.2, ")) << PcChoice();
+  EXPECT_TRUE(PcChoice().ends_with(", 10: 10.0.0.10, 11: 10.0.0.11 | (IP 1: 10.0.0.1 )"));
   EXPECT_EQ(Udp().Own.GetAddress(), Ipv4(10, 0, 0, 1));
   EXPECT_TRUE(Udp().Bound && Udp().Broadcast);
   EXPECT_EQ(Tcp().Own.GetAddress(), Ipv4(10, 0, 0, 1));
@@ -70,10 +68,9 @@ TEST_F(SetupTest, WithoutAnyAddressThereIsNoSocketUntilTheFirstAddressComes) {
     layer.AddressesUnreadable = lookupFails;
     TSocketViewApp application("Vellora", windows, layer);
     application.InitMainWindow();
-    EXPECT_TRUE(windows.Get(IdPcIpCombo).Items.empty());
     EXPECT_EQ(layer.LastDatagramSocket(), nullptr);
     // The banner caption from the first paint, with no address after it.
-    EXPECT_EQ(windows.FrameCaption, "Quenlan V1.11 18.07.2008");
+    EXPECT_EQ(PcChoice(windows), " |");
     EXPECT_EQ(windows.Lines(IdDebugList),
               Texts{"Vellora: No IPv4 address found on this PC, no search possible"});
     windows.Click(IdSearchButton);  // a command that would send says so and sends nothing
@@ -83,9 +80,7 @@ TEST_F(SetupTest, WithoutAnyAddressThereIsNoSocketUntilTheFirstAddressComes) {
     // The first address that comes is chosen, and searched from.
     layer.AddressesUnreadable = false;
     layer.ChangeAddresses({OnInterface(10, 1, 2, 3, 2, "eth0")});
-    EXPECT_EQ(windows.Get(IdPcIpCombo).Items, Texts{"1: 10.1.2.3"});
-    EXPECT_EQ(windows.Get(IdPcIpCombo).Selected, 0);
-    EXPECT_EQ(windows.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 1: 10.1.2.3 )");
+    EXPECT_EQ(PcChoice(windows), "[1: 10.1.2.3] | (IP 1: 10.1.2.3 )");
     ASSERT_EQ(layer.AllSent().size(), 1u);
     EXPECT_EQ(layer.AllSent()[0].Bytes, AsVector(BuildSearchRequest()));
     EXPECT_EQ(layer.LastDatagramSocket()->Own.GetAddress(), Ipv4(10, 1, 2, 3));
@@ -137,6 +132,37 @@ TEST_F(SetupTest, RunReturnsTheLoopsExitCodeAndReleasesTheDialog) {
   // The dialog's destructor closed the UDP socket.
   EXPECT_FALSE(sockets.LastDatagramSocket()->Open);
   EXPECT_EQ(sockets.OpenSocketObjects(), 0);
+}
+
+// A filter takes only its characters, each standing for itself (no ranges); a range validator
+// takes digits while typing and checks the bounds on the whole field, without overflowing back
+// into range. What the edits take as keys is tested on the real window (keyboard_test.cpp).
+TEST(Validators, AFilterHasNoRangesAndARangeCannotOverflowBackIntoRange) {
+  const TFilterValidator rangeLooking(TCharSet("a-c"));
+  EXPECT_FALSE(rangeLooking.IsValidInput("b"));
+  EXPECT_TRUE(rangeLooking.IsValidInput("-ac"));
+  const TRangeValidator port(0, 65535);
+  EXPECT_TRUE(port.IsValidInput("99999") && port.IsValid("65535") && port.IsValid(""));
+  EXPECT_FALSE(port.IsValid("65536") || port.IsValid("99999999999999999999"));
+  EXPECT_FALSE(port.IsValidInput("-1") || port.IsValidInput("+1"));
+}
+
+// The frame closes only with every range field in range; display-only edits take no input
+// or focus.
+TEST_F(SetupTest, TheFrameClosesOnlyWithEveryRangeFieldInRange) {
+  Start();
+  for (int id : {11234, 11233, 11232, 11231, 11257, 11256, 11255, 11254}) {
+    EXPECT_EQ(ws.Type(id, "1"), 0) << id;
+    ws.SetFocus(id);
+    EXPECT_NE(ws.FocusId, id);
+  }
+  Set(11221, "300");
+  EXPECT_FALSE(ws.CloseFrame());
+  ASSERT_EQ(ws.Boxes.size(), 1u);
+  EXPECT_EQ(ws.Boxes[0].Text, "Value is not in the range 0 to 255.");
+  EXPECT_EQ(ws.FocusId, 11221);
+  Set(11221, "30");
+  EXPECT_TRUE(ws.CloseFrame());
 }
 
 }  // namespace

@@ -4,8 +4,6 @@
 
 namespace {
 
-using Texts = std::vector<std::string>;
-
 class DiscoveryTest : public VelloraTest {
  protected:
   void SetUp() override { Start(); }
@@ -122,8 +120,7 @@ TEST_F(DiscoveryTest, ModulesBeyondTwentyAreNotListedButSaidAndTheirMacsAreInUse
   EXPECT_EQ(Combo(IdGatewayCombo).back(), "02 00 00 00 00 14");
   ws.PickComboEntry(IdGatewayCombo, 19);
   EXPECT_EQ(Text(IdMacEdit6), "14");
-  for (int i = 0; i < 3; ++i)
-    Tick();
+  Tick(3);
   EXPECT_EQ(
       DebugLines(),
       Texts{"Vellora: 5 more modules answered the search and are not listed: the list holds 20"});
@@ -145,37 +142,33 @@ TEST_F(DiscoveryTest, ModulesBeyondTwentyAreNotListedButSaidAndTheirMacsAreInUse
 // in the collapsed window (which hides the debug list) too. A link without carrier is the
 // other usual cause.
 TEST_F(DiscoveryTest, ASearchNobodyAnswersSaysSoOnceAndNamesTheUsualCause) {
-  const auto ticks = [&](int n) {
-    while (n-- > 0)
-      Tick();
-  };
-  ticks(2);
+  Tick(2);
   EXPECT_TRUE(DebugLines().empty());
-  ticks(1);
+  Tick(1);
   EXPECT_EQ(DebugLines(), (Texts{"Vellora: No module answered the search from 192.168.1.20.",
                                  "Vellora: A firewall may drop the replies: let UDP from port "
                                  "8003 in."}));
   EXPECT_EQ(ws.Get(IdGatewayCount).ToolTip,
             "No module answered the search from 192.168.1.20.\nA firewall may drop the replies: "
             "let UDP from port 8003 in.");
-  ticks(5);
+  Tick(5);
   EXPECT_EQ(DebugLines().size(), 2u);
   // Answered searches stay quiet, however late the tick.
   ws.Click(IdSearchButton);
-  ticks(2);
+  Tick(2);
   Reply(RecordWithMac(0x01));
   EXPECT_EQ(ws.Get(IdGatewayCount).ToolTip, "");
-  ticks(5);
+  Tick(5);
   EXPECT_EQ(DebugLines().size(), 2u);
   // A search that could not be sent is not waited for.
   Udp().WriteErrors = {wsa::ENETDOWN_};
   ws.Click(IdSearchButton);
-  ticks(5);
+  Tick(5);
   EXPECT_EQ(LastLine(), sockets.GetReasonString(wsa::ENETDOWN_));
   // Without a carrier, the link is named instead of a firewall.
   sockets.ChangeAddresses({{Ipv4(192, 168, 1, 20), 2, "eth0", false}});
   ws.PickComboEntry(IdPcIpCombo, 0);  // a new socket, and a search
-  ticks(3);
+  Tick(3);
   EXPECT_EQ(LastLine(), "Vellora: The link of eth0 is down: check the cable.");
 }
 

@@ -64,7 +64,7 @@ class GatewayCommandsTest : public VelloraTest {
   void SetSerial(const char* a, const char* b, const char* c, const char* d) {
     Set(11253, a), Set(11247, b), Set(11246, c), Set(11245, d);
   }
-  std::vector<std::string> Serial() const { return TextsOf({11253, 11247, 11246, 11245}); }
+  Texts Serial() const { return TextsOf({11253, 11247, 11246, 11245}); }
   Bytes NewMacSent() const {
     const Bytes sent = LastSent();
     return Bytes(sent.begin() + 10, sent.end());
@@ -79,7 +79,7 @@ TEST_F(GatewayCommandsTest, WithoutASelectedGatewayNothingIsSentAndNothingChange
   for (int id : {IdSetButton, IdRebootButton, IdSetMacButton, IdSetIncrButton, IdSetEepromButton})
     ws.Click(id);
   EXPECT_EQ(SentCount(), sent);
-  EXPECT_EQ(Serial(), (std::vector<std::string>{"00", "00", "00", "07"}));
+  EXPECT_EQ(Serial(), (Texts{"00", "00", "00", "07"}));
   EXPECT_TRUE(DebugLines().empty());
 }
 
@@ -134,7 +134,7 @@ TEST_F(GatewayCommandsTest, RebootSetMacAndEepromAddressTheGatewayByItsPresentMa
   ws.Click(IdSetMacButton);
   const std::uint8_t newMac[6] = {0x0A, 0x1A, 0x2B, 0xFF, 0x00, 0x07};
   EXPECT_EQ(LastSent(), AsVector(BuildSetMacRequest(record, newMac)));
-  EXPECT_EQ(Combo(IdGatewayCombo), std::vector<std::string>{"02 1A 2B 00 00 09"});
+  EXPECT_EQ(Combo(IdGatewayCombo), Texts{"02 1A 2B 00 00 09"});
 
   ws.Type(IdEepromAddressEdit, "1F0");
   ws.Type(IdEepromValueEdit, "a5");
@@ -146,7 +146,7 @@ TEST_F(GatewayCommandsTest, SetAndIncrUsesTheSerialAndAdvancesItWithCarryAndSatu
   struct Step {
     std::vector<const char*> Before;
     Bytes Tail;
-    std::vector<std::string> After;
+    Texts After;
   };
   // Below the largest serial the number carries across the pairs; FF FF FF is given once, and
   // a number beyond it is refused rather than cut to 24 bits or repeated.
@@ -182,7 +182,7 @@ TEST_F(GatewayCommandsTest, SetAndIncrUsesTheSerialAndAdvancesItWithCarryAndSatu
   SetSerial("00", "00", "00", "05");
   Udp().WriteErrors = {wsa::ENETDOWN_};
   ws.Click(IdSetIncrButton);
-  EXPECT_EQ(Serial(), (std::vector<std::string>{"00", "00", "00", "06"}));
+  EXPECT_EQ(Serial(), (Texts{"00", "00", "00", "06"}));
   EXPECT_EQ(LastLine(), sockets.GetReasonString(wsa::ENETDOWN_));
 }
 
@@ -221,7 +221,7 @@ TEST_F(GatewayCommandsTest, AnEmptyFieldSendsNothingAndNamesTheField) {
     EXPECT_EQ(SentCount(), sent) << c.Line;
     EXPECT_EQ(LastLine(), c.Line);
     EXPECT_EQ(ws.FocusId, c.Field) << c.Line;
-    EXPECT_EQ(Serial(), (std::vector<std::string>{"00", "00", c.Field == 11246 ? "" : "12", "34"}));
+    EXPECT_EQ(Serial(), (Texts{"00", "00", c.Field == 11246 ? "" : "12", "34"}));
   }
 }
 
@@ -263,7 +263,7 @@ TEST_F(GatewayCommandsTest, AMacNoModuleCanUseOrAnotherModuleAnswersWithIsRefuse
   EXPECT_EQ(LastLine(),
             "Vellora: Set & Incr. not sent, 03 1A 2B 00 00 0B is a multicast MAC (the first byte "
             "is odd): no module can use it");
-  EXPECT_EQ(Serial(), (std::vector<std::string>{"00", "00", "00", "11"}));
+  EXPECT_EQ(Serial(), (Texts{"00", "00", "00", "11"}));
   EXPECT_EQ(SentCount(), sent);
 
   // The module's own MAC again makes no second module with it.

@@ -1,17 +1,17 @@
-// The simulator's command line: gateways numbered from their bases and changed by their
-// --gateway settings, defaults that follow other options, contradictions refused, and a help
-// text that names every option and no other. Its pieces on the event loop: a deadline timer
-// calls back once, never before its time and never after it was moved away or cancelled, and
-// a stop signal that comes before the loop waits is kept for it.
+// The simulator's command line as the tests start it: gateways numbered from their bases and
+// changed by their --gateway settings, TCP on the address of --bind, a broadcast reply refused
+// without its interface, and a help text that names every option and no other. Its pieces on the
+// event loop: a deadline timer calls back once, never before its time and never after it was
+// moved away or cancelled, and a stop signal that comes before the loop waits is kept for it.
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/posix/poll_event_loop.h"
+#include "protocol/text_values.h"
 #include "tools/gateway_sim/deadline_timer.h"
 #include "tools/gateway_sim/options.h"
 #include "tools/gateway_sim/sim_clock.h"
@@ -27,69 +27,29 @@ bool Parse(std::vector<const char*> words, SimOptions& options, std::string& err
 TEST(GatewaySimOptionsTest, GatewaysCountFromTheirBasesAndTakeTheirOwnSettings) {
   SimOptions o;
   std::string error;
-  ASSERT_TRUE(Parse({"--gateways", "3", "--mac-base", "02:00:00:00:00:ff", "--ip-base",
-                     "10.0.0.200", "--gateway", "ip=10.1.0.1,name=press,port=81,dhcp=1,spare=9",
-                     "--gateway=actual=10.2.0.2,ip=10.1.0.2", "--bind", "127.0.0.1", "--seed",
-                     "18446744073709551615", "--reboot-seconds", "0.0016", "--run-seconds=2"},
-                    o, error))
+  ASSERT_TRUE(Parse(
+      {"--gateways", "2", "--mac-base", "02:00:00:00:00:ff", "--ip-base", "10.0.0.200", "--gateway",
+       "ip=10.1.0.1,name=press,dhcp=7", "--bind", "127.0.0.1", "--reboot-seconds", "0.0016"},
+      o, error))
       << error;
-  ASSERT_EQ(o.Gateways.size(), 3u);
+  ASSERT_EQ(o.Gateways.size(), 2u);
   const GatewayRecord& first = o.Gateways[0].Record;
-  EXPECT_EQ(0, std::memcmp(first.Mac, "\x02\0\0\0\0\xff", 6));
-  EXPECT_EQ(first.ActualIp, first.Ip) << "ip= also sets the address in use";
-  EXPECT_EQ((std::vector<unsigned>{first.Ip.Number(), first.Port, first.UseDhcp,
-                                   static_cast<unsigned>(o.Gateways[0].Spare)}),
-            (std::vector<unsigned>{0x0A010001u, 81, 1, 9}));
-  EXPECT_STREQ(first.Name, "press");
-  EXPECT_EQ(first.GatewayIp.Number(), 0x0A000001u) << "the .1 of the base subnet";
   const GatewayRecord& second = o.Gateways[1].Record;
-  EXPECT_EQ(second.ActualIp.Number(), 0x0A020002u) << "actual= wins over ip=, whatever their order";
-  EXPECT_EQ(0, std::memcmp(second.Mac, "\x02\0\0\0\x01\0", 6)) << "the MAC carries over";
-  const GatewayRecord& third = o.Gateways[2].Record;
-  EXPECT_EQ(third.Ip.Number(), 0x0A0000CAu);
-  EXPECT_STREQ(third.Name, "sim-gw-3");
+  // ip= also sets the address in use; the gateway is the .1 of the base subnet.
+  EXPECT_EQ(MacText(MacOf(first)) + "|" + DottedQuad(first.ActualIp) + "|" + first.Name + "|" +
+                std::to_string(first.UseDhcp) + "|" + DottedQuad(first.GatewayIp),
+            "02 00 00 00 00 FF|10.1.0.1|press|7|10.0.0.1");
+  EXPECT_EQ(MacText(MacOf(second)) + "|" + DottedQuad(second.Ip) + "|" + second.Name,
+            "02 00 00 00 01 00|10.0.0.201|sim-gw-2");
+  EXPECT_EQ(o.TcpBindIp, Ipv4(127, 0, 0, 1)) << "TCP follows --bind";
+  EXPECT_EQ(o.RebootMs, 2);
+  EXPECT_EQ(UsageTextMismatches(), std::vector<std::string>{});
 
-  EXPECT_EQ(o.TcpBindIp, Ipv4(127, 0, 0, 1)) << "TCP follows --bind unless --tcp-bind is given";
-  EXPECT_EQ(o.Faults.Seed, 18446744073709551615u);
-  EXPECT_EQ(std::pair(o.RebootMs, o.RunMs), std::pair(2, 2000));
-  EXPECT_TRUE(o.TcpEnabled && !o.Help);
-
-  ASSERT_TRUE(Parse({"--bind", "127.0.0.1", "--tcp-bind", "0.0.0.0", "--no-tcp", "-h"}, o, error));
-  EXPECT_EQ(o.TcpBindIp, Ipv4());
-  EXPECT_TRUE(!o.TcpEnabled && o.Help);
-  ASSERT_EQ(o.Gateways.size(), 1u) << "one gateway when none is asked for";
-}
-
-TEST(GatewaySimOptionsTest, ContradictionsAndBadGatewaySettingsAreRefused) {
-  EXPECT_EQ(UsageTextMismatches(), std::vector<std::string>{});  // the help names every option
-  const struct {
-    std::vector<const char*> Words;
-    const char* Error;
-  } cases[] = {
-      {{"--gateways", "1", "--gateway", "name=a", "--gateway", "name=b"},
-       "--gateways is smaller than the number of --gateway options"},
-      {{"--reply", "broadcast"},
-       "--reply broadcast needs --interface, so the broadcast leaves by a chosen interface"},
-      {{"--gateway", "name=a", "--gateway", "port=65536"},
-       "--gateway 2: bad value '65536' for gateway key 'port'"},
-      {{"--gateway", "dhcp=256"}, "--gateway 1: bad value '256' for gateway key 'dhcp'"},
-      {{"--gateway", "mask=255.255.255"},
-       "--gateway 1: bad value '255.255.255' for gateway key 'mask'"},
-      {{"--gateway", "name=123456789012345678901"},
-       "--gateway 1: bad value '123456789012345678901' for gateway key 'name'"},
-      {{"--gateway", "colour=red"}, "--gateway 1: unknown gateway key 'colour'"},
-      {{"--gateway", "name"}, "--gateway 1: gateway setting 'name' is not key=value"},
-      {{"--hostile", "short,loud"},
-       "bad value 'short,loud' for --hostile: unknown hostile kind "
-       "'loud'"},
-      {{"--gateways", "2", "stray"}, "unexpected argument 'stray' (see --help)"},
-  };
-  for (const auto& c : cases) {
-    SimOptions o;
-    std::string error;
-    EXPECT_FALSE(Parse(c.Words, o, error)) << c.Error;
-    EXPECT_EQ(error, c.Error);
-  }
+  EXPECT_FALSE(Parse({"--reply", "broadcast"}, o, error));
+  EXPECT_EQ(error,
+            "--reply broadcast needs --interface, so the broadcast leaves by a chosen interface");
+  EXPECT_FALSE(Parse({"--gateway", "name=a", "--gateway", "port=65536"}, o, error));
+  EXPECT_EQ(error, "--gateway 2: bad value '65536' for gateway key 'port'");
 }
 
 using namespace std::chrono_literals;

@@ -28,8 +28,7 @@ class LabelMacCheckTest : public VelloraTest {
   // Ticks `n` times; the searches they sent.
   std::size_t SearchesOfTicks(int n) {
     const std::size_t before = Searches();
-    for (int i = 0; i < n; ++i)
-      Tick();
+    Tick(n);
     return Searches() - before;
   }
 };

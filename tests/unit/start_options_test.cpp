@@ -6,8 +6,8 @@ namespace {
 
 // A log file that keeps its lines, or refuses them.
 struct KeptLines final : TLogFile {
-  std::vector<std::string> Lines;
-  std::vector<std::string> OnDisk;  // the lines that had to be on disk before the call returned
+  Texts Lines;
+  Texts OnDisk;  // the lines that had to be on disk before the call returned
   bool Broken = false;
 
  private:
@@ -22,19 +22,13 @@ struct KeptLines final : TLogFile {
   }
 };
 
-class StartOptionsTest : public VelloraTest {
- protected:
-  void StartWith(const StartOptions& options) {
-    app = std::make_unique<TSocketViewApp>("Vellora", ws, sockets, options);
-    app->InitMainWindow();
-  }
-};
+using StartOptionsTest = VelloraTest;
 
 TEST_F(StartOptionsTest, TheAddressAskedForIsChosenAndNoOtherWhenItIsMissing) {
   StartOptions options;
   options.PcEntry = OnInterface(10, 0, 0, 7, 3, "wlan0");
   options.Expanded = true;
-  StartWith(options);
+  Start(options);
   EXPECT_EQ(Udp().Own.GetAddress(), Ipv4(10, 0, 0, 7));
   EXPECT_EQ(ws.FrameCaption, "Quenlan V1.11 18.07.2008 (IP 2: 10.0.0.7 )");
   ExpectForm(true);
@@ -46,10 +40,10 @@ TEST_F(StartOptionsTest, TheAddressAskedForIsChosenAndNoOtherWhenItIsMissing) {
   TSocketViewApp later("Vellora", windows, layer, options);
   later.InitMainWindow();
   EXPECT_EQ(layer.LastDatagramSocket(), nullptr);
-  EXPECT_EQ(windows.Lines(IdDebugList),
-            std::vector<std::string>{
-                "Vellora: The PC address 10.0.0.7 on wlan0 asked for is not on this PC, no search "
-                "possible"});
+  EXPECT_EQ(
+      windows.Lines(IdDebugList),
+      Texts{"Vellora: The PC address 10.0.0.7 on wlan0 asked for is not on this PC, no search "
+            "possible"});
   // Another address, or that address on another interface, is not the one asked for.
   layer.ChangeAddresses(
       {OnInterface(192, 168, 1, 20, 2, "eth0"), OnInterface(10, 0, 0, 7, 4, "eth1")});
@@ -64,7 +58,7 @@ TEST_F(StartOptionsTest, TheRecordHoldsEveryDebugLineAndEveryRequestSent) {
   KeptLines record;
   StartOptions options;
   options.Record = &record;
-  StartWith(options);
+  Start(options);
   Reply(SampleRecord());
   ws.Click(IdExpandButton);
   for (int id : kSerialEditIds)
@@ -76,19 +70,19 @@ TEST_F(StartOptionsTest, TheRecordHoldsEveryDebugLineAndEveryRequestSent) {
   ws.Type(IdEepromAddressEdit, "1F0");
   ws.Type(IdEepromValueEdit, "A5");
   ws.Click(IdSetEepromButton);
-  EXPECT_EQ(record.Lines, (std::vector<std::string>{
-                              "request from=192.168.1.20 interface=eth0 command=SearchRequest "
-                              "target=\"00 00 00 00 00 00\"",
-                              "Vellora: Set & Incr. not sent, new serial number pair 3 is empty",
-                              "request from=192.168.1.20 interface=eth0 command=SetMacRequest "
-                              "target=\"02 00 00 12 34 56\" "
-                              "new-mac=\"02 00 00 F6 9B 50\" serial=16161616",
-                              "request from=192.168.1.20 interface=eth0 command=SetEepromRequest "
-                              "target=\"02 00 00 12 34 56\" "
-                              "address=0x01F0 value=0xA5"}));
+  EXPECT_EQ(record.Lines,
+            (Texts{"request from=192.168.1.20 interface=eth0 command=SearchRequest "
+                   "target=\"00 00 00 00 00 00\"",
+                   "Vellora: Set & Incr. not sent, new serial number pair 3 is empty",
+                   "request from=192.168.1.20 interface=eth0 command=SetMacRequest "
+                   "target=\"02 00 00 12 34 56\" "
+                   "new-mac=\"02 00 00 F6 9B 50\" serial=16161616",
+                   "request from=192.168.1.20 interface=eth0 command=SetEepromRequest "
+                   "target=\"02 00 00 12 34 56\" "
+                   "address=0x01F0 value=0xA5"}));
 
   // The requests that change a module were on disk before they left; the search need not be.
-  EXPECT_EQ(record.OnDisk, std::vector<std::string>(record.Lines.end() - 2, record.Lines.end()));
+  EXPECT_EQ(record.OnDisk, Texts(record.Lines.end() - 2, record.Lines.end()));
 
   // The record can no longer be written: a request that changes a module does not leave, the
   // running number does not move, and each failure is said.
@@ -98,11 +92,11 @@ TEST_F(StartOptionsTest, TheRecordHoldsEveryDebugLineAndEveryRequestSent) {
   ws.Click(IdSetIncrButton);
   EXPECT_EQ(sockets.AllSent().size(), sent);
   EXPECT_EQ(Text(kSerialEditIds[3]), "17");
-  EXPECT_EQ(std::vector<std::string>(DebugLines().end() - 2, DebugLines().end()),
-            (std::vector<std::string>{"Vellora: SetEepromRequest not sent: the record file cannot "
-                                      "be written (No space left on device)",
-                                      "Vellora: SetMacRequest not sent: the record file cannot be "
-                                      "written (No space left on device)"}));
+  EXPECT_EQ(Texts(DebugLines().end() - 2, DebugLines().end()),
+            (Texts{"Vellora: SetEepromRequest not sent: the record file cannot "
+                   "be written (No space left on device)",
+                   "Vellora: SetMacRequest not sent: the record file cannot be "
+                   "written (No space left on device)"}));
   // A search still goes, and the line missing from the record is said, each time.
   for (int i = 0; i < 2; ++i) {
     ws.Click(IdSearchButton);

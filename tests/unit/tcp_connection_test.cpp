@@ -3,8 +3,6 @@
 
 namespace {
 
-using Texts = std::vector<std::string>;
-
 class TcpConnectionTest : public VelloraTest {
  protected:
   void SetUp() override {

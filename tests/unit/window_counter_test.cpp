@@ -13,8 +13,7 @@ class WindowCounterTest : public VelloraTest {
   void StartOnCounter() {
     StartOptions options;
     options.Counter = &counter;
-    app = std::make_unique<TSocketViewApp>("Vellora", ws, sockets, options);
-    app->InitMainWindow();
+    Start(options);
     Reply(RecordWithMac(0x01));
     ws.Click(IdExpandButton);
   }

@@ -62,10 +62,7 @@ TEST_F(PlainTextTest, MarkupIsShownAsWritten) {
   EXPECT_EQ(list->model()->index(list->model()->rowCount() - 1, 0).data().toString(), literal);
 }
 
-TEST(ListBoxTest, RowsShowTheExactLinesAfterAddsAndDeletesAnywhere) {
-  MemorySocketLayer sockets;
-  QtProgram program(sockets);
-  QtWindowSystem& windows = program.Windows();
+TEST_F(PlainTextTest, ListRowsShowTheExactLinesAfterAddsAndDeletesAnywhere) {
   auto* view = qobject_cast<QAbstractItemView*>(program.Widget(IdDebugList));
   const auto add = [&](int from, int to) {
     for (int i = from; i < to; ++i)

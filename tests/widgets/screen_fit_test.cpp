@@ -53,8 +53,8 @@ TEST(ScreenFit, TheExpandedWindowFitsTheScreenAndEveryControlCanBeReached) {
     EXPECT_EQ(scroller->viewport()->width(), kExpanded.width());
   }
 
-  // Tab from the first control through the window: each control in sight when it has the focus,
-  // and every control that takes the focus is reached.
+  // Tab from the first control through the window: each control in sight when it has the focus.
+  // (That Tab reaches every control, in the template's order: keyboard_test.cpp.)
   const QRect inSight = scroller->viewport()->rect();
   std::set<QWidget*> reached;
   program.Widget(IdPcIpCombo)->setFocus(Qt::TabFocusReason);
@@ -64,13 +64,6 @@ TEST(ScreenFit, TheExpandedWindowFitsTheScreenAndEveryControlCanBeReached) {
     EXPECT_TRUE(inSight.contains(at))
         << now->accessibleName().toStdString() << " at y " << at.top() << " out of sight";
     QTest::keyClick(now, Qt::Key_Tab);
-  }
-  for (const DialogControl& control : program.Dialog().Template().Controls) {
-    QWidget* widget = program.Widget(control.Id);
-    if (widget != nullptr && TakesFocus(control.Kind) && widget->isVisibleTo(dialog) &&
-        widget->isEnabled()) {
-      EXPECT_TRUE(reached.count(widget)) << control.Id << " was not reached with Tab";
-    }
   }
   // The scroll bar reaches the bottom edge of the window, and back to the banner.
   QScrollBar* bar = scroller->verticalScrollBar();
