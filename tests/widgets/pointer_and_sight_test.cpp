@@ -1,14 +1,17 @@
 // What the pointer does and what the eye sees in the real program's window: the wheel changes
-// only a focused drop-down list, the hint of an unanswered search is readable, and the opened
-// lists have the template's height. (The focus on buttons and check boxes: focus_frame_test.cpp;
-// how legible the read-only values are: the screenshots of program_window_test.cpp.)
+// only a focused drop-down list, read-only values are legible, and the opened lists have the
+// template's height. (The focus on buttons and check boxes: focus_frame_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QImage>
 #include <QWheelEvent>
 #include <QtTest/QTest>
+#include <cmath>
+#include <map>
 
 #include "platform/memory/memory_socket_layer.h"
 #include "protocol/messages.h"
@@ -59,6 +62,47 @@ TEST_F(PointerAndSightTest, TheWheelChangesADropDownListOnlyWhenItHasTheFocus) {
   WheelDown(IdGatewayCombo);
   EXPECT_EQ(Selected(IdGatewayCombo), 1);
   EXPECT_EQ(program->Text(IdMacEdit6), "02");
+}
+
+double Luminance(QRgb rgb) {
+  auto channel = [](int value) {
+    const double c = value / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * channel(qRed(rgb)) + 0.7152 * channel(qGreen(rgb)) + 0.0722 * channel(qBlue(rgb));
+}
+
+// The contrast of the darkest pixel, the text, against the most common one, the background.
+double TextContrast(QWidget* widget) {
+  const QImage image = widget->grab().toImage();
+  std::map<QRgb, int> counts;
+  QRgb darkest = qRgb(255, 255, 255);
+  // Inside the frame only.
+  for (int y = 3; y < image.height() - 3; ++y) {
+    for (int x = 3; x < image.width() - 3; ++x) {
+      const QRgb pixel = image.pixel(x, y);
+      ++counts[pixel];
+      if (Luminance(pixel) < Luminance(darkest)) darkest = pixel;
+    }
+  }
+  QRgb background = 0;
+  int most = 0;
+  for (const auto& [pixel, count] : counts) {
+    if (count > most) most = count, background = pixel;
+  }
+  return (Luminance(background) + 0.05) / (Luminance(darkest) + 0.05);
+}
+
+TEST_F(PointerAndSightTest, ReadOnlyValuesAreLegible) {
+  Reply(0x45);  // actual IP 192.168.1.50, serial 00 00 00 69
+  QCoreApplication::processEvents();
+  for (int id : {kOctetEditIds[0], kOctetEditIds[3], IdSerialShown4}) {
+    ASSERT_FALSE(program->Widget(id)->isEnabled());
+    EXPECT_GE(TextContrast(program->Widget(id)), 4.5) << id;
+  }
+  program->Click(IdExpandButton);  // collapsed: the MAC edits only show the module's MAC
+  ASSERT_FALSE(program->Widget(IdMacEdit6)->isEnabled());
+  EXPECT_GE(TextContrast(program->Widget(IdMacEdit6)), 4.5);
 }
 
 // The hint of an unanswered search: each line whole in the debug list without scrolling
